@@ -1,0 +1,123 @@
+#include "misc/misc.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPalette>
+#include <QThread>
+#include <QWidget>
+
+namespace kavu {
+
+QColor SystemColor(std::uint32_t code) {
+    const QPalette p = QApplication::palette();
+    switch (code) {
+    case kWindowBackground:
+        return p.color(QPalette::Active, QPalette::Base);
+    case kWindowText:
+        return p.color(QPalette::Active, QPalette::Text);
+    case kButtonFace:
+        return p.color(QPalette::Active, QPalette::Button);
+    case kGrayText:
+        return p.color(QPalette::Disabled, QPalette::Text);
+    case kButtonText:
+        return p.color(QPalette::Active, QPalette::ButtonText);
+    default:
+        break;
+    }
+    if (code & 0x80000000u) return p.color(QPalette::Active, QPalette::Window);
+    return QColor(static_cast<int>(code & 0xFF), static_cast<int>((code >> 8) & 0xFF),
+                  static_cast<int>((code >> 16) & 0xFF));
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+    if (!widget) return;
+    QPalette p = widget->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Base, colour);
+        p.setColor(group, QPalette::Window, colour);
+    }
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    if (!widget) return;
+    QPalette p = widget->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Text, colour);
+        p.setColor(group, QPalette::WindowText, colour);
+        p.setColor(group, QPalette::ButtonText, colour);
+    }
+    widget->setPalette(p);
+}
+
+void ApplyEnabledLook(QWidget* box, bool enabled) {
+    SetBackground(box, SystemColor(enabled ? kWindowBackground : kButtonFace));
+}
+
+FlashMonitor& FlashMonitor::instance() {
+    static FlashMonitor monitor;
+    return monitor;
+}
+
+void FlashError(QWidget* box) {
+    FlashMonitor& monitor = FlashMonitor::instance();
+    ++monitor.count_;
+    QApplication::beep();
+    if (box) {
+        SetBackground(box, QColor(kPureRed));
+        box->repaint();
+    }
+    emit monitor.flashed(box);
+    QThread::msleep(static_cast<unsigned long>(monitor.durationMs()));
+    if (box) {
+        SetBackground(box, SystemColor(kWindowBackground));
+        box->repaint();
+    }
+}
+
+int VirtualKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return vk::Enter;
+    case Qt::Key_Escape:
+        return vk::Escape;
+    case Qt::Key_Space:
+        return vk::Space;
+    case Qt::Key_PageUp:
+        return vk::PageUp;
+    case Qt::Key_PageDown:
+        return vk::PageDown;
+    case Qt::Key_Left:
+        return vk::Left;
+    case Qt::Key_Up:
+        return vk::Up;
+    case Qt::Key_Right:
+        return vk::Right;
+    case Qt::Key_Down:
+        return vk::Down;
+    default:
+        return 0;
+    }
+}
+
+void SetTopmost(QWidget* window, bool flag) {
+    if (!window) return;
+    const bool on = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (on == flag) return;
+    // Changing a window flag re-creates the native window; keep it where it was.
+    const QRect geometry = window->geometry();
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, flag);
+    window->setGeometry(geometry);
+    if (visible) window->show();
+}
+
+QString ProgramDirectory() {
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+
+} // namespace kavu

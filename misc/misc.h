@@ -1,0 +1,85 @@
+// Window routines shared by the controls, the result log and the main window.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class QWidget;
+
+namespace kavu {
+
+/// System colours by their classic codes (the high bit marks a system colour):
+inline constexpr std::uint32_t kWindowBackground = 0x80000005; // background of an input box
+inline constexpr std::uint32_t kWindowText = 0x80000008;
+inline constexpr std::uint32_t kButtonFace = 0x8000000F; // background of a disabled input
+inline constexpr std::uint32_t kGrayText = 0x80000011;
+inline constexpr std::uint32_t kButtonText = 0x80000012;
+/// Pure red, as FlashError and a latitude junction show it.
+inline constexpr QRgb kPureRed = qRgb(255, 0, 0);
+
+/// The colour of a system-colour code from the application palette; any other value is read as
+/// a 0x00BBGGRR colour value (255 is pure red).
+QColor SystemColor(std::uint32_t code);
+
+/// Sets the background the widget paints behind its text (its Base and Window roles).
+void SetBackground(QWidget* widget, const QColor& colour);
+/// Sets the colour of the widget's text (its Text, WindowText and ButtonText roles).
+void SetTextColour(QWidget* widget, const QColor& colour);
+/// Window background when enabled, button face when disabled.
+void ApplyEnabledLook(QWidget* box, bool enabled);
+
+/// The one error signal of the input fields: a beep, the box's background pure red, painted at
+/// once, 100 ms on the interface thread, then the window background again.
+void FlashError(QWidget* box);
+
+/// Counts flashes and announces each one, since a beep is silent and 100 ms of red is easily
+/// missed. Tests read it; the program ignores it.
+class FlashMonitor : public QObject {
+    Q_OBJECT
+  public:
+    static FlashMonitor& instance();
+    int count() const { return count_; }
+    /// How long the red stays; 100 ms unless a test shortens it.
+    int durationMs() const { return durationMs_; }
+    void setDurationMs(int ms) { durationMs_ = ms < 0 ? 0 : ms; }
+  signals:
+    void flashed(QWidget* box);
+
+  private:
+    friend void FlashError(QWidget* box);
+    int count_ = 0;
+    int durationMs_ = 100;
+};
+
+/// Key codes of the keys the controls react to, as the classic virtual-key numbers.
+namespace vk {
+inline constexpr int Enter = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Space = 32;
+inline constexpr int PageUp = 33;
+inline constexpr int PageDown = 34;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+} // namespace vk
+
+/// The virtual-key number of a Qt key (Qt::Key_Up -> 38, Qt::Key_Return -> 13, …); 0 for keys
+/// that have no meaning here.
+int VirtualKey(int qtKey);
+
+/// True for Space (32), Esc (27) and Enter (13): the keys that close a panel.
+constexpr bool IsCloseKey(int keyCode) {
+    return keyCode == vk::Space || keyCode == vk::Escape || keyCode == vk::Enter;
+}
+
+/// Keeps the window above others, or not, without moving or resizing it.
+void SetTopmost(QWidget* window, bool flag);
+
+/// The directory that holds the program, always ending in a separator.
+QString ProgramDirectory();
+
+} // namespace kavu
