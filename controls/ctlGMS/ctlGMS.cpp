@@ -1,0 +1,114 @@
+#include "controls/ctlGMS/ctlGMS.h"
+
+#include "misc/misc.h"
+
+#include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+
+namespace kavu {
+
+namespace {
+
+// 1215 x 285 twips.
+constexpr int kWidth = 81;
+constexpr int kHeight = 19;
+// QLineEdit keeps this much room on either side of its text, and one pixel for the cursor.
+constexpr int kLineEditMargin = 2;
+constexpr int kSmallestPixelSize = 6;
+
+// The widest texts the box can show: longitudes reach 180 degrees, and FormatAngle writes
+// non-zero seconds whatever the flags say.
+const QStringList& WidestTexts() {
+    static const QStringList texts{
+        QStringLiteral("N 180\u00B0 00' 00\""), QStringLiteral("S 180\u00B0 00' 00\""),
+        QStringLiteral("E 180\u00B0 00' 00\""), QStringLiteral("W 180\u00B0 00' 00\"")};
+    return texts;
+}
+
+int WidestAdvance(const QFont& font, const QStringList& texts) {
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& t : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(t));
+    return widest;
+}
+
+// The box is small: keep the owner's font if the texts fit, else narrow it, else shrink the
+// narrowed face until they do.
+QFont FitFont(const QFont& base, const QStringList& texts, int room) {
+    if (WidestAdvance(base, texts) <= room) return base;
+    QFont font = base;
+    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+        font.setStretch(stretch);
+        if (WidestAdvance(font, texts) <= room) return font;
+    }
+    for (int px = QFontInfo(base).pixelSize() - 1; px >= kSmallestPixelSize; --px) {
+        font.setPixelSize(px);
+        if (WidestAdvance(font, texts) <= room) break;
+    }
+    return font;
+}
+
+} // namespace
+
+ctlGMS::ctlGMS(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
+    text_->setObjectName(QStringLiteral("Text"));
+    text_->setReadOnly(true);
+    resize(kWidth, kHeight);
+    text_->setGeometry(rect());
+    fitFont();
+    ApplyEnabledLook(text_, isEnabled());
+}
+
+void ctlGMS::Clear() {
+    text_->clear();
+}
+
+void ctlGMS::setValue(const QString& NSEW, int seconds) {
+    text_->setText(QString::fromStdString(logic_.Text(NSEW.toStdString(), seconds)));
+}
+
+QString ctlGMS::Result() const {
+    return text_->text();
+}
+
+void ctlGMS::setShowMinute(bool on) {
+    logic_.setShowMinute(on);
+}
+
+void ctlGMS::setShowSecond(bool on) {
+    logic_.setShowSecond(on);
+}
+
+QSize ctlGMS::sizeHint() const {
+    return {kWidth, kHeight};
+}
+
+void ctlGMS::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) ApplyEnabledLook(text_, isEnabled());
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitFont();
+    QWidget::changeEvent(event);
+}
+
+void ctlGMS::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    text_->setGeometry(rect());
+    fitFont();
+}
+
+void ctlGMS::fitFont() {
+    QStyleOptionFrame option;
+    option.initFrom(text_);
+    const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
+    const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
+    text_->setFont(FitFont(font(), WidestTexts(), room));
+}
+
+} // namespace kavu

@@ -1,0 +1,135 @@
+#include "controls/ctlLst/ctlLst.h"
+
+#include "engine/tables.h"
+#include "misc/misc.h"
+
+#include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+namespace kavu {
+
+namespace {
+
+// 1095 x 285 twips; the field never takes another size.
+constexpr int kWidth = 73;
+constexpr int kHeight = 19;
+// QLineEdit keeps this much room on either side of its text, and one pixel for the cursor.
+constexpr int kLineEditMargin = 2;
+constexpr int kSmallestPixelSize = 6;
+
+QString Text(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Every designation is a head "s <row>-<column>-" and a tail with the parts. The widest head
+// and the widest tail together bound every text of either notation, so all ten fields of the
+// window get the same font.
+struct Pieces {
+    QStringList heads;
+    QStringList tails;
+};
+
+const Pieces& DesignationPieces() {
+    static const Pieces pieces = [] {
+        Pieces p;
+        p.heads << QStringLiteral("s 21-60-");
+        for (int row = 1; row <= 21; ++row)
+            p.heads << QStringLiteral("s ") + Text(RowLetter(row)) + QStringLiteral("-60-");
+        p.tails << QStringLiteral("144-4");
+        for (int quarter = 1; quarter <= 4; ++quarter)
+            p.tails << QStringLiteral("144-") + Text(QuarterLetter(quarter));
+        for (int part = 1; part <= 36; ++part)
+            p.tails << Text(RomanText(part));
+        return p;
+    }();
+    return pieces;
+}
+
+int WidestDesignation(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const auto widest = [&](const QStringList& texts) {
+        int w = 0;
+        for (const QString& t : texts)
+            w = std::max(w, metrics.horizontalAdvance(t));
+        return w;
+    };
+    return widest(DesignationPieces().heads) + widest(DesignationPieces().tails);
+}
+
+// The box is small: keep the owner's font if the texts fit, else narrow it, else shrink the
+// narrowed face until they do.
+QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room) {
+    if (widest(base) <= room) return base;
+    QFont font = base;
+    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+        font.setStretch(stretch);
+        if (widest(font) <= room) return font;
+    }
+    for (int px = QFontInfo(base).pixelSize() - 1; px >= kSmallestPixelSize; --px) {
+        font.setPixelSize(px);
+        if (widest(font) <= room) break;
+    }
+    return font;
+}
+
+} // namespace
+
+ctlLst::ctlLst(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
+    text_->setObjectName(QStringLiteral("Text"));
+    text_->setReadOnly(true);
+    setFixedSize(kWidth, kHeight);
+    text_->setGeometry(0, 0, kWidth, kHeight);
+    fitFont();
+    Clear();
+}
+
+void ctlLst::Calculate(const QString& NS, int Latitude, const QString& EW, int Longitude) {
+    const std::optional<ctlLstShown> shown =
+        logic_.Calculate(NS.toStdString(), Latitude, EW.toStdString(), Longitude);
+    if (!shown) {
+        Clear();
+        return;
+    }
+    SetTextColour(text_, shown->RedText ? QColor(kPureRed) : SystemColor(kWindowText));
+    SetBackground(text_, shown->YellowBack ? QColor(kLightYellow) : SystemColor(kWindowBackground));
+    text_->setText(QString::fromStdString(shown->Text));
+}
+
+void ctlLst::Clear() {
+    text_->clear();
+    ApplyEnabledLook(text_, isEnabled());
+    SetTextColour(text_, SystemColor(kWindowText));
+}
+
+QString ctlLst::Result() const {
+    return text_->text();
+}
+
+QSize ctlLst::sizeHint() const {
+    return {kWidth, kHeight};
+}
+
+void ctlLst::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) ApplyEnabledLook(text_, isEnabled());
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitFont();
+    QWidget::changeEvent(event);
+}
+
+void ctlLst::fitFont() {
+    QStyleOptionFrame option;
+    option.initFrom(text_);
+    const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
+    const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
+    text_->setFont(FitFont(font(), WidestDesignation, room));
+}
+
+} // namespace kavu

@@ -1,0 +1,19 @@
+#include "controls/ctlLst/ctlLstLogic.h"
+
+#include "engine/sheet.h"
+
+namespace kavu {
+
+std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int32_t Latitude,
+                                                  std::string_view EW,
+                                                  std::int32_t Longitude) const {
+    const std::optional<PointSheet> sheet = SheetOfPoint(NS, Latitude, EW, Longitude, caliber_);
+    if (!sheet) return std::nullopt;
+    ctlLstShown shown;
+    shown.RedText = sheet->LatitudeJunction;
+    shown.YellowBack = sheet->LongitudeJunction;
+    shown.Text = standard_ == 1 ? FormatSheetNew(sheet->Key) : FormatSheetOld(sheet->Key);
+    return shown;
+}
+
+} // namespace kavu
