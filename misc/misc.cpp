@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QPalette>
 #include <QThread>
 #include <QWidget>
@@ -104,18 +105,30 @@ int VirtualKey(int qtKey) {
 
 void SetTopmost(QWidget* window, bool flag) {
     if (!window) return;
-    const bool on = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (on == flag) return;
-    // Changing a window flag re-creates the native window; keep it where it was.
-    const QRect geometry = window->geometry();
+    window = window->window();
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == flag) return;
+    // Changing a window flag re-creates the native window and hides it; bring it back where it
+    // was, in the state it was, still active if it was.
     const bool visible = window->isVisible();
+    const bool active = visible && window->isActiveWindow();
+    const QRect geometry = window->geometry();
+    const Qt::WindowStates state = window->windowState();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, flag);
-    window->setGeometry(geometry);
-    if (visible) window->show();
+    if (!visible) return;
+    if (state == Qt::WindowNoState)
+        window->setGeometry(geometry);
+    else
+        window->setWindowState(state);
+    window->show();
+    if (active) window->activateWindow();
 }
 
 QString ProgramDirectory() {
-    QString dir = QCoreApplication::applicationDirPath();
+    // Without an application object Qt cannot tell where the program lies; the working
+    // directory is the closest answer, and never the file-system root by accident.
+    QString dir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    if (dir.isEmpty()) dir = QDir::currentPath();
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir;
 }
