@@ -44,7 +44,7 @@ std::string ctlNNNNLogic::UpperCase(std::string_view text) {
             out[i] = static_cast<char>(0xD0);
             out[i + 1] = static_cast<char>(c - 0x10);
         }
-        ++i; // the continuation byte is done
+        if (c >= 0x80 && c <= 0xBF) ++i; // the continuation byte is done
     }
     return out;
 }
