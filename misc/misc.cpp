@@ -58,6 +58,9 @@ void ApplyEnabledLook(QWidget* box, bool enabled) {
 
 FlashMonitor& FlashMonitor::instance() {
     static FlashMonitor monitor;
+    // So that queued connections and QSignalSpy can carry the box of flashed().
+    static const int registered = qRegisterMetaType<QWidget*>();
+    Q_UNUSED(registered);
     return monitor;
 }
 
