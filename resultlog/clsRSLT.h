@@ -40,7 +40,9 @@ class clsRSLT : public QObject {
     void setSheetNew(int i, const QString& text);
     void setSheetOld(int i, const QString& text);
 
-    /// Empties the log and announces exportEnabledChanged(false).
+    /// Empties the log and announces exportEnabledChanged(false). The constructor clears too,
+    /// before anyone can listen: a window starts with its Export command disabled, or calls
+    /// Clear once after connecting.
     void Clear();
     /// Appends a sheet entry for mode 1, a point entry for any other mode, and announces
     /// exportEnabledChanged(true).

@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace kavu {
 namespace {
@@ -372,6 +375,51 @@ TEST_F(ResultLog, FileThatCannotBeOpenedOrWrittenFailsALaterExport) {
     ASSERT_TRUE(WriteAll(ExportFile(), firstBlock));
     ASSERT_TRUE(log->Export());
     EXPECT_EQ(ReadAll(ExportFile()), firstBlock + Header() + Cp1251(kPointEntryEn));
+}
+
+// A file-size limit cuts a write short after part of the block, as a full disk does.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(ResultLog, ShortWriteLeavesNoHalfBlock) {
+    FillPoint(*log);
+    log->Add(2);
+    const QString before = log->Text();
+    {
+        FileSizeLimit limit(20); // the first export creates the file and gets 20 bytes in
+        EXPECT_FALSE(log->Export());
+    }
+    ExpectKept(before, true);
+    EXPECT_FALSE(QFileInfo::exists(ExportFile()));
+
+    ASSERT_TRUE(log->Export());
+    const QByteArray first = ReadAll(ExportFile());
+    opened.clear();
+    messages.clear();
+    {
+        FileSizeLimit limit(static_cast<rlim_t>(first.size() + 20));
+        EXPECT_FALSE(log->Export());
+    }
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(
+        messages[0].startsWith(QStringLiteral("Не удалось записать файл '") + ExportFile()));
+    EXPECT_EQ(ReadAll(ExportFile()), first);
 }
 
 TEST_F(ResultLog, TextOutsideWindows1251FailsTheExport) {
