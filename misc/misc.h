@@ -76,7 +76,8 @@ constexpr bool IsCloseKey(int keyCode) {
     return keyCode == vk::Space || keyCode == vk::Escape || keyCode == vk::Enter;
 }
 
-/// Keeps the window above others, or not, without moving or resizing it.
+/// Keeps the window (the top-level window of a child widget) above others, or not, without
+/// moving or resizing it.
 void SetTopmost(QWidget* window, bool flag);
 
 /// The directory that holds the program, always ending in a separator.
