@@ -67,11 +67,16 @@ void ctlNSEW::showLetter() {
 
 void ctlNSEW::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) ApplyEnabledLook(label_, isEnabled());
+    if (event->type() == QEvent::StyleChange) layOut();
     QWidget::changeEvent(event);
 }
 
 void ctlNSEW::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    layOut();
+}
+
+void ctlNSEW::layOut() {
     const int bar =
         qMin(width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_));
     label_->setGeometry(0, 0, width() - bar, height());

@@ -44,6 +44,8 @@ class ctlNSEW : public QWidget {
   private:
     void onPositionChanged(int position);
     void showLetter();
+    // The bar at the right at the style's width, the label filling the rest.
+    void layOut();
 
     ctlNSEWLogic logic_;
     QLabel* label_;
