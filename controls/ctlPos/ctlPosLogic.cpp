@@ -170,8 +170,10 @@ void ctlPosLogic::Step(int delta) {
 void ctlPosLogic::Apply(std::int64_t n, bool carried) {
     // A step never leaves the field outside empty or 0..MaxValue. Only a carry or borrow by more
     // than 60 could; the limit is read after the Overflow handler, which may have moved it.
+    // A step from a negative value set by Modify(0, Value) empties the box like any other
+    // step below 0.
     if (carried && n < 0) n = 0;
-    n = std::min<std::int64_t>(n, maxValue_);
+    n = std::clamp<std::int64_t>(n, -1, maxValue_);
     value_ = static_cast<int>(n);
     text_ = n < 0 ? std::string() : std::to_string(n);
     if (host_) {
