@@ -22,6 +22,7 @@ ctlHELP::ctlHELP(QWidget* parent)
     : QWidget(parent), txtHelp_(new QPlainTextEdit(this)), ctlOK_(new ctlLBL(this)) {
     QFont f = font();
     f.setPixelSize(11);
+    f.setStretch(QFont::SemiCondensed); // most lines then fit the box without wrapping
     setFont(f);
 
     txtHelp_->setObjectName(QStringLiteral("txtHelp"));

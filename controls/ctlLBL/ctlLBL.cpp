@@ -2,6 +2,7 @@
 
 #include "misc/misc.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -26,6 +27,7 @@ ctlLBL::ctlLBL(QWidget* parent) : QWidget(parent) {
     // The caption has 14 pixels of height; a font of 11 pixels fits it in every weight.
     QFont f = font();
     f.setPixelSize(11);
+    f.setStretch(QFont::SemiCondensed);
     setFont(f);
     setFixedHeight(Px(ctlLBLLogic::kHeight));
     resize(Px(ctlLBLLogic::kStartWidth), Px(ctlLBLLogic::kHeight));
@@ -57,6 +59,20 @@ QRect ctlLBL::CaptionRect() const {
                  Px(ctlLBLLogic::kCaptionHeight));
 }
 
+QFont ctlLBL::CaptionFont() const {
+    // One size for both weights, the one at which the bold caption still fits, so the hover
+    // changes only the weight and never clips the caption.
+    QFont f = font();
+    f.setBold(true);
+    const int room = CaptionRect().width();
+    for (int size = f.pixelSize(); size > 8; --size) {
+        f.setPixelSize(size);
+        if (QFontMetrics(f).horizontalAdvance(caption_) <= room) break;
+    }
+    f.setBold(logic_.Hover());
+    return f;
+}
+
 QSize ctlLBL::sizeHint() const {
     return QSize(Px(ctlLBLLogic::kStartWidth), Px(ctlLBLLogic::kHeight));
 }
@@ -68,9 +84,7 @@ void ctlLBL::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(0, 0, width() - 1, Px(ctlLBLLogic::kHeight) - 1);
     }
-    QFont f = font();
-    f.setBold(logic_.Hover());
-    p.setFont(f);
+    p.setFont(CaptionFont());
     p.setPen(isEnabled() ? SystemColor(kButtonText) : SystemColor(kGrayText));
     Qt::Alignment h = Qt::AlignHCenter;
     if (alignment_ == 0) h = Qt::AlignLeft;

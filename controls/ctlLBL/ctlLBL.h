@@ -34,6 +34,8 @@ class ctlLBL : public QWidget {
     QColor OutlineColour() const;
     /// Where the caption is drawn, in pixels.
     QRect CaptionRect() const;
+    /// The caption's font: bold while hovered, small enough for the bold caption to fit.
+    QFont CaptionFont() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

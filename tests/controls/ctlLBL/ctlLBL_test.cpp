@@ -142,6 +142,31 @@ TEST(ctlLBL, DisabledButtonIgnoresTheMouseAndNeverTakesFocus) {
     EXPECT_EQ(f.button->focusPolicy(), Qt::NoFocus);
 }
 
+// The main window's scale captions, right-aligned at their widths: bold under the pointer,
+// they still fit the caption area.
+TEST(ctlLBL, BoldScaleCaptionsFitTheirButtons) {
+    Fixture f;
+    const struct {
+        const char* caption;
+        int width;
+    } scales[] = {
+        {"1:1000000", 63}, {"1:500000", 57}, {"1:200000", 57}, {"1:100000", 57}, {"1:50000", 57}};
+    for (const auto& s : scales) {
+        f.button->setCaption(QString::fromLatin1(s.caption));
+        f.button->setAlignment(1);
+        f.button->resize(s.width, 16);
+        f.Move(-20, -20);
+        f.Move(20, 7);
+        ASSERT_TRUE(f.button->Hover());
+        const QFont font = f.button->CaptionFont();
+        EXPECT_TRUE(font.bold());
+        EXPECT_GE(font.pixelSize(), 9) << s.caption;
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(f.button->Caption()),
+                  f.button->CaptionRect().width())
+            << s.caption;
+    }
+}
+
 TEST(ctlLBL, DesignPropertiesByName) {
     ctlLBL b;
     EXPECT_EQ(b.property("Alignment").toInt(), 2);
