@@ -37,6 +37,8 @@ ctlNNNN::ctlNNNN(QWidget* parent)
     logic_.setHost(bridge_.get());
     text_->setObjectName(QStringLiteral("Text"));
     text_->setGeometry(0, 0, Px(kWidthTwips), Px(kHeightTwips));
+    // The widest part, "XXXIII", needs a pixel of the style's inner margin on each side at 41 px.
+    text_->setTextMargins(-1, 0, -1, 0);
     setFixedSize(Px(kWidthTwips), Px(kHeightTwips));
     setFocusProxy(text_);
     setFocusPolicy(text_->focusPolicy());

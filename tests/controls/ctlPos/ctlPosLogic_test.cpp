@@ -206,6 +206,11 @@ TEST(ctlPosLogic, SetValueAllowsAnyNumberAndTheFieldRecovers) {
     f.core.Modify(0, 500);
     f.core.Modify(-1);
     EXPECT_EQ(f.core.value(), 84);
+    // A step that would leave a negative value empties the box, as any step below 0 does.
+    f.core.Modify(0, -100);
+    f.core.Modify(+1);
+    EXPECT_EQ(f.core.value(), -1);
+    EXPECT_EQ(f.rec.box, "");
 }
 
 TEST(ctlPosLogic, HugeStepsStayInRange) {
