@@ -61,13 +61,5 @@ TEST(ctlGMSLogic, TextFollowsTheFlags) {
     EXPECT_EQ(logic.Text("E", round), "E 36\u00B0");
 }
 
-TEST(ctlGMSLogic, OddInputGivesWhatTheAngleTextGives) {
-    ctlGMSLogic logic;
-    logic.setShowMinute(true);
-    EXPECT_EQ(logic.Text("N", -1), "");
-    EXPECT_EQ(logic.Text("", 3600), " 1\u00B0 00'");
-    EXPECT_EQ(logic.Text("Q", 3600), "Q 1\u00B0 00'");
-}
-
 } // namespace
 } // namespace kavu

@@ -30,17 +30,5 @@ TEST(ctlNSEWLogic, ViewOutsideThePairsIsRefused) {
     EXPECT_EQ(logic.Letter(), "S");
 }
 
-TEST(ctlNSEWLogic, PositionReportsOnlyRealChanges) {
-    ctlNSEWLogic logic;
-    EXPECT_FALSE(logic.setPosition(0));
-    EXPECT_TRUE(logic.setPosition(1));
-    EXPECT_FALSE(logic.setPosition(1));
-    EXPECT_FALSE(logic.setPosition(2));
-    EXPECT_FALSE(logic.setPosition(-1));
-    EXPECT_EQ(logic.Position(), 1);
-    EXPECT_TRUE(logic.setPosition(0));
-    EXPECT_EQ(logic.Letter(), "N");
-}
-
 } // namespace
 } // namespace kavu
