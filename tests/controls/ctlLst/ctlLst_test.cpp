@@ -137,7 +137,8 @@ TEST_F(ctlLstTest, TwoDegreesNorthIsAnEdgeOnlyBelowTheMillionth) {
         EXPECT_EQ(Background(box[i]), SystemColor(kWindowBackground)) << i;
     }
     EXPECT_EQ(field[1]->Result(), " 1-37");
-    EXPECT_EQ(field[2]->Result(), " 1-37-3"); // the 2-degree parallel is the north edge of part 3
+    EXPECT_EQ(field[2]->Result(),
+              " 1-37-3"); // 2 degrees N is the north edge of the third quarter sheet
 }
 
 TEST_F(ctlLstTest, ColoursOfAFieldFollowItsEnabledState) {
