@@ -1,0 +1,43 @@
+// What the window remembers between runs, in the per-user store: application "Velmora",
+// section "Kavu 1.0", every value a text.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QSettings;
+
+namespace kavu {
+
+inline constexpr int kCentred = -32768; // "Left"/"Top" meaning: centre the window
+
+struct WindowSettings {
+    int Language = 1; // 1 Russian, 2 English
+    int Action = 1;   // the view: 1 sheet to coordinates, 2 coordinates to sheet, 3 neighbours
+    bool AlwaysOnTop = false;
+    bool SaveSettings = false;
+    int Left = kCentred; // outer left edge, twips
+    int Top = kCentred;  // outer top edge, twips
+};
+
+/// The section every key lives in.
+inline const QString kSettingsSection = QStringLiteral("Kavu 1.0");
+
+/// Reads "Language", "Action", "AlwaysOnTop", "SaveSettings", "Left", "Top" in this order. A key
+/// that is absent, does not convert, or lies outside what the program writes (Language 1..2,
+/// Action 1..3, a 32-bit position) gives that key's default.
+WindowSettings ReadWindowSettings(QSettings& store);
+
+/// Writes "Action", "AlwaysOnTop", "Language", "SaveSettings", "Left", "Top" in this order, as
+/// decimal texts and "True"/"False".
+void WriteWindowSettings(QSettings& store, const WindowSettings& settings);
+
+/// Removes the whole section; a section that is not there is not an error.
+void DeleteWindowSettings(QSettings& store);
+
+/// The conversions of stored texts, exposed for tests: nothing when the text does not convert.
+std::optional<int> SettingToInt(const QString& text);
+std::optional<bool> SettingToBool(const QString& text);
+
+} // namespace kavu

@@ -1,0 +1,474 @@
+// The real window driven with real events: typing, arrows, clicks, the wheel, the menus, close.
+#include "mainwindow/frmMain.h"
+
+#include "controls/ctlGMS/ctlGMS.h"
+#include "controls/ctlHELP/ctlHELP.h"
+#include "controls/ctlLBL/ctlLBL.h"
+#include "controls/ctlLSTN/ctlLSTN.h"
+#include "controls/ctlLst/ctlLst.h"
+#include "controls/ctlNNNN/ctlNNNN.h"
+#include "controls/ctlNSEW/ctlNSEW.h"
+#include "controls/ctlPos/ctlPos.h"
+#include "misc/misc.h"
+#include "resultlog/clsRSLT.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kavu;
+
+namespace {
+
+QLineEdit* TextOf(QWidget* control) {
+    return control->findChild<QLineEdit*>(QStringLiteral("Text"));
+}
+
+QByteArray Cp1251(const QString& text) {
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+class Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        FlashMonitor::instance().setDurationMs(0);
+        store = std::make_unique<QSettings>(dir.filePath(QStringLiteral("Velmora.ini")),
+                                            QSettings::IniFormat);
+    }
+    void TearDown() override { Close(true); }
+
+    frmMain& Open() {
+        frmMain::Services s;
+        s.settings = store.get();
+        s.confirmExit = [this](const QString& text) {
+            prompts << text;
+            return answerYes;
+        };
+        s.makeLog = [this] {
+            auto log = std::make_unique<clsRSLT>(dir.path() + QStringLiteral("/"), QString());
+            log->setOpener([this](const QString& path) {
+                opened << path;
+                return true;
+            });
+            log->setMessageBox([this](const QString& text) { warnings << text; });
+            log->setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)); });
+            return log;
+        };
+        w = std::make_unique<frmMain>(s);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return *w;
+    }
+    // Closes the window as the user would; false when it stayed open.
+    bool Close(bool yes) {
+        if (!w) return true;
+        answerYes = yes;
+        const bool closed = w->close();
+        if (closed) w.reset();
+        return closed;
+    }
+    template <typename T> T* Find(const char* name) const {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* Action(const char* name) const { return Find<QAction>(name); }
+    void Type(QWidget* control, const QString& text) {
+        QLineEdit* edit = TextOf(control);
+        edit->selectAll();
+        if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
+        for (const QChar c : text) {
+            if (c.unicode() < 128) {
+                QTest::keyClick(edit, c.toLatin1());
+            } else { // QtTest types ASCII only; a Cyrillic key arrives as its text
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(edit, &press);
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(edit, &release);
+            }
+        }
+    }
+    void Click(QWidget* widget) {
+        QTest::mouseMove(widget, QPoint(5, 5));
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    }
+    QString Shown(const char* display) const { return Find<ctlGMS>(display)->Result(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> store;
+    std::unique_ptr<frmMain> w;
+    QStringList prompts, warnings, opened;
+    bool answerYes = true;
+};
+
+TEST_F(Window, FirstStartWithAnEmptyStore) {
+    frmMain& win = Open();
+    EXPECT_EQ(win.windowTitle(), "Kavu");
+    EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Действие");
+    EXPECT_EQ(Find<QLabel>("lblNumber")->text(), "Введите номер листа:");
+    EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Лист -> Координаты");
+    EXPECT_EQ(win.CurrentView(), 1);
+    EXPECT_EQ(win.VisibleFrame(), 1);
+    EXPECT_TRUE(Action("mnuAct1")->isChecked());
+    EXPECT_FALSE(Action("mnuAct2")->isChecked());
+    EXPECT_TRUE(Action("mnuLng1")->isChecked());
+    EXPECT_FALSE(Action("mnuAlwaysOnTop")->isChecked());
+    EXPECT_FALSE(Action("mnuSaveSettings")->isChecked());
+    EXPECT_FALSE(Action("mnuExport")->isEnabled());
+    EXPECT_EQ(Action("mnuContents")->shortcut(), QKeySequence(Qt::Key_F1));
+    for (const char* b : {"cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2"})
+        EXPECT_FALSE(Find<QPushButton>(b)->isEnabled()) << b;
+    EXPECT_TRUE(win.Nmb(1)->isEnabled());
+    for (int i = 2; i <= 4; ++i)
+        EXPECT_FALSE(win.Nmb(i)->isEnabled());
+    EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
+    // Centred on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15);
+    EXPECT_EQ(win.pos().y(), (screen.height() * 15 - 4020) / 2 / 15);
+    EXPECT_TRUE(Close(true));
+    EXPECT_TRUE(prompts.isEmpty());
+    EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
+}
+
+TEST_F(Window, SheetNumberTypedBoxByBox) {
+    frmMain& win = Open();
+    Type(win.Nmb(1), "n");
+    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "N");
+    EXPECT_TRUE(win.Nmb(2)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdClear1")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
+    EXPECT_EQ(Shown("ctlY1"), "");
+    Type(win.Nmb(2), "37");
+    EXPECT_EQ(Shown("ctlY1"), "N 56° 00'");
+    EXPECT_EQ(Shown("ctlX1"), "E 36° 00'");
+    EXPECT_EQ(Shown("ctlY2"), "N 52° 00'");
+    EXPECT_EQ(Shown("ctlX2"), "E 42° 00'");
+    EXPECT_EQ(Shown("ctlY0"), "N 54° 00'");
+    EXPECT_EQ(Shown("ctlX0"), "E 39° 00'");
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:1000000");
+    EXPECT_TRUE(win.Nmb(3)->isEnabled());
+    EXPECT_FALSE(win.Nmb(4)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
+
+    Type(win.Nmb(3), "001");
+    EXPECT_TRUE(win.Nmb(4)->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:100000");
+    Type(win.Nmb(4), "в");
+    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "В");
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:50000");
+    EXPECT_EQ(Shown("ctlX0"), "E 36° 07' 30\"");
+
+    // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
+    Type(win.Nmb(3), "1");
+    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "");
+    EXPECT_FALSE(win.Nmb(4)->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:500000");
+    EXPECT_EQ(Shown("ctlY1"), "N 56° 00'");
+    EXPECT_EQ(Shown("ctlX2"), "E 39° 00'");
+
+    // The southern sheet of the same numbers, at once.
+    QScrollBar* sn = Find<ctlNSEW>("ctlSN")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
+    sn->setValue(1);
+    EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
+    EXPECT_EQ(Shown("ctlY2"), "S 54° 00'");
+
+    // An invalid text flashes, comes back and recomputes the same result.
+    const int flashes = FlashMonitor::instance().count();
+    TextOf(win.Nmb(2))->end(false);
+    QTest::keyClicks(TextOf(win.Nmb(2)), "1");
+    EXPECT_GT(FlashMonitor::instance().count(), flashes);
+    EXPECT_EQ(TextOf(win.Nmb(2))->text(), "37");
+    EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
+
+    // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
+    Type(win.Nmb(1), "");
+    for (int i = 2; i <= 4; ++i) {
+        EXPECT_FALSE(win.Nmb(i)->isEnabled());
+        EXPECT_EQ(TextOf(win.Nmb(i))->text(), "");
+    }
+    EXPECT_EQ(Shown("ctlY1"), "");
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "");
+    EXPECT_FALSE(Find<QPushButton>("cmdClear1")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
+}
+
+TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
+    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    frmMain& win = Open();
+    EXPECT_EQ(win.VisibleFrame(), 2);
+    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+    EXPECT_FALSE(win.Pos(2)->isEnabled());
+    Type(win.Pos(1), "55");
+    EXPECT_TRUE(win.Pos(2)->isEnabled());
+    EXPECT_EQ(win.Lst(1)->Result(), "");
+    EXPECT_FALSE(win.Scale(1)->isEnabled());
+    Type(win.Pos(3), "37");
+    EXPECT_EQ(win.Lst(1)->Result(), " 14-37");
+    EXPECT_EQ(win.Lst(10)->Result(), " N-37-39-А");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), ""); // empty minutes count as 0
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_TRUE(win.Scale(i)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdKeep2")->isEnabled());
+    Type(win.Pos(2), "45");
+    Type(win.Pos(4), "37");
+    EXPECT_EQ(win.Lst(5)->Result(), " 14-37-004-3");
+    EXPECT_EQ(win.Lst(8)->Result(), " N-37-II");
+
+    // Carry from 59 minutes into the degrees, each spinner reporting its own change.
+    Type(win.Pos(1), "10");
+    Type(win.Pos(2), "59");
+    QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Up);
+    EXPECT_EQ(TextOf(win.Pos(1))->text(), "11");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");
+    EXPECT_EQ(win.Lst(1)->Result(), " 3-37");
+    QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Down);
+    EXPECT_EQ(TextOf(win.Pos(1))->text(), "10");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), "59");
+
+    // N 84: the minutes count as 0 and cannot rise; S turns 84 into 83 and empties them.
+    Type(win.Pos(1), "84");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");
+    EXPECT_EQ(win.Pos(2)->MaxValue(), 0);
+    EXPECT_EQ(win.Lst(1)->Result(), " 21-37");
+    QScrollBar* ns = Find<ctlNSEW>("ctlNS")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
+    ns->setValue(1);
+    EXPECT_EQ(TextOf(win.Pos(1))->text(), "83");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), "");
+    EXPECT_EQ(win.Lst(1)->Result(), "s 21-37");
+
+    // W 180: minutes 0; back to E turns it into 179 and empties the minutes.
+    QScrollBar* ew = Find<ctlNSEW>("ctlEW")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
+    ew->setValue(1);
+    EXPECT_EQ(win.Pos(3)->MaxValue(), 180);
+    EXPECT_EQ(TextOf(win.Pos(4))->text(), "37"); // 37 W keeps its minutes
+    Type(win.Pos(3), "180");
+    EXPECT_EQ(TextOf(win.Pos(4))->text(), "0");
+    EXPECT_EQ(win.Lst(1)->Result(), "s 21-1");
+    ew->setValue(0);
+    EXPECT_EQ(TextOf(win.Pos(3))->text(), "179");
+    EXPECT_EQ(TextOf(win.Pos(4))->text(), "");
+    EXPECT_EQ(win.Lst(1)->Result(), "s 21-60");
+
+    // Emptying the latitude degrees empties and closes the minutes and clears the results.
+    Type(win.Pos(1), "");
+    EXPECT_FALSE(win.Pos(2)->isEnabled());
+    EXPECT_EQ(win.Lst(1)->Result(), "");
+    EXPECT_FALSE(win.Scale(1)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdClear2")->isEnabled());
+}
+
+TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
+    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    frmMain& win = Open();
+    Type(win.Pos(1), "56");
+    Type(win.Pos(3), "37");
+    Click(win.Scale(3));
+    EXPECT_EQ(win.VisibleFrame(), 3);
+    EXPECT_EQ(win.CurrentView(), 3);
+    auto* panel = Find<ctlLSTN>("ctlLSTN");
+    EXPECT_EQ(panel->Y(), 56 * 3600);
+    EXPECT_EQ(panel->X(), 37 * 3600);
+    // Help over the panel comes back to the panel.
+    Action("mnuContents")->trigger();
+    EXPECT_EQ(win.VisibleFrame(), 0);
+    emit Find<ctlHELP>("ctlHELP")->Cancel();
+    EXPECT_EQ(win.VisibleFrame(), 3);
+    emit panel->Cancel();
+    EXPECT_EQ(win.VisibleFrame(), 2);
+    EXPECT_EQ(win.CurrentView(), 2);
+    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+    EXPECT_EQ(TextOf(win.Pos(1))->text(), "56");
+}
+
+TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
+    frmMain& win = Open();
+    Type(win.Nmb(1), "14");
+    Type(win.Nmb(2), "37");
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
+    EXPECT_TRUE(Action("mnuExport")->isEnabled());
+    EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
+
+    Action("mnuExport")->trigger();
+    EXPECT_FALSE(Action("mnuExport")->isEnabled());
+    ASSERT_EQ(opened.size(), 1);
+    QFile file(opened[0]);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray expected = Cp1251(
+        clsRSLT::DateTimeLine(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)), QLocale::system()) +
+        QStringLiteral("\r\n\r\n"
+                       "Лист  14-37 ( N-37 )\r\n"
+                       "масштаб 1:1000000\r\n"
+                       "координаты:\r\n"
+                       "верхний левый угол: N 56° 00' E 36° 00'\r\n"
+                       "нижний правый угол: N 52° 00' E 42° 00'\r\n"
+                       "центр листа:        N 54° 00' E 39° 00'\r\n"
+                       "\r\n"));
+    EXPECT_EQ(file.readAll(), expected);
+    EXPECT_TRUE(expected.contains('\xB0'));
+    EXPECT_TRUE(Close(false));
+    EXPECT_TRUE(prompts.isEmpty());
+}
+
+TEST_F(Window, PointResultEndToEndInEnglish) {
+    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    store->setValue(QStringLiteral("Kavu 1.0/Language"), QStringLiteral("2"));
+    frmMain& win = Open();
+    Type(win.Pos(1), "55");
+    Type(win.Pos(2), "45");
+    Type(win.Pos(3), "37");
+    Type(win.Pos(4), "37");
+    Click(Find<QPushButton>("cmdKeep2"));
+    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+    Action("mnuExport")->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    QFile file(opened[0]);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray body = file.readAll();
+    const QByteArray entry =
+        Cp1251(clsRSLT::Label(2, 6) + "N 55° 45' E 37° 37'\r\n" + clsRSLT::Label(2, 7) +
+               QStringLiteral("\r\n"
+                              "1:1000000  14-37 ( N-37 )\r\n"
+                              "1:500000   14-37-1 ( N-37-А )\r\n"
+                              "1:200000   14-37-02 ( N-37-II )\r\n"
+                              "1:100000   14-37-004 ( N-37-4 )\r\n"
+                              "1:50000    14-37-004-3 ( N-37-4-В )\r\n"
+                              "\r\n"));
+    EXPECT_TRUE(body.endsWith(entry)) << body.toStdString();
+    EXPECT_EQ(body.count("\r\n"), 10);
+}
+
+TEST_F(Window, KeptResultsAskBeforeClosing) {
+    frmMain& win = Open();
+    Action("mnuSaveSettings")->trigger();
+    Type(win.Nmb(1), "14");
+    Type(win.Nmb(2), "37");
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Close(false)); // No keeps the window
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_EQ(prompts[0], "Остались неэкспортированные данные.\r\nЗавершить работу программы?");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/SaveSettings")).toString(), "True");
+    Action("mnuLng2")->trigger();
+    EXPECT_FALSE(Close(false));
+    EXPECT_EQ(prompts[1], "Exist non-exported data.\r\nExit program?");
+    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/Language")).toString(), "2");
+    EXPECT_TRUE(Close(true));
+}
+
+TEST_F(Window, SettingsComeBackInTheNextWindow) {
+    {
+        frmMain& win = Open();
+        Action("mnuLng2")->trigger();
+        Action("mnuAct2")->trigger();
+        Action("mnuAlwaysOnTop")->trigger();
+        Action("mnuSaveSettings")->trigger();
+        win.move(40, 30);
+        EXPECT_TRUE(win.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        ASSERT_TRUE(Close(true));
+    }
+    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/Action")).toString(), "2");
+    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/AlwaysOnTop")).toString(), "True");
+    frmMain& again = Open();
+    EXPECT_EQ(again.LanguageIndex(), 2);
+    EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Action");
+    EXPECT_EQ(again.VisibleFrame(), 2);
+    EXPECT_TRUE(Action("mnuAlwaysOnTop")->isChecked());
+    EXPECT_TRUE(again.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(Action("mnuSaveSettings")->isChecked());
+    EXPECT_EQ(again.frameGeometry().topLeft(), QPoint(40, 30));
+    // Unchecked and closed: the section is gone and the next start has the defaults.
+    Action("mnuSaveSettings")->trigger();
+    ASSERT_TRUE(Close(true));
+    EXPECT_TRUE(store->allKeys().isEmpty());
+}
+
+TEST_F(Window, SavedNeighbourViewAndBadValues) {
+    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("3"));
+    store->setValue(QStringLiteral("Kavu 1.0/Language"), QStringLiteral("7"));
+    store->setValue(QStringLiteral("Kavu 1.0/Left"), QStringLiteral("-300000"));
+    store->setValue(QStringLiteral("Kavu 1.0/Top"), QStringLiteral("150"));
+    frmMain& win = Open();
+    EXPECT_EQ(win.VisibleFrame(), 3);
+    EXPECT_FALSE(Action("mnuAct1")->isChecked());
+    EXPECT_FALSE(Action("mnuAct2")->isChecked());
+    EXPECT_EQ(win.LanguageIndex(), 1); // 7 is no language: the default
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15); // off screen: centred
+    emit Find<ctlLSTN>("ctlLSTN")->Cancel();
+    EXPECT_EQ(win.VisibleFrame(), 2);
+    EXPECT_FALSE(Action("mnuAct1")->isChecked());
+}
+
+TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
+    frmMain& win = Open();
+    Type(win.Nmb(1), "14");
+    Action("mnuAbout")->trigger();
+    EXPECT_EQ(win.VisibleFrame(), 0);
+    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "О Программе");
+    Action("mnuLng2")->trigger();
+    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "About");
+    EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Sheet -> Coordinate");
+    EXPECT_EQ(Find<QLabel>("lblResult2")->text(), "Result:");
+    for (const char* name : {"cmdKeep1", "cmdKeep2", "imgKeep1", "imgKeep2"})
+        EXPECT_EQ(Find<QWidget>(name)->toolTip(), "Keep") << name;
+    for (const char* name : {"cmdClear1", "cmdClear2", "imgClear1", "imgClear2"})
+        EXPECT_EQ(Find<QWidget>(name)->toolTip(), "Clear") << name;
+    Action("mnuContents")->trigger();
+    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Help");
+    Action("mnuLng1")->trigger();
+    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Справка");
+    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "14");
+    EXPECT_EQ(Find<ctlHELP>("ctlHELP")->Language(), 1);
+    EXPECT_EQ(win.ResultLog()->Language, 1);
+}
+
+TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
+    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    frmMain& win = Open();
+    Type(win.Pos(1), "10");
+    Type(win.Pos(3), "20");
+    QLineEdit* lat = TextOf(win.Pos(1));
+    QLineEdit* lon = TextOf(win.Pos(3));
+    lat->setFocus();
+    auto notch = [](QWidget* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QPointF at(5, 5);
+        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &e);
+    };
+    QTest::mouseMove(lat, QPoint(5, 5));
+    notch(lat, 120);
+    EXPECT_EQ(lat->text(), "11");
+    EXPECT_EQ(win.Lst(1)->Result(), " 3-34"); // the window recomputed
+    notch(lat, -360);                         // three notches in one message: one step
+    EXPECT_EQ(lat->text(), "10");
+    notch(lat, 120, Qt::ControlModifier);
+    EXPECT_EQ(lat->text(), "10");
+    // Over the other field, which has no focus: nothing moves.
+    QTest::mouseMove(lon, QPoint(5, 5));
+    notch(lon, 120);
+    EXPECT_EQ(lon->text(), "20");
+    EXPECT_EQ(lat->text(), "10");
+}
+
+} // namespace
