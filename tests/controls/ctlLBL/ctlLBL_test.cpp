@@ -140,6 +140,12 @@ TEST(ctlLBL, DisabledButtonIgnoresTheMouseAndNeverTakesFocus) {
     f.Release(Qt::LeftButton);
     EXPECT_EQ(f.clicks.count(), 0);
     EXPECT_EQ(f.button->focusPolicy(), Qt::NoFocus);
+    f.button->setEnabled(true);
+    f.Move(21, 7);
+    ASSERT_TRUE(f.button->Hover());
+    f.button->hide();
+    f.button->show();
+    EXPECT_FALSE(f.button->Hover());
 }
 
 // The main window's scale captions, right-aligned at their widths: bold under the pointer,
