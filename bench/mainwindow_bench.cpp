@@ -75,7 +75,7 @@ void StartToWindowShown(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         child.start(self, {QStringLiteral("--child")});
-        child.waitForReadyReadStandardOutput(10000);
+        child.waitForReadyRead(10000);
         const qint64 ns = clock.nsecsElapsed();
         const QByteArray line = child.readAllStandardOutput();
         child.waitForFinished(10000);
