@@ -164,6 +164,75 @@ TEST_F(ctlNNNNWidget, WheelMovesOnlyTheFocusedBoxUnderThePointer) {
     EXPECT_EQ(total(), 4);
 }
 
+TEST_F(ctlNNNNWidget, DrivenAsTheSheetWindowDrivesThem) {
+    // The window's cascade: every Change empties and closes the boxes to the right of an empty
+    // one, and opens boxes from what BoxScale says.
+    std::array<int, 5> parts{};
+    auto scale = [&] {
+        const int rowAndColumn = BoxScale[1] & BoxScale[2];
+        if (rowAndColumn == 0) return 0;
+        if (BoxScale[3] == 0) return rowAndColumn;
+        return BoxScale[4] != 0 ? BoxScale[4] : BoxScale[3];
+    };
+    auto update = [&] {
+        for (int i = 1; i <= 3; ++i)
+            if (parts[static_cast<std::size_t>(i)] == 0) {
+                parts[static_cast<std::size_t>(i) + 1] = 0;
+                box[static_cast<std::size_t>(i) + 1]->Reset();
+                box[static_cast<std::size_t>(i) + 1]->setEnabled(false);
+            }
+        box[2]->setEnabled(BoxScale[1] != 0);
+        box[3]->setEnabled((BoxScale[1] & BoxScale[2]) != 0);
+        box[4]->setEnabled(BoxScale[3] == 4);
+        if (!box[4]->isEnabled()) {
+            parts[4] = 0;
+            box[4]->Reset();
+        }
+    };
+    for (std::size_t i = 1; i <= 4; ++i) {
+        QObject::connect(box[i], &ctlNNNN::Change, box[i], [&, i](int v) {
+            parts[i] = v;
+            update();
+        });
+        box[i]->Reset();
+        box[i]->setEnabled(i == 1);
+    }
+    auto typeInto = [&](int i, const QString& text) {
+        Focus(box[static_cast<std::size_t>(i)]);
+        Type(box[static_cast<std::size_t>(i)], text);
+    };
+    typeInto(1, "n");
+    EXPECT_TRUE(box[2]->isEnabled());
+    EXPECT_FALSE(box[3]->isEnabled());
+    typeInto(2, "37");
+    EXPECT_EQ(scale(), 1);
+    typeInto(3, "001");
+    EXPECT_TRUE(box[4]->isEnabled());
+    EXPECT_EQ(scale(), 4);
+    typeInto(4, QString::fromUtf8("\u0431"));
+    EXPECT_EQ(scale(), 5);
+    EXPECT_EQ(parts, (std::array<int, 5>{0, 14, 37, 1, 2}));
+
+    // Stepping box 3 below "001" leaves 1:100,000: the quarter goes and its box closes.
+    Focus(box[3]);
+    QTest::keyClick(Text(box[3]), Qt::Key_Down);
+    EXPECT_EQ(Text(box[3])->text(), "36");
+    EXPECT_FALSE(box[4]->isEnabled());
+    EXPECT_EQ(Text(box[4])->text(), "");
+    EXPECT_EQ(scale(), 3);
+    EXPECT_EQ(parts, (std::array<int, 5>{0, 14, 37, 36, 0}));
+
+    // Emptying box 1 empties and closes the rest.
+    Focus(box[1]);
+    QTest::keyClick(Text(box[1]), Qt::Key_Backspace);
+    EXPECT_EQ(parts, (std::array<int, 5>{}));
+    EXPECT_EQ(BoxScale, (std::array<std::int32_t, 5>{}));
+    for (std::size_t i = 2; i <= 4; ++i) {
+        EXPECT_FALSE(box[i]->isEnabled());
+        EXPECT_EQ(Text(box[i])->text(), "");
+    }
+}
+
 TEST_F(ctlNNNNWidget, ResetAndEnabledLook) {
     QSignalSpy change(box[3], &ctlNNNN::Change);
     Focus(box[3]);

@@ -214,6 +214,105 @@ TEST_F(ctlPosWidget, WheelMovesOnlyTheFocusedFieldUnderThePointer) {
     EXPECT_EQ(degreesChange.size(), 6);
 }
 
+// The latitude pair driven as the coordinates window drives it: Overflow steps the degrees,
+// every Change updates the minutes' major field and limits, and the hemisphere moves the
+// degrees' maximum.
+struct LatitudeWindow {
+    ctlPos* deg;
+    ctlPos* min;
+    int parts[3] = {0, -1, -1};
+    QString ns = "N";
+    LatitudeWindow(ctlPos* d, ctlPos* m) : deg(d), min(m) {
+        QObject::connect(deg, &ctlPos::Change, deg, [this](int v) {
+            parts[1] = v;
+            Update();
+        });
+        QObject::connect(min, &ctlPos::Change, min, [this](int v) {
+            parts[2] = v;
+            Update();
+        });
+        QObject::connect(min, &ctlPos::Overflow, min, [this](int v) { deg->Modify(v); });
+        deg->Reset();
+        min->Reset();
+        min->setEnabled(false);
+        deg->setMaxValue(84);
+        min->setMaxValue(59);
+        min->setMajorMaxValue(84);
+    }
+    void Update() {
+        min->setEnabled(parts[1] >= 0);
+        if (parts[1] < 0) {
+            min->Reset();
+            parts[2] = -1;
+        } else if (parts[2] == -1) {
+            parts[2] = 0;
+        }
+        min->setMajorValue(parts[1]);
+        min->setMajorMaxValue(deg->MaxValue());
+        if (parts[1] == deg->MaxValue() && ns == "N") {
+            parts[2] = 0;
+            min->setMaxValue(0);
+        } else {
+            min->setMaxValue(59);
+        }
+    }
+    void Hemisphere(const QString& letter) {
+        ns = letter;
+        if (ns == "N") {
+            deg->setMaxValue(84);
+        } else {
+            deg->setMaxValue(83);
+            if (parts[1] >= 83) {
+                parts[1] = 83;
+                min->Reset();
+                parts[2] = -1;
+            }
+        }
+        min->setMajorMaxValue(deg->MaxValue());
+        Update();
+    }
+    QString Shown() const {
+        return Text(deg) + "/" + Text(min) + " = " + QString::number(parts[1]) + "/" +
+               QString::number(parts[2]);
+    }
+    static QString Text(ctlPos* c) { return c->findChild<QLineEdit*>("Text")->text(); }
+};
+
+TEST_F(ctlPosWidget, DrivenAsTheCoordinatesWindowDrivesThem) {
+    LatitudeWindow w(degrees, minutes);
+    Focus(degrees);
+    QTest::keyClicks(Text(degrees), "83");
+    EXPECT_TRUE(minutes->isEnabled());
+    EXPECT_EQ(w.Shown(), "83/ = 83/0"); // empty minutes count as 0
+    Focus(minutes);
+    QTest::keyClicks(Text(minutes), "59");
+    QTest::keyClick(Text(minutes), Qt::Key_Up); // carry into the northern limit
+    EXPECT_EQ(w.Shown(), "84/0 = 84/0");
+    const int before = Flashes();
+    QTest::keyClick(Text(minutes), Qt::Key_Up); // nothing beyond N 84 00
+    EXPECT_EQ(Flashes(), before + 1);
+    QTest::keyClick(Text(minutes), Qt::Key_Down); // borrow back
+    EXPECT_EQ(w.Shown(), "83/59 = 83/59");
+    QTest::keyClick(Text(minutes), Qt::Key_PageUp); // a carry of 10 past the limit stops at it
+    EXPECT_EQ(w.Shown(), "84/0 = 84/0");
+    QTest::keyClicks(Text(minutes), "5"); // "05" is no minutes text, and 5 is above the limit
+    EXPECT_EQ(w.Shown(), "84/0 = 84/0");
+
+    w.Hemisphere("S"); // the degrees drop to the southern limit, the minutes empty
+    EXPECT_EQ(w.Shown(), "83/ = 83/0");
+    Focus(minutes);
+    QTest::keyClicks(Text(minutes), "59");
+    QTest::keyClick(Text(minutes), Qt::Key_Up); // S 83 59 is the last minute
+    EXPECT_EQ(w.Shown(), "83/59 = 83/59");
+
+    Focus(degrees);
+    QTest::keyClick(Text(degrees), Qt::Key_End);
+    QTest::keyClick(Text(degrees), Qt::Key_Backspace);
+    QTest::keyClick(Text(degrees), Qt::Key_Backspace);
+    EXPECT_FALSE(minutes->isEnabled());
+    EXPECT_EQ(w.Shown(), "/ = -1/-1");
+}
+
 TEST_F(ctlPosWidget, EnabledLook) {
     const QColor window = SystemColor(kWindowBackground);
     const QColor face = SystemColor(kButtonFace);
