@@ -138,31 +138,6 @@ TEST(ctlNNNNLogic, EveryShortTextIsRecognisedOrUndone) {
     }
 }
 
-TEST(ctlNNNNLogic, AnEditShowsTheUpperCaseFormOrComesBack) {
-    // Every one- and two-symbol text through the box itself, from a box holding "B".
-    const std::vector<std::string> symbols{"0", "1", "2", "5", "b", "U", "v", "\u0430", " "};
-    Box box(1);
-    for (const auto& a : symbols)
-        for (const auto& b : symbols) {
-            for (const std::string& typed : {a, a + b}) {
-                box.Type("b");
-                box.core.Edit(typed);
-                const std::string upper = ctlNNNNLogic::UpperCase(typed);
-                const auto part = ctlNNNNLogic::Recognise(upper, 1);
-                if (part.accepted) {
-                    ASSERT_EQ(box.rec.Take(), Log({"change " + std::to_string(part.value)}));
-                    ASSERT_EQ(box.rec.box, upper);
-                    ASSERT_EQ(BoxScale[1], part.scale);
-                } else {
-                    ASSERT_EQ(box.rec.Take(), Log({"flash", "change 2"})) << typed;
-                    ASSERT_EQ(box.rec.box, "B");
-                    ASSERT_EQ(box.core.value(), 2);
-                    ASSERT_EQ(BoxScale[1], 1);
-                }
-            }
-        }
-}
-
 TEST(ctlNNNNLogic, UpperCaseTouchesOnlyLatinAndCyrillicLetters) {
     EXPECT_EQ(ctlNNNNLogic::UpperCase("az AZ 09 xii"), "AZ AZ 09 XII");
     EXPECT_EQ(ctlNNNNLogic::UpperCase("\u0430\u0431\u0432\u0433\u043f\u0440\u044f"),

@@ -139,18 +139,6 @@ TEST(ctlPosLogic, WorkedExamplesOfADegreesField) {
     EXPECT_EQ(step("7", -10), Log({"change 0", "shows 0"}));
 }
 
-TEST(ctlPosLogic, KeysStepByOneOrByStride) {
-    Field f(84);
-    f.core.setStride(10);
-    f.Type("40");
-    const std::vector<std::pair<int, int>> keys{{38, 41}, {39, 42}, {40, 41}, {37, 40},
-                                                {33, 50}, {34, 40}, {13, 40}, {65, 40}};
-    for (auto [key, shows] : keys) {
-        EXPECT_EQ(f.core.Key(key), key >= 33 && key <= 40) << key;
-        EXPECT_EQ(f.core.value(), shows) << key;
-    }
-}
-
 TEST(ctlPosLogic, PropertiesAndTheirRules) {
     Field f(84);
     f.Type("70");
