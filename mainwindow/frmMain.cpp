@@ -21,6 +21,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -97,6 +98,7 @@ frmMain::frmMain(Services services, QWidget* parent)
     setWindowIcon(ProgramIcon());
     BuildMenus();
     BuildFrames();
+    FitLabels();
     ApplyTabOrder();
     Load();
 }
@@ -290,6 +292,21 @@ void frmMain::BuildFrames() {
     connect(ctlLSTN_, &ctlLSTN::Cancel, this, &frmMain::ctlLSTN_Cancel);
 }
 
+void frmMain::FitLabels() {
+    // The labels are as wide as the layout allows; a caption that would not fit in either
+    // language gets a narrower or smaller face rather than losing letters.
+    using namespace captions;
+    const std::pair<QLabel*, CaptionText> labels[] = {{lblNumber_, lblNumber},
+                                                      {lblResult1_, lblResult1},
+                                                      {lblResult2_, lblResult1},
+                                                      {lblScale_, lblScale},
+                                                      {lblCoordinate_, lblCoordinate}};
+    for (const auto& [label, text] : labels)
+        label->setFont(FitFont(label->font(),
+                               {QString::fromUtf8(text.Russian), QString::fromUtf8(text.English)},
+                               label->width()));
+}
+
 void frmMain::ApplyTabOrder() {
     std::vector<QWidget*> order = {ctlNmb_[1], ctlNmb_[2], ctlNmb_[3],   ctlNmb_[4],  ctlSN_,
                                    ctlY1_,     ctlX1_,     ctlY0_,       ctlX0_,      ctlY2_,
@@ -304,9 +321,9 @@ void frmMain::ApplyTabOrder() {
 }
 
 void frmMain::Load() {
-    // The design size is the outer one; the title bar is the platform's, so size the inside.
-    setFixedSize(centralWidget()->width(),
-                 menuBar()->sizeHint().height() + centralWidget()->height());
+    // The design size is the outer one; the title bar is the platform's, so the window takes
+    // what its menu bar and frames need, and keeps it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     const WindowSettings s = ReadWindowSettings(*settings_);
     mnuLng_Click(s.Language);
     mnuAct_Click(s.Action);

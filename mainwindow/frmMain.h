@@ -70,6 +70,7 @@ class frmMain : public QMainWindow {
   private:
     void BuildFrames();
     void BuildMenus();
+    void FitLabels();
     void ApplyTabOrder();
     void Load();
 

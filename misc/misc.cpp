@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QThread>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace kavu {
 
@@ -50,6 +54,34 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
         p.setColor(group, QPalette::ButtonText, colour);
     }
     widget->setPalette(p);
+}
+
+int WidestText(const QFont& font, const QStringList& texts) {
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& t : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(t));
+    return widest;
+}
+
+QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
+              int smallestPixelSize) {
+    if (widest(base) <= room) return base;
+    QFont font = base;
+    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+        font.setStretch(stretch);
+        if (widest(font) <= room) return font;
+    }
+    for (int px = QFontInfo(base).pixelSize() - 1; px >= smallestPixelSize; --px) {
+        font.setPixelSize(px);
+        if (widest(font) <= room) break;
+    }
+    return font;
+}
+
+QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize) {
+    return FitFont(
+        base, [&texts](const QFont& f) { return WidestText(f, texts); }, room, smallestPixelSize);
 }
 
 void ApplyEnabledLook(QWidget* box, bool enabled) {

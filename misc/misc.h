@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -30,6 +33,15 @@ void SetBackground(QWidget* widget, const QColor& colour);
 void SetTextColour(QWidget* widget, const QColor& colour);
 /// Window background when enabled, button face when disabled.
 void ApplyEnabledLook(QWidget* box, bool enabled);
+
+/// Pixels the widest of `texts` takes in `font`.
+int WidestText(const QFont& font, const QStringList& texts);
+/// The font for a small box: `base` when the widest text (as `widest` measures it in a font)
+/// fits `room` pixels, else a narrower stretch of it, else that stretch at smaller sizes down to
+/// `smallestPixelSize`.
+QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
+              int smallestPixelSize = 6);
+QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize = 6);
 
 /// The one error signal of the input fields: a beep, the box's background pure red, painted at
 /// once, 100 ms on the interface thread, then the window background again.

@@ -32,30 +32,6 @@ const QStringList& WidestTexts() {
     return texts;
 }
 
-int WidestAdvance(const QFont& font, const QStringList& texts) {
-    const QFontMetrics metrics(font);
-    int widest = 0;
-    for (const QString& t : texts)
-        widest = std::max(widest, metrics.horizontalAdvance(t));
-    return widest;
-}
-
-// The box is small: keep the owner's font if the texts fit, else narrow it, else shrink the
-// narrowed face until they do.
-QFont FitFont(const QFont& base, const QStringList& texts, int room) {
-    if (WidestAdvance(base, texts) <= room) return base;
-    QFont font = base;
-    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-        font.setStretch(stretch);
-        if (WidestAdvance(font, texts) <= room) return font;
-    }
-    for (int px = QFontInfo(base).pixelSize() - 1; px >= kSmallestPixelSize; --px) {
-        font.setPixelSize(px);
-        if (WidestAdvance(font, texts) <= room) break;
-    }
-    return font;
-}
-
 } // namespace
 
 ctlGMS::ctlGMS(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
@@ -108,7 +84,7 @@ void ctlGMS::fitFont() {
     option.initFrom(text_);
     const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
     const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
-    text_->setFont(FitFont(font(), WidestTexts(), room));
+    text_->setFont(FitFont(font(), WidestTexts(), room, kSmallestPixelSize));
 }
 
 } // namespace kavu

@@ -65,22 +65,6 @@ int WidestDesignation(const QFont& font) {
     return widest(DesignationPieces().heads) + widest(DesignationPieces().tails);
 }
 
-// The box is small: keep the owner's font if the texts fit, else narrow it, else shrink the
-// narrowed face until they do.
-QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room) {
-    if (widest(base) <= room) return base;
-    QFont font = base;
-    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-        font.setStretch(stretch);
-        if (widest(font) <= room) return font;
-    }
-    for (int px = QFontInfo(base).pixelSize() - 1; px >= kSmallestPixelSize; --px) {
-        font.setPixelSize(px);
-        if (widest(font) <= room) break;
-    }
-    return font;
-}
-
 } // namespace
 
 ctlLst::ctlLst(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
@@ -129,7 +113,7 @@ void ctlLst::fitFont() {
     option.initFrom(text_);
     const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
     const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
-    text_->setFont(FitFont(font(), WidestDesignation, room));
+    text_->setFont(FitFont(font(), WidestDesignation, room, kSmallestPixelSize));
 }
 
 } // namespace kavu
