@@ -13,6 +13,8 @@ class QLineEdit;
 
 namespace kavu {
 
+class InputBoxEvents;
+
 class ctlNNNN : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int View READ View WRITE setView)
@@ -43,7 +45,6 @@ class ctlNNNN : public QWidget {
     void Change(int Value);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -54,8 +55,7 @@ class ctlNNNN : public QWidget {
     ctlNNNNLogic logic_;
     std::unique_ptr<Bridge> bridge_;
     bool updating_ = false;
-    bool pointerOver_ = false;
-    int wheelRemainder_ = 0;
+    InputBoxEvents* events_ = nullptr; // owned by the text box
 };
 
 } // namespace kavu

@@ -1,14 +1,12 @@
 #include "controls/ctlPos/ctlPos.h"
 
 #include <QEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QWheelEvent>
 
 #include <algorithm>
 
+#include "misc/InputBoxEvents.h"
 #include "misc/misc.h"
 
 namespace kavu {
@@ -17,8 +15,6 @@ namespace {
 constexpr int Px(int twips) {
     return twips / 15;
 }
-// One notch of a classic wheel; finer wheels add up to it.
-constexpr int kNotch = 120;
 } // namespace
 
 class ctlPos::Bridge : public ctlPosLogic::Host {
@@ -53,8 +49,8 @@ ctlPos::ctlPos(QWidget* parent)
     setFocusProxy(text_);
     setFocusPolicy(text_->focusPolicy());
 
-    text_->setMouseTracking(true);
-    text_->installEventFilter(this);
+    events_ = new InputBoxEvents(
+        text_, [this](int key) { logic_.Key(key); }, [this](int d) { setMouseWheel(d); });
     connect(text_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (updating_) return;
         logic_.Edit(text.toUtf8().toStdString());
@@ -101,43 +97,7 @@ void ctlPos::ShowText(const std::string& text, bool caretToEnd) {
 
 void ctlPos::setMouseWheel(int d) {
     if (d == 0) return;
-    if (text_->hasFocus() && pointerOver_) logic_.Wheel(d);
-}
-
-bool ctlPos::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != text_) return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        // The box still handles the key (caret movement) after the step.
-        logic_.Key(VirtualKey(static_cast<QKeyEvent*>(event)->key()));
-        return false;
-    case QEvent::Enter:
-        pointerOver_ = true;
-        break;
-    case QEvent::Leave:
-        pointerOver_ = false;
-        break;
-    case QEvent::MouseMove: {
-        const QPointF p = static_cast<QMouseEvent*>(event)->position();
-        pointerOver_ =
-            p.x() >= 0 && p.y() >= 0 && p.x() <= text_->width() && p.y() <= text_->height();
-        break;
-    }
-    case QEvent::Wheel: {
-        // The window routes the wheel itself; this serves a field used on its own. Several
-        // notches in one event still make one step.
-        wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
-        if (wheelRemainder_ >= kNotch || wheelRemainder_ <= -kNotch) {
-            const int direction = wheelRemainder_ > 0 ? 1 : -1;
-            wheelRemainder_ = 0;
-            setMouseWheel(direction);
-        }
-        return true;
-    }
-    default:
-        break;
-    }
-    return false;
+    if (text_->hasFocus() && events_->PointerOver()) logic_.Wheel(d);
 }
 
 void ctlPos::changeEvent(QEvent* event) {

@@ -14,6 +14,8 @@ class QLineEdit;
 
 namespace kavu {
 
+class InputBoxEvents;
+
 class ctlPos : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int View READ View WRITE setView)
@@ -65,7 +67,6 @@ class ctlPos : public QWidget {
     void Overflow(int Value);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -78,8 +79,7 @@ class ctlPos : public QWidget {
     ctlPosLogic logic_;
     std::unique_ptr<Bridge> bridge_;
     bool updating_ = false;
-    bool pointerOver_ = false;
-    int wheelRemainder_ = 0;
+    InputBoxEvents* events_ = nullptr; // owned by the text box
 };
 
 } // namespace kavu
