@@ -7,13 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <ostream>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include <string>
+#include <utility>
 
 namespace kavu {
 namespace {
@@ -21,112 +16,78 @@ namespace {
 class ctlGMSTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ctl = std::make_unique<ctlGMS>();
-        ctl->resize(81, 19); // 1215 x 285 twips, as the window places it
-        ctl->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(ctl.get()));
-        box = ctl->findChild<QLineEdit*>(QStringLiteral("Text"));
-        ASSERT_NE(box, nullptr);
+        ctl.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&ctl));
+    }
+    std::string Shown(const char* letter, int seconds) {
+        ctl.setValue(letter, seconds);
+        return ctl.Result().toStdString();
     }
 
-    // True when the whole of the box's text is in view: a box too narrow for its text scrolls
-    // to its cursor, hiding the start when the cursor is at the end and the end when it is at
-    // the start.
-    bool WholeTextVisible() const {
-        const int middle = box->height() / 2;
-        box->setCursorPosition(box->text().size());
-        const bool startShown = box->cursorPositionAt(QPoint(4, middle)) == 0;
-        box->setCursorPosition(0);
-        const bool endShown =
-            box->cursorPositionAt(QPoint(box->width() - 4, middle)) == box->text().size();
-        return startShown && endShown;
-    }
-
-    std::unique_ptr<ctlGMS> ctl;
-    QLineEdit* box = nullptr;
+    ctlGMS ctl;
+    QLineEdit* box = ctl.findChild<QLineEdit*>(QStringLiteral("Text"));
 };
 
-TEST_F(ctlGMSTest, ShowsAnglesAndClears) {
-    EXPECT_EQ(ctl->Result(), "");
-    ctl->setShowMinute(true);
-    ctl->setValue("N", 55 * 3600 + 45 * 60);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("N 55° 45'"));
-    EXPECT_EQ(box->text(), ctl->Result());
-    ctl->setValue("E", 36 * 3600);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("E 36° 00'"));
-    ctl->setValue("E", 37 * 3600 + 41 * 60 + 15); // a 1:50,000 centre has seconds
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("E 37° 41' 15\""));
-    ctl->Clear();
-    EXPECT_EQ(ctl->Result(), "");
-    EXPECT_EQ(box->text(), "");
-    ctl->setValue("S", -60);
-    EXPECT_EQ(ctl->Result(), "");
-}
-
-TEST_F(ctlGMSTest, ForcingRuleThroughTheDesignProperties) {
-    EXPECT_FALSE(ctl->property("ShowMinute").toBool());
-    EXPECT_FALSE(ctl->property("ShowSecond").toBool());
-
-    ASSERT_TRUE(ctl->setProperty("ShowSecond", true));
-    EXPECT_FALSE(ctl->ShowSecond()); // not without the minutes
-    ctl->setValue("N", 3600);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("N 1°"));
-
-    ASSERT_TRUE(ctl->setProperty("ShowMinute", true));
-    ASSERT_TRUE(ctl->setProperty("ShowSecond", true));
-    EXPECT_TRUE(ctl->ShowSecond());
-    ctl->setValue("N", 3600);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("N 1° 00' 00\""));
-
-    ASSERT_TRUE(ctl->setProperty("ShowMinute", false));
-    EXPECT_FALSE(ctl->property("ShowSecond").toBool());
-    ctl->setValue("N", 3600);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("N 1°"));
-
-    ASSERT_TRUE(ctl->setProperty("ShowMinute", true)); // the seconds stay off
-    EXPECT_FALSE(ctl->ShowSecond());
-}
-
-TEST_F(ctlGMSTest, TheUserCannotEditTheBox) {
-    ctl->setShowMinute(true);
-    ctl->setValue("W", 180 * 3600);
-    ctl->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(ctl.get()));
-    box->setFocus();
-    QTest::keyClicks(box, "12");
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClick(box, Qt::Key_Home);
-    QTest::keyClick(box, Qt::Key_Delete);
-    EXPECT_EQ(ctl->Result(), QString::fromUtf8("W 180° 00'"));
-}
-
-TEST_F(ctlGMSTest, EnabledLook) {
-    const auto background = [&] { return box->palette().color(QPalette::Base); };
-    EXPECT_EQ(background(), SystemColor(kWindowBackground));
-    ASSERT_TRUE(ctl->setProperty("Enabled", false));
-    EXPECT_FALSE(box->isEnabled());
-    EXPECT_EQ(background(), SystemColor(kButtonFace));
-    ctl->setEnabled(true);
-    EXPECT_TRUE(box->isEnabled());
-    EXPECT_EQ(background(), SystemColor(kWindowBackground));
-}
-
-// The widest angles fit the window's 81-pixel box whatever font the window hands down.
-TEST_F(ctlGMSTest, WidestAnglesFitTheBox) {
-    ctl->setShowMinute(true);
-    ctl->setShowSecond(true);
-    QFont big = ctl->font();
-    big.setPixelSize(22);
-    for (const QFont& font : {ctl->font(), big}) {
-        ctl->setFont(font);
-        for (const char* letter : {"N", "S", "E", "W"}) {
-            ctl->setValue(letter, 179 * 3600 + 59 * 60 + 59);
-            EXPECT_TRUE(WholeTextVisible()) << letter << " " << font.pixelSize();
-            ctl->setValue(letter, 180 * 3600);
-            EXPECT_TRUE(WholeTextVisible()) << letter << " " << font.pixelSize();
+// Every sequence of four flag settings from the fresh state against the rule: the seconds are
+// never forced without the minutes, and turning the minutes off drops them.
+TEST_F(ctlGMSTest, SecondsAreNeverForcedWithoutMinutes) {
+    const char* kText[] = {"N 1°", "N 1° 00'", "N 1° 00' 00\""};
+    for (int sequence = 0; sequence < (1 << 8); ++sequence) {
+        ctlGMS g;
+        bool minute = false, second = false;
+        for (int i = 0; i < 4; ++i) {
+            const int op = (sequence >> (2 * i)) & 3;
+            const bool on = op & 1;
+            ASSERT_TRUE(g.setProperty(op & 2 ? "ShowMinute" : "ShowSecond", on));
+            if (op & 2) minute = on;
+            second = (op & 2 ? second : on) && minute;
+            ASSERT_EQ(std::pair(g.ShowMinute(), g.ShowSecond()), std::pair(minute, second))
+                << sequence << " " << i;
+            g.setValue("N", 3600);
+            ASSERT_EQ(g.Result().toStdString(), kText[minute + second]);
         }
     }
-    EXPECT_EQ(box->geometry(), ctl->rect());
+}
+
+TEST_F(ctlGMSTest, ReadOnlyResultAndClear) {
+    EXPECT_EQ(ctl.Result(), "");
+    ctl.setShowMinute(true);                                           // the window's setting
+    EXPECT_EQ(Shown("E", 37 * 3600 + 41 * 60 + 15), "E 37° 41' 15\""); // seconds when not zero
+    EXPECT_EQ(Shown("W", 180 * 3600), "W 180° 00'");
+    ctl.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ctl));
+    box->setFocus();
+    QTest::keyClicks(box, "12");
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete})
+        QTest::keyClick(box, key);
+    EXPECT_EQ(ctl.Result().toStdString(), "W 180° 00'");
+    ctl.Clear();
+    EXPECT_EQ(ctl.Result(), "");
+    EXPECT_EQ(Shown("S", -60), "");
+    EXPECT_EQ(box->palette().color(QPalette::Base), SystemColor(kWindowBackground));
+    ASSERT_TRUE(ctl.setProperty("Enabled", false));
+    EXPECT_EQ(box->palette().color(QPalette::Base), SystemColor(kButtonFace));
+}
+
+// The widest angles are wholly in view in the 81-pixel box whatever font the window hands down:
+// a box too narrow scrolls to its cursor, hiding the start or the end.
+TEST_F(ctlGMSTest, WidestAnglesFitTheBox) {
+    ctl.setShowMinute(true);
+    ctl.setShowSecond(true);
+    QFont big = ctl.font();
+    big.setPixelSize(22);
+    for (const QFont& font : {ctl.font(), big}) {
+        ctl.setFont(font);
+        for (const char* letter : {"N", "S", "E", "W"})
+            for (int seconds : {179 * 3600 + 59 * 60 + 59, 180 * 3600}) {
+                ctl.setValue(letter, seconds);
+                box->setCursorPosition(box->text().size());
+                EXPECT_EQ(box->cursorPositionAt(QPoint(4, 9)), 0) << letter << font.pixelSize();
+                box->setCursorPosition(0);
+                EXPECT_EQ(box->cursorPositionAt(QPoint(77, 9)), box->text().size()) << seconds;
+            }
+    }
+    EXPECT_EQ(box->geometry(), QRect(0, 0, 81, 19)); // 1215 x 285 twips
 }
 
 } // namespace

@@ -1,10 +1,10 @@
-// Ten real fields laid out as the window lays them out, driven with points over the whole grid.
+// Ten real fields, five scales in two notations, driven with points over the whole grid.
 #include "controls/ctlLst/ctlLst.h"
 
+#include "engine/neighbours.h"
 #include "engine/sheet.h"
 #include "misc/misc.h"
 
-#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 
@@ -15,9 +15,8 @@
 #include <ostream>
 #include <string>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
+inline void PrintTo(const QColor& c, std::ostream* os) {
+    *os << c.name().toStdString();
 }
 
 namespace kavu {
@@ -27,27 +26,20 @@ constexpr std::int32_t kDeg = 3600;
 constexpr std::int32_t kMin = 60;
 const QColor kRed(kPureRed);
 const QColor kYellow(kLightYellow);
+const QColor kPlainText = SystemColor(kWindowText);
+const QColor kPlainBack = SystemColor(kWindowBackground);
 
-QColor TextColour(const QLineEdit* box) {
-    return box->palette().color(QPalette::Text);
-}
-QColor Background(const QLineEdit* box) {
-    return box->palette().color(QPalette::Base);
-}
+using Colours = std::pair<QColor, QColor>; // text, background
 
 class ctlLstTest : public ::testing::Test {
   protected:
     // Fields 1..5 in the new notation at scales 1..5, 6..10 in the old one.
     void SetUp() override {
-        frame = std::make_unique<QWidget>();
-        frame->resize(233, 209);
         for (int i = 1; i <= 10; ++i) {
-            auto* f = new ctlLst(frame.get());
-            if (i > 5) f->setStandard(2);
-            f->setCaliber(i <= 5 ? i : i - 5);
-            f->move(i <= 5 ? 72 : 144, 112 + 16 * ((i - 1) % 5));
-            field[i] = f;
-            box[i] = f->findChild<QLineEdit*>(QStringLiteral("Text"));
+            field[i] = new ctlLst(frame.get());
+            if (i > 5) field[i]->setStandard(2);
+            field[i]->setCaliber(i <= 5 ? i : i - 5);
+            box[i] = field[i]->findChild<QLineEdit*>(QStringLiteral("Text"));
             ASSERT_NE(box[i], nullptr);
         }
         frame->show();
@@ -59,196 +51,127 @@ class ctlLstTest : public ::testing::Test {
             field[i]->Calculate(ns, lat, ew, lon);
     }
 
-    // Each field against the engine, its colours against the sheet sizes of its scale.
+    // Independent of the routine that chose the sheet: the new-notation text names a sheet whose
+    // frame holds the point (a parallel belongs to the sheet south of it, a meridian to the one
+    // east), red marks its north edge, yellow its west edge; the old notation names the same.
     void CheckAll(const char* ns, std::int32_t lat, const char* ew, std::int32_t lon) {
         CalculateAll(ns, lat, ew, lon);
-        for (int i = 1; i <= 10; ++i) {
-            const int scale = i <= 5 ? i : i - 5;
-            const auto sheet = SheetOfPoint(ns, lat, ew, lon, scale);
-            const std::string where = std::string(ns) + std::to_string(lat) + " " + ew +
-                                      std::to_string(lon) + " field " + std::to_string(i);
-            if (!sheet) {
-                ASSERT_EQ(field[i]->Result(), "") << where;
-                ASSERT_EQ(TextColour(box[i]), SystemColor(kWindowText)) << where;
-                ASSERT_EQ(Background(box[i]), SystemColor(kWindowBackground)) << where;
-                continue;
+        const bool north = *ns == 'N', western = *ew == 'W';
+        const bool onGrid = (north ? lat <= 84 * kDeg : lat < 84 * kDeg) &&
+                            (western ? lon <= 180 * kDeg : lon < 180 * kDeg);
+        const std::int32_t y = north ? lat : -lat, x = western ? -lon : lon;
+        for (int scale = 1; scale <= 5; ++scale) {
+            const std::string text = field[scale]->Result().toStdString();
+            const std::string where = std::to_string(scale) + ":" + text + " at " + ns +
+                                      std::to_string(lat) + ew + std::to_string(lon);
+            const auto key = ParseSheetNew(text);
+            ASSERT_EQ(key.has_value(), onGrid) << where;
+            ASSERT_EQ(text.empty(), !onGrid) << where;
+            ASSERT_EQ(field[scale + 5]->Result().toStdString(), key ? FormatSheetOld(*key) : "");
+            bool red = false, yellow = false;
+            if (key) {
+                ASSERT_EQ(key->Scale, scale) << where;
+                const SheetFrame f = ComputeSheetFrame(*key).value();
+                const bool southern = key->Hemisphere == 'S';
+                const std::int32_t top = southern ? -f.Y1 : f.Y1, bottom = southern ? -f.Y2 : f.Y2;
+                const std::int32_t left = f.EW == 'W' ? -f.X1 : f.X1;
+                const std::int32_t right = key->Column <= 30 ? -f.X2 : f.X2;
+                ASSERT_TRUE(bottom < y && y <= top && left <= x && x < right) << where;
+                red = y == top;
+                yellow = x == left;
             }
-            const std::string text =
-                i <= 5 ? FormatSheetNew(sheet->Key) : FormatSheetOld(sheet->Key);
-            ASSERT_EQ(field[i]->Result(), QString::fromStdString(text)) << where;
-            ASSERT_EQ(box[i]->text(), field[i]->Result());
-            const bool onParallel = lat % SheetHeight(scale) == 0;
-            const bool onMeridian = lon % SheetWidth(scale) == 0;
-            ASSERT_EQ(TextColour(box[i]), onParallel ? kRed : SystemColor(kWindowText)) << where;
-            ASSERT_EQ(Background(box[i]), onMeridian ? kYellow : SystemColor(kWindowBackground))
-                << where;
+            for (int i : {scale, scale + 5})
+                ASSERT_EQ(Look(i), Colours(red ? kRed : kPlainText, yellow ? kYellow : kPlainBack))
+                    << where << " field " << i;
         }
     }
 
-    // True when the whole of the box's text is in view: a box too narrow for its text scrolls
-    // to its cursor, hiding the start when the cursor is at the end and the end when it is at
-    // the start.
-    static bool WholeTextVisible(QLineEdit* b) {
-        const int middle = b->height() / 2;
-        b->setCursorPosition(b->text().size());
-        const bool startShown = b->cursorPositionAt(QPoint(4, middle)) == 0;
-        b->setCursorPosition(0);
-        const bool endShown =
-            b->cursorPositionAt(QPoint(b->width() - 4, middle)) == b->text().size();
-        return startShown && endShown;
+    Colours Look(int i) const {
+        return {box[i]->palette().color(QPalette::Text), box[i]->palette().color(QPalette::Base)};
     }
 
-    std::unique_ptr<QWidget> frame;
+    std::unique_ptr<QWidget> frame = std::make_unique<QWidget>();
     std::array<ctlLst*, 11> field{};
     std::array<QLineEdit*, 11> box{};
 };
 
-TEST_F(ctlLstTest, EveryMinuteOfLatitude) {
+TEST_F(ctlLstTest, EveryMinuteOfLatitudeAndOfLongitude) {
     for (const char* ns : {"N", "S"})
         for (std::int32_t lat = 0; lat <= 85 * kDeg; lat += kMin)
-            for (const auto& [ew, lon] : {std::pair{"E", 37 * kDeg + 30 * kMin}, {"W", 0}})
+            for (const auto& [ew, lon] :
+                 {std::pair{"E", 37 * kDeg + 30 * kMin}, {"W", 0}, {"E", 179 * kDeg + 59 * kMin}})
                 CheckAll(ns, lat, ew, lon);
-}
-
-TEST_F(ctlLstTest, EveryMinuteOfLongitude) {
     for (const char* ew : {"E", "W"})
         for (std::int32_t lon = 0; lon <= 181 * kDeg; lon += kMin)
             for (const auto& [ns, lat] : {std::pair{"N", 2 * kDeg}, {"S", 55 * kDeg + 45 * kMin}})
                 CheckAll(ns, lat, ew, lon);
 }
 
-TEST_F(ctlLstTest, EquatorAtZeroIsAJunctionEverywhere) {
+TEST_F(ctlLstTest, EquatorAndTwoDegreesNorth) {
     CalculateAll("N", 0, "E", 0);
     const char* expected[11] = {"",           "s 1-31",       "s 1-31-1",  "s 1-31-01",
                                 "s 1-31-001", "s 1-31-001-1", "s A-31",    "s A-31-А",
                                 "s A-31-I",   "s A-31-1",     "s A-31-1-А"};
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(field[i]->Result(), QString::fromUtf8(expected[i])) << i;
-        EXPECT_EQ(TextColour(box[i]), kRed) << i;
-        EXPECT_EQ(Background(box[i]), kYellow) << i;
+        EXPECT_EQ(field[i]->Result().toStdString(), expected[i]) << i;
+        EXPECT_EQ(Look(i), Colours(kRed, kYellow)) << i;
     }
-}
-
-TEST_F(ctlLstTest, TwoDegreesNorthIsAnEdgeOnlyBelowTheMillionth) {
+    // 2 degrees N bounds every sheet but the millionth: the north edge of the third quarter.
     CalculateAll("N", 2 * kDeg, "E", 37 * kDeg + 37 * kMin);
-    for (int i = 1; i <= 10; ++i) {
-        const int scale = i <= 5 ? i : i - 5;
-        EXPECT_EQ(TextColour(box[i]), scale == 1 ? SystemColor(kWindowText) : kRed) << i;
-        EXPECT_EQ(Background(box[i]), SystemColor(kWindowBackground)) << i;
-    }
     EXPECT_EQ(field[1]->Result(), " 1-37");
-    EXPECT_EQ(field[2]->Result(),
-              " 1-37-3"); // 2 degrees N is the north edge of the third quarter sheet
+    EXPECT_EQ(field[2]->Result(), " 1-37-3");
 }
 
-TEST_F(ctlLstTest, ColoursOfAFieldFollowItsEnabledState) {
-    ctlLst* f = field[5];
-    QLineEdit* b = box[5];
-    ASSERT_TRUE(f->setProperty("Enabled", false));
-    EXPECT_FALSE(b->isEnabled());
-    f->Clear();
-    EXPECT_EQ(Background(b), SystemColor(kButtonFace));
-    EXPECT_EQ(TextColour(b), SystemColor(kWindowText));
-
-    f->Calculate("N", 1 * kDeg, "E", 1 * kDeg); // on both edges
-    EXPECT_EQ(TextColour(b), kRed);
-    EXPECT_EQ(Background(b), kYellow);
-    f->Calculate("N", 55 * kDeg + 1 * kMin, "E", 37 * kDeg + 1 * kMin);
-    EXPECT_EQ(Background(b), SystemColor(kWindowBackground));
-    EXPECT_EQ(TextColour(b), SystemColor(kWindowText));
-
-    f->Calculate("N", 55 * kDeg + 30 * kMin, "E", 37 * kDeg + 30 * kMin);
-    ASSERT_EQ(Background(b), kYellow);
-    f->setEnabled(true); // the enabled look replaces the junction background, not the text colour
-    EXPECT_EQ(Background(b), SystemColor(kWindowBackground));
-    EXPECT_EQ(TextColour(b), kRed);
-    f->setEnabled(false);
-    EXPECT_EQ(Background(b), SystemColor(kButtonFace));
-    EXPECT_EQ(f->Result(), " 14-37-016-3");
+TEST_F(ctlLstTest, ClearOnADisabledFieldShowsTheButtonFaceCalculateDoesNot) {
+    ASSERT_TRUE(field[5]->setProperty("Enabled", false));
+    field[5]->Clear();
+    EXPECT_EQ(Look(5), Colours(kPlainText, SystemColor(kButtonFace)));
+    field[5]->Calculate("N", 55 * kDeg + 30 * kMin, "E", 37 * kDeg + 30 * kMin); // both edges
+    EXPECT_EQ(Look(5), Colours(kRed, kYellow));
+    field[5]->setEnabled(true); // the enabled look replaces the junction background only
+    EXPECT_EQ(Look(5), Colours(kRed, kPlainBack));
 }
 
-TEST_F(ctlLstTest, AnyStandardButOneIsTheOldNotation) {
-    ctlLst* f = field[4];
-    for (int standard : {0, 2, 3, -7}) {
-        ASSERT_TRUE(f->setProperty("Standard", standard));
-        EXPECT_EQ(f->property("Standard").toInt(), standard);
-        f->Calculate("N", 55 * kDeg + 45 * kMin, "E", 37 * kDeg + 37 * kMin);
-        EXPECT_EQ(f->Result(), " N-37-4") << standard;
+TEST_F(ctlLstTest, StandardAndCaliber) {
+    const std::int32_t lat = 55 * kDeg + 45 * kMin, lon = 37 * kDeg + 37 * kMin;
+    for (int standard : {0, 2, 3, -7, 1}) { // any value but 1 is the old notation
+        ASSERT_TRUE(field[4]->setProperty("Standard", standard));
+        field[4]->Calculate("N", lat, "E", lon);
+        EXPECT_EQ(field[4]->Result(), standard == 1 ? " 14-37-004" : " N-37-4") << standard;
     }
-    f->setStandard(1);
-    f->Calculate("N", 55 * kDeg + 45 * kMin, "E", 37 * kDeg + 37 * kMin);
-    EXPECT_EQ(f->Result(), " 14-37-004");
-}
-
-TEST_F(ctlLstTest, NoSheetClearsTheField) {
-    ctlLst* f = field[3];
-    for (int caliber : {0, 6, -1}) {
-        f->setCaliber(3);
-        f->Calculate("N", 0, "E", 0); // red on yellow
-        ASSERT_TRUE(f->setProperty("Caliber", caliber));
-        EXPECT_EQ(f->property("Caliber").toInt(), caliber);
-        f->Calculate("N", 0, "E", 0);
-        EXPECT_EQ(f->Result(), "") << caliber;
-        EXPECT_EQ(TextColour(box[3]), SystemColor(kWindowText));
-        EXPECT_EQ(Background(box[3]), SystemColor(kWindowBackground));
+    // No sheet (a Caliber outside 1..5, a negative angle) clears the text and its colours.
+    for (const auto& [caliber, y] : {std::pair{0, lat}, {6, lat}, {-1, lat}, {4, -kDeg}}) {
+        field[4]->setCaliber(3);
+        field[4]->Calculate("N", 0, "E", 0); // red on yellow
+        ASSERT_TRUE(field[4]->setProperty("Caliber", caliber));
+        field[4]->Calculate("N", y, "E", lon);
+        EXPECT_EQ(field[4]->Result(), "") << caliber;
+        EXPECT_EQ(Look(4), Colours(kPlainText, kPlainBack));
     }
-    f->setCaliber(3);
-    f->Calculate("S", 0, "W", 0);
-    f->Calculate("N", -kDeg, "E", kDeg);
-    EXPECT_EQ(f->Result(), "");
-    EXPECT_EQ(Background(box[3]), SystemColor(kWindowBackground));
 }
 
-// The colours reach the screen: the box paints its background yellow and its text red.
-TEST_F(ctlLstTest, JunctionColoursArePainted) {
-    const auto paint = [&](ctlLst* f) {
-        QImage image = f->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        int red = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                if (c.red() > 200 && c.green() < 90 && c.blue() < 90) ++red;
-            }
-        return std::pair{image.pixelColor(image.width() - 4, image.height() / 2), red};
-    };
-    field[1]->Calculate("N", 0, "E", 0);
-    auto [back, red] = paint(field[1]);
-    EXPECT_EQ(back, kYellow);
-    EXPECT_GT(red, 5);
-
-    field[1]->Calculate("N", 55 * kDeg + 1 * kMin, "E", 37 * kDeg + 1 * kMin);
-    std::tie(back, red) = paint(field[1]);
-    EXPECT_EQ(back, SystemColor(kWindowBackground));
-    EXPECT_EQ(red, 0);
-
-    field[1]->setEnabled(false);
-    field[1]->Clear();
-    std::tie(back, red) = paint(field[1]);
-    EXPECT_EQ(back, SystemColor(kButtonFace));
-}
-
-// Every designation of the southernmost, easternmost 1:1,000,000 sheet (the widest texts of
-// both notations) fits the 73-pixel box, also when the window hands down a large font.
+// The widest texts of both notations (the southernmost, easternmost millionth sheet) are wholly
+// in view in the fixed 73-pixel box, also under a large inherited font: a box too narrow scrolls
+// to its cursor, hiding the start or the end.
 TEST_F(ctlLstTest, WidestDesignationsFitTheBox) {
     QFont big = frame->font();
     big.setPixelSize(22);
     for (const QFont& font : {frame->font(), big}) {
         frame->setFont(font);
+        field[1]->resize(200, 40); // the size is fixed
         for (std::int32_t lat = 80 * kDeg + 10 * kMin; lat < 84 * kDeg; lat += 20 * kMin)
             for (std::int32_t lon = 174 * kDeg + 10 * kMin; lon < 180 * kDeg; lon += 30 * kMin) {
                 CalculateAll("S", lat, "E", lon);
-                for (int i = 1; i <= 10; ++i)
-                    ASSERT_TRUE(WholeTextVisible(box[i]))
-                        << field[i]->Result().toStdString() << " px " << font.pixelSize();
+                for (int i = 1; i <= 10; ++i) {
+                    QLineEdit* b = box[i];
+                    ASSERT_EQ(field[i]->size(), QSize(73, 19)); // 1095 x 285 twips
+                    b->setCursorPosition(b->text().size());
+                    ASSERT_EQ(b->cursorPositionAt(QPoint(4, 9)), 0) << b->text().toStdString();
+                    b->setCursorPosition(0);
+                    ASSERT_EQ(b->cursorPositionAt(QPoint(69, 9)), b->text().size())
+                        << b->text().toStdString() << " px " << font.pixelSize();
+                }
             }
-    }
-}
-
-TEST_F(ctlLstTest, KeepsItsSize) {
-    for (int i = 1; i <= 10; ++i) {
-        field[i]->resize(200, 40);
-        EXPECT_EQ(field[i]->size(), QSize(73, 19)); // 1095 x 285 twips
-        EXPECT_EQ(box[i]->geometry(), QRect(0, 0, 73, 19));
     }
 }
 
