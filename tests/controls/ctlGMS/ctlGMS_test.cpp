@@ -8,17 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
+#include <tuple>
 
 namespace kavu {
 namespace {
 
 class ctlGMSTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ctl.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&ctl));
-    }
     std::string Shown(const char* letter, int seconds) {
         ctl.setValue(letter, seconds);
         return ctl.Result().toStdString();
@@ -35,16 +31,15 @@ TEST_F(ctlGMSTest, SecondsAreNeverForcedWithoutMinutes) {
     for (int sequence = 0; sequence < (1 << 8); ++sequence) {
         ctlGMS g;
         bool minute = false, second = false;
-        for (int i = 0; i < 4; ++i) {
-            const int op = (sequence >> (2 * i)) & 3;
-            const bool on = op & 1;
-            ASSERT_TRUE(g.setProperty(op & 2 ? "ShowMinute" : "ShowSecond", on));
-            if (op & 2) minute = on;
-            second = (op & 2 ? second : on) && minute;
-            ASSERT_EQ(std::pair(g.ShowMinute(), g.ShowSecond()), std::pair(minute, second))
-                << sequence << " " << i;
+        for (int i = 0; i < 8; i += 2) {
+            const bool isMinute = (sequence >> i) & 2, on = (sequence >> i) & 1;
+            ASSERT_TRUE(g.setProperty(isMinute ? "ShowMinute" : "ShowSecond", on));
+            minute = isMinute ? on : minute;
+            second = (isMinute ? second : on) && minute;
             g.setValue("N", 3600);
-            ASSERT_EQ(g.Result().toStdString(), kText[minute + second]);
+            ASSERT_EQ(std::tuple(g.ShowMinute(), g.ShowSecond(), g.Result().toStdString()),
+                      std::tuple(minute, second, kText[minute + second]))
+                << sequence << " " << i;
         }
     }
 }
@@ -54,9 +49,6 @@ TEST_F(ctlGMSTest, ReadOnlyResultAndClear) {
     ctl.setShowMinute(true);                                           // the window's setting
     EXPECT_EQ(Shown("E", 37 * 3600 + 41 * 60 + 15), "E 37° 41' 15\""); // seconds when not zero
     EXPECT_EQ(Shown("W", 180 * 3600), "W 180° 00'");
-    ctl.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&ctl));
-    box->setFocus();
     QTest::keyClicks(box, "12");
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete})
         QTest::keyClick(box, key);
@@ -72,6 +64,8 @@ TEST_F(ctlGMSTest, ReadOnlyResultAndClear) {
 // The widest angles are wholly in view in the 81-pixel box whatever font the window hands down:
 // a box too narrow scrolls to its cursor, hiding the start or the end.
 TEST_F(ctlGMSTest, WidestAnglesFitTheBox) {
+    ctl.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ctl));
     ctl.setShowMinute(true);
     ctl.setShowSecond(true);
     QFont big = ctl.font();

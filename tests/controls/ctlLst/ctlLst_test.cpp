@@ -33,12 +33,13 @@ using Colours = std::pair<QColor, QColor>; // text, background
 
 class ctlLstTest : public ::testing::Test {
   protected:
-    // Fields 1..5 in the new notation at scales 1..5, 6..10 in the old one.
+    // Fields 1..5 in the new notation at scales 1..5, 6..10 in the old one: any Standard but 1.
     void SetUp() override {
         for (int i = 1; i <= 10; ++i) {
             field[i] = new ctlLst(frame.get());
-            if (i > 5) field[i]->setStandard(2);
-            field[i]->setCaliber(i <= 5 ? i : i - 5);
+            ASSERT_TRUE(
+                field[i]->setProperty("Standard", i <= 5 ? 1 : std::array{0, 2, 3, -7, 2}[i - 6]));
+            ASSERT_TRUE(field[i]->setProperty("Caliber", i <= 5 ? i : i - 5));
             box[i] = field[i]->findChild<QLineEdit*>(QStringLiteral("Text"));
             ASSERT_NE(box[i], nullptr);
         }
@@ -65,24 +66,22 @@ class ctlLstTest : public ::testing::Test {
             const std::string where = std::to_string(scale) + ":" + text + " at " + ns +
                                       std::to_string(lat) + ew + std::to_string(lon);
             const auto key = ParseSheetNew(text);
-            ASSERT_EQ(key.has_value(), onGrid) << where;
-            ASSERT_EQ(text.empty(), !onGrid) << where;
+            ASSERT_EQ(std::pair(key.has_value(), text.empty()), std::pair(onGrid, !onGrid))
+                << where;
             ASSERT_EQ(field[scale + 5]->Result().toStdString(), key ? FormatSheetOld(*key) : "");
-            bool red = false, yellow = false;
+            Colours expected(kPlainText, kPlainBack);
             if (key) {
                 ASSERT_EQ(key->Scale, scale) << where;
                 const SheetFrame f = ComputeSheetFrame(*key).value();
-                const bool southern = key->Hemisphere == 'S';
-                const std::int32_t top = southern ? -f.Y1 : f.Y1, bottom = southern ? -f.Y2 : f.Y2;
+                const std::int32_t top = key->Hemisphere == 'S' ? -f.Y1 : f.Y1;
+                const std::int32_t bottom = key->Hemisphere == 'S' ? -f.Y2 : f.Y2;
                 const std::int32_t left = f.EW == 'W' ? -f.X1 : f.X1;
                 const std::int32_t right = key->Column <= 30 ? -f.X2 : f.X2;
                 ASSERT_TRUE(bottom < y && y <= top && left <= x && x < right) << where;
-                red = y == top;
-                yellow = x == left;
+                expected = {y == top ? kRed : kPlainText, x == left ? kYellow : kPlainBack};
             }
             for (int i : {scale, scale + 5})
-                ASSERT_EQ(Look(i), Colours(red ? kRed : kPlainText, yellow ? kYellow : kPlainBack))
-                    << where << " field " << i;
+                ASSERT_EQ(Look(i), expected) << where << " field " << i;
         }
     }
 
@@ -100,11 +99,11 @@ TEST_F(ctlLstTest, EveryMinuteOfLatitudeAndOfLongitude) {
         for (std::int32_t lat = 0; lat <= 85 * kDeg; lat += kMin)
             for (const auto& [ew, lon] :
                  {std::pair{"E", 37 * kDeg + 30 * kMin}, {"W", 0}, {"E", 179 * kDeg + 59 * kMin}})
-                CheckAll(ns, lat, ew, lon);
+                ASSERT_NO_FATAL_FAILURE(CheckAll(ns, lat, ew, lon));
     for (const char* ew : {"E", "W"})
         for (std::int32_t lon = 0; lon <= 181 * kDeg; lon += kMin)
             for (const auto& [ns, lat] : {std::pair{"N", 2 * kDeg}, {"S", 55 * kDeg + 45 * kMin}})
-                CheckAll(ns, lat, ew, lon);
+                ASSERT_NO_FATAL_FAILURE(CheckAll(ns, lat, ew, lon));
 }
 
 TEST_F(ctlLstTest, EquatorAndTwoDegreesNorth) {
@@ -122,7 +121,9 @@ TEST_F(ctlLstTest, EquatorAndTwoDegreesNorth) {
     EXPECT_EQ(field[2]->Result(), " 1-37-3");
 }
 
-TEST_F(ctlLstTest, ClearOnADisabledFieldShowsTheButtonFaceCalculateDoesNot) {
+// Clear on a disabled field shows the button face, Calculate the junction colours; no sheet (a
+// Caliber outside 1..5, a negative angle) clears the text and its colours.
+TEST_F(ctlLstTest, ClearDisabledAndNoSheet) {
     ASSERT_TRUE(field[5]->setProperty("Enabled", false));
     field[5]->Clear();
     EXPECT_EQ(Look(5), Colours(kPlainText, SystemColor(kButtonFace)));
@@ -130,21 +131,11 @@ TEST_F(ctlLstTest, ClearOnADisabledFieldShowsTheButtonFaceCalculateDoesNot) {
     EXPECT_EQ(Look(5), Colours(kRed, kYellow));
     field[5]->setEnabled(true); // the enabled look replaces the junction background only
     EXPECT_EQ(Look(5), Colours(kRed, kPlainBack));
-}
-
-TEST_F(ctlLstTest, StandardAndCaliber) {
-    const std::int32_t lat = 55 * kDeg + 45 * kMin, lon = 37 * kDeg + 37 * kMin;
-    for (int standard : {0, 2, 3, -7, 1}) { // any value but 1 is the old notation
-        ASSERT_TRUE(field[4]->setProperty("Standard", standard));
-        field[4]->Calculate("N", lat, "E", lon);
-        EXPECT_EQ(field[4]->Result(), standard == 1 ? " 14-37-004" : " N-37-4") << standard;
-    }
-    // No sheet (a Caliber outside 1..5, a negative angle) clears the text and its colours.
-    for (const auto& [caliber, y] : {std::pair{0, lat}, {6, lat}, {-1, lat}, {4, -kDeg}}) {
+    for (const auto& [caliber, lat] : {std::pair{0, 0}, {6, 0}, {-1, 0}, {4, -kDeg}}) {
         field[4]->setCaliber(3);
         field[4]->Calculate("N", 0, "E", 0); // red on yellow
         ASSERT_TRUE(field[4]->setProperty("Caliber", caliber));
-        field[4]->Calculate("N", y, "E", lon);
+        field[4]->Calculate("N", lat, "E", 37 * kDeg);
         EXPECT_EQ(field[4]->Result(), "") << caliber;
         EXPECT_EQ(Look(4), Colours(kPlainText, kPlainBack));
     }

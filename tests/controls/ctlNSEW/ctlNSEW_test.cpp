@@ -74,8 +74,7 @@ TEST_F(ctlNSEWTest, ArrowClicksFlipTheLetterAndReportEachChange) {
         }
 }
 
-// Reset and a new pair report only when they move the switch off the second letter; a View
-// outside the table is refused and changes nothing.
+// Reset and a new pair report only when they leave the second letter; a bad View is refused.
 TEST_F(ctlNSEWTest, ResetAndView) {
     ctl.Reset();
     Click(true);
