@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <ostream>
 #include <string>
 
@@ -36,15 +35,14 @@ class ctlLstTest : public ::testing::Test {
     // Fields 1..5 in the new notation at scales 1..5, 6..10 in the old one: any Standard but 1.
     void SetUp() override {
         for (int i = 1; i <= 10; ++i) {
-            field[i] = new ctlLst(frame.get());
+            field[i] = new ctlLst(&frame);
             ASSERT_TRUE(
                 field[i]->setProperty("Standard", i <= 5 ? 1 : std::array{0, 2, 3, -7, 2}[i - 6]));
             ASSERT_TRUE(field[i]->setProperty("Caliber", i <= 5 ? i : i - 5));
             box[i] = field[i]->findChild<QLineEdit*>(QStringLiteral("Text"));
-            ASSERT_NE(box[i], nullptr);
         }
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     }
 
     void CalculateAll(const char* ns, std::int32_t lat, const char* ew, std::int32_t lon) {
@@ -89,7 +87,7 @@ class ctlLstTest : public ::testing::Test {
         return {box[i]->palette().color(QPalette::Text), box[i]->palette().color(QPalette::Base)};
     }
 
-    std::unique_ptr<QWidget> frame = std::make_unique<QWidget>();
+    QWidget frame;
     std::array<ctlLst*, 11> field{};
     std::array<QLineEdit*, 11> box{};
 };
@@ -145,10 +143,10 @@ TEST_F(ctlLstTest, ClearDisabledAndNoSheet) {
 // in view in the fixed 73-pixel box, also under a large inherited font: a box too narrow scrolls
 // to its cursor, hiding the start or the end.
 TEST_F(ctlLstTest, WidestDesignationsFitTheBox) {
-    QFont big = frame->font();
+    QFont big = frame.font();
     big.setPixelSize(22);
-    for (const QFont& font : {frame->font(), big}) {
-        frame->setFont(font);
+    for (const QFont& font : {frame.font(), big}) {
+        frame.setFont(font);
         field[1]->resize(200, 40); // the size is fixed
         for (std::int32_t lat = 80 * kDeg + 10 * kMin; lat < 84 * kDeg; lat += 20 * kMin)
             for (std::int32_t lon = 174 * kDeg + 10 * kMin; lon < 180 * kDeg; lon += 30 * kMin) {
