@@ -1,4 +1,5 @@
-// The spinner shell driven by real key, mouse and wheel events on the offscreen platform.
+// The position spinner: its validation and stepping core, then the widget driven by real key,
+// mouse and wheel events on the offscreen platform.
 #include "controls/ctlPos/ctlPos.h"
 
 #include "misc/misc.h"
@@ -11,11 +12,164 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <functional>
 #include <initializer_list>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace kavu {
 namespace {
+
+// A degrees field, or with a major value a minutes field chained to degrees of at most 84,
+// recording what the core asks of its shell: "overflow 1;change 2;".
+struct Field : ctlPosLogic::Host {
+    ctlPosLogic core{this};
+    std::string log, box;
+    std::function<void(int)> onOverflow = [](int) {}, onChange = [](int) {};
+    explicit Field(int maxValue, std::optional<int> major = {}) {
+        core.setView(major ? 2 : 1);
+        core.setMaxValue(maxValue);
+        core.setRaiseOverflow(major.has_value());
+        core.setMajorValue(major.value_or(-1));
+        core.setMajorMaxValue(major ? 84 : -1);
+    }
+    void Flash() override { log += "flash;"; }
+    void Show(const std::string& text, bool) override { box = text; }
+    void Changed(int v) override {
+        log += "change " + std::to_string(v) + ";";
+        onChange(v);
+    }
+    void Overflowed(int v) override {
+        log += "overflow " + std::to_string(v) + ";";
+        onOverflow(v);
+    }
+    std::string Take() { return std::exchange(log, {}); }
+};
+
+TEST(ctlPosLogic, AcceptsExactlyTheDecimalFormsOfZeroToMaxValue) {
+    const std::string alphabet = "0123456789 +-.x";
+    for (int maxValue : {0, 5, 59, 84, 180}) {
+        std::set<std::string> valid{""};
+        for (int i = 0; i <= maxValue; ++i)
+            valid.insert(std::to_string(i));
+        Field f(maxValue);
+        std::vector<std::string> texts{""}; // every text of up to 4 characters
+        for (std::size_t next = 0; next < texts.size(); ++next) {
+            const std::string text = texts[next];
+            if (text.size() < 4)
+                for (char c : alphabet)
+                    texts.push_back(text + c);
+            f.core.Modify(0, 0);
+            f.core.Edit(text);
+            const bool ok = valid.count(text) == 1;
+            const int value = !ok ? 0 : text.empty() ? -1 : std::stoi(text);
+            ASSERT_EQ(f.Take() + std::to_string(f.core.value()) + "|" + f.box,
+                      (ok ? "change " : "flash;change ") + std::to_string(value) + ";" +
+                          std::to_string(value) + "|" + (ok ? text : "0"))
+                << maxValue << " '" << text << "'";
+        }
+    }
+    EXPECT_EQ(ctlPosLogic::Validate("2147483647", INT_MAX), INT_MAX);
+    EXPECT_EQ(ctlPosLogic::Validate("2147483648", INT_MAX), -2);
+    EXPECT_EQ(ctlPosLogic::Validate("99999999999", INT_MAX), -2);
+}
+
+// One step from a value set by Modify(0, from) ("" = empty): the events, then what the box shows.
+TEST(ctlPosLogic, Steps) {
+    const std::tuple<int, std::optional<int>, std::string, int, std::string> cases[] = {
+        {59, 10, "58", +4, "overflow 1;change 2;|2"},
+        {59, 10, "3", -10, "overflow -1;change 53;|53"},
+        {59, 0, "0", -1, "flash;|0"},
+        {59, 10, "59", +1, "overflow 1;change 0;|0"},
+        {59, 84, "55", +10, "change 59;|59"}, // major at its maximum: no carry
+        {59, 84, "59", +1, "flash;|59"},
+        {59, -1, "0", -1, "change 0;|0"},               // major empty: no borrow
+        {99, 10, "98", +4, "overflow 1;change 42;|42"}, // the base is 60, not MaxValue + 1
+        {84, {}, "82", +4, "change 84;|84"},
+        {84, {}, "84", +1, "flash;|84"},
+        {84, {}, "3", -4, "change 0;|0"},
+        {84, {}, "0", -1, "change -1;|"},
+        {84, {}, "", +6, "change 0;|0"},
+        {84, {}, "", -1, "flash;|"},
+        {84, {}, "7", -10, "change 0;|0"},
+        // Values only Modify(0, Value) can set, and steps beyond the 32-bit range.
+        {84, {}, "-1", -1, "change 0;|0"},
+        {84, {}, "500", -1, "change 84;|84"},
+        {84, {}, "-100", +1, "change -1;|"},
+        {84, {}, "5", INT_MAX, "change 84;|84"},
+        {84, {}, "5", INT_MIN, "change 0;|0"},
+        {59, 10, "5", INT_MIN, "overflow -1;change 0;|0"},
+        {59, 10, "50", INT_MAX, "overflow 1;change 59;|59"},
+    };
+    for (const auto& [maxValue, major, from, delta, after] : cases) {
+        Field f(maxValue, major);
+        if (!from.empty()) f.core.Modify(0, std::stoi(from));
+        f.core.Modify(delta);
+        EXPECT_EQ(f.Take() + "|" + f.box, after) << from << " by " << delta;
+    }
+}
+
+TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
+    Field f(84, 3);
+    f.core.Modify(0, 70);
+    f.core.setMaxValue(60); // below the value shown: shows the new maximum, no event
+    EXPECT_EQ(f.box + "|" + f.Take(), "60|");
+    f.core.setView(1);
+    EXPECT_FALSE(f.core.RaiseOverflow());
+    f.core.Wheel(0);
+    f.core.setRaiseOverflow(true);
+    EXPECT_FALSE(f.core.RaiseOverflow());
+    // Values the field cannot work with are refused and the previous one stays.
+    EXPECT_FALSE(f.core.setView(0) || f.core.setView(4) || f.core.setMaxValue(-1) ||
+                 f.core.setStride(0) || f.core.setStride(-5));
+    EXPECT_EQ((std::array{f.core.View(), f.core.MaxValue(), f.core.Stride(), f.core.value()}),
+              (std::array{1, 60, 1, 60}));
+    f.core.Reset(); // forgets the major field too
+    EXPECT_EQ((std::array{f.core.value(), f.core.MajorValue(), f.core.MajorMaxValue()}),
+              (std::array{-1, -1, -1}));
+    EXPECT_EQ(f.Take(), "");
+    f.core.Edit("x");
+    EXPECT_EQ(f.Take() + "|" + f.box, "flash;change -1;|");
+    f.core.Modify(0, -1);
+    f.core.Edit("x"); // "-1" itself would be refused: no endless restoring
+    EXPECT_EQ(f.Take() + "|" + f.box, "flash;change -1;|-1");
+}
+
+// Degrees and minutes of a latitude chained as the window chains them, through N 84 00 where
+// the minutes' MaxValue is 0.
+TEST(ctlPosLogic, MinutesCarryAndBorrowThroughEveryMinuteOfTheLatitude) {
+    for (int maxDegrees : {84, 83}) {
+        const int top = maxDegrees == 84 ? 84 * 60 : 83 * 60 + 59;
+        for (int stride : {1, 7, 10, 15}) {
+            Field deg(maxDegrees), min(59, 0);
+            min.core.setMajorMaxValue(maxDegrees);
+            min.onOverflow = [&](int v) { deg.core.Modify(v); };
+            deg.onChange = min.onChange = [&](int) {
+                min.core.setMajorValue(deg.core.value());
+                min.core.setMaxValue(deg.core.value() == 84 ? 0 : 59);
+            };
+            deg.core.Edit("0");
+            min.core.Edit("0");
+            for (int d : {stride, -stride}) {
+                for (int expected = d > 0 ? 0 : top; expected != (d > 0 ? top : 0);) {
+                    expected = std::clamp(expected + d, 0, top);
+                    min.core.Modify(d);
+                    ASSERT_EQ(deg.core.value() * 60 + min.core.value(), expected) << stride;
+                }
+                min.Take();
+                min.core.Modify(d);
+                EXPECT_EQ(min.Take(), "flash;") << maxDegrees << " " << stride;
+            }
+        }
+    }
+}
 
 // Latitude degrees (Stride 4) and minutes side by side in an active window.
 class ctlPosWidget : public ::testing::Test {
@@ -28,8 +182,10 @@ class ctlPosWidget : public ::testing::Test {
         degrees->setStride(4);
         minutes->move(60, 10);
         minutes->setView(2);
+        minutes->setMaxValue(59);
         QObject::connect(degrees, &ctlPos::Change, [this](int v) { changes << v; });
         QObject::connect(minutes, &ctlPos::Change, [this](int v) { changes << 1000 + v; });
+        QObject::connect(minutes, &ctlPos::Overflow, [this](int v) { changes << 2000 + v; });
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -44,7 +200,7 @@ class ctlPosWidget : public ::testing::Test {
     QWidget window;
     ctlPos* degrees = new ctlPos(&window);
     ctlPos* minutes = new ctlPos(&window);
-    QList<int> changes; // of the minutes plus 1000
+    QList<int> changes; // minutes' Change plus 1000, their Overflow plus 2000
 };
 
 TEST_F(ctlPosWidget, MarksAndSize) {
@@ -116,6 +272,15 @@ TEST_F(ctlPosWidget, WheelMovesOnlyTheFocusedFieldUnderThePointer) {
     QTest::mouseMove(&window, QPoint(190, 90));
     broadcast({+1}); // the pointer has left the field
     EXPECT_EQ(changes, QList<int>({11, 10, 9, 10, 9, 10}));
+}
+
+TEST_F(ctlPosWidget, CarryRaisesOverflowBeforeTheMinutesChange) {
+    minutes->setRaiseOverflow(true);
+    minutes->setMajorValue(10);
+    minutes->setMajorMaxValue(84);
+    minutes->Modify(0, 59);
+    minutes->Modify(+1);
+    EXPECT_EQ(changes, QList<int>({2001, 1000}));
 }
 
 TEST_F(ctlPosWidget, EnabledLook) {
