@@ -248,17 +248,15 @@ TEST_F(ctlPosWidget, WheelMovesOnlyTheFocusedFieldUnderThePointer) {
     QTest::mouseMove(Text(degrees), QPoint(5, 5));
     broadcast({+1, 0, -1, -1});
     // Real wheel events: one step per event however many notches, half notches add up.
-    const std::pair<QWidget*, int> wheel[] = {{Text(degrees), 360},
-                                              {Text(degrees), -120},
-                                              {Text(degrees), 60},
-                                              {Text(degrees), 60},
-                                              {Text(minutes), 120}}; // the last one unfocused
-    for (auto [target, delta] : wheel) {
+    const auto wheel = [](QWidget* target, int delta) {
         const QPointF pos(5, 5);
         QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
-    }
+    };
+    for (int delta : {360, -120, 60, 60})
+        wheel(Text(degrees), delta);
+    wheel(Text(minutes), 120); // not focused
     QTest::mouseMove(&window, QPoint(190, 90));
     broadcast({+1}); // the pointer has left the field
     EXPECT_EQ(changes, QList<int>({11, 10, 9, 10, 9, 10}));
