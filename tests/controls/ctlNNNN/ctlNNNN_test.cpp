@@ -177,7 +177,7 @@ TEST(ctlNNNNLogic, ViewRefusalsWheelAndAViewChangedUnderItsText) {
     EXPECT_EQ(box.State(), " 0 0 flash;change 0;");
 }
 
-// The widgets of the four boxes in a row of an active window, box 2 focused.
+// The four boxes in a row of an active window.
 class ctlNNNNWidget : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -209,11 +209,6 @@ class ctlNNNNWidget : public ::testing::Test {
     ctlNNNN* box[5] = {};
     QList<int> changes; // box * 1000 + value
 };
-
-TEST_F(ctlNNNNWidget, Size) {
-    EXPECT_EQ(box[1]->size(), QSize(615 / 15, 285 / 15));
-    EXPECT_EQ(Text(box[1])->size(), box[1]->size());
-}
 
 TEST_F(ctlNNNNWidget, TypedInvalidTextFlashesAndComesBack) {
     const int before = FlashMonitor::instance().count();
@@ -257,9 +252,11 @@ TEST_F(ctlNNNNWidget, WheelMovesOnlyTheFocusedBoxUnderThePointer) {
     EXPECT_EQ(changes, QList<int>({2001, 2002, 2001, 2002}));
 }
 
-TEST_F(ctlNNNNWidget, ResetRaisesNoChangeAndEnabledLook) {
+TEST_F(ctlNNNNWidget, SizeResetAndEnabledLook) {
+    EXPECT_EQ(box[1]->size(), QSize(615 / 15, 285 / 15));
+    EXPECT_EQ(Text(box[1])->size(), box[1]->size());
     Type(box[3], "001");
-    box[3]->Reset();
+    box[3]->Reset(); // no Change
     EXPECT_EQ(Text(box[3])->text(), "");
     EXPECT_EQ(BoxScale[3], 0);
     EXPECT_EQ(box[3]->value(), 0);
