@@ -249,6 +249,8 @@ TEST_F(ctlNNNNWidget, WheelMovesOnlyTheFocusedBoxUnderThePointer) {
     QWheelEvent up(pos, Text(box[2])->mapToGlobal(pos), QPoint(), QPoint(0, 240), Qt::NoButton,
                    Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(Text(box[2]), &up);
+    QTest::mouseMove(&window, QPoint(230, 50));
+    broadcast({+1}); // the pointer has left the box
     EXPECT_EQ(changes, QList<int>({2001, 2002, 2001, 2002}));
 }
 
