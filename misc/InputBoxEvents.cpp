@@ -21,6 +21,12 @@ InputBoxEvents::InputBoxEvents(QWidget* box, std::function<void(int)> onKey,
     box_->installEventFilter(this);
 }
 
+bool InputBoxEvents::PointerOver() const {
+    // Both: the toolkit's own record of the pointer, which a pointer leaving through another
+    // window can miss, and the rectangle test of the last move.
+    return pointerOver_ && box_->underMouse();
+}
+
 bool InputBoxEvents::eventFilter(QObject* watched, QEvent* event) {
     if (watched != box_) return false;
     switch (event->type()) {

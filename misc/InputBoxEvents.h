@@ -19,7 +19,7 @@ class InputBoxEvents : public QObject {
     InputBoxEvents(QWidget* box, std::function<void(int)> onKey, std::function<void(int)> onWheel);
 
     /// The pointer is inside the box's rectangle, edges included.
-    bool PointerOver() const { return pointerOver_; }
+    bool PointerOver() const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
