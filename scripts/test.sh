@@ -30,7 +30,7 @@ ASAN_OPTIONS=detect_leaks=1 build-asan/tests/engine/engine_test --gtest_brief=1
 
 if [[ -f fuzz/CMakeLists.txt ]]; then
   echo "== fuzz targets"
-  CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVU_FUZZ=ON \
+  CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVU_FUZZ=ON -DKAVU_ENGINE_ONLY=ON \
     -DKAVU_TESTS=OFF -DKAVU_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j"$jobs"
   for f in build-fuzz/fuzz/fuzz_*; do
