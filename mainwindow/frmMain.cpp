@@ -16,7 +16,6 @@
 #include "misc/misc.h"
 #include "resultlog/clsRSLT.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -25,7 +24,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
