@@ -14,6 +14,12 @@ class QWidget;
 
 namespace kavu {
 
+/// Layout sizes are in twips: 15 make one pixel, and Qt's high-DPI scaling does the rest.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int Px(int twips) {
+    return twips / kTwipsPerPixel;
+}
+
 /// System colours by their classic codes (the high bit marks a system colour):
 inline constexpr std::uint32_t kWindowBackground = 0x80000005; // background of an input box
 inline constexpr std::uint32_t kWindowText = 0x80000008;

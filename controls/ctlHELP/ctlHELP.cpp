@@ -10,14 +10,6 @@
 
 namespace kavu {
 
-namespace {
-
-constexpr int Px(int twips) {
-    return twips / 15;
-}
-
-} // namespace
-
 ctlHELP::ctlHELP(QWidget* parent)
     : QWidget(parent), txtHelp_(new QPlainTextEdit(this)), ctlOK_(new ctlLBL(this)) {
     QFont f = font();

@@ -10,11 +10,6 @@ namespace kavu {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-constexpr int Px(int twips) {
-    return twips / kTwipsPerPixel;
-}
 constexpr int Tw(int pixels) {
     return pixels * kTwipsPerPixel;
 }

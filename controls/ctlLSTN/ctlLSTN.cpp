@@ -12,9 +12,6 @@ namespace kavu {
 
 namespace {
 
-constexpr int Px(int twips) {
-    return twips / 15;
-}
 /// Light orange, 0x00BBGGRR, the mark of a cell that touches the point.
 constexpr std::uint32_t kMarkColour = 0x80C0FF;
 

@@ -8,12 +8,6 @@
 
 namespace kavu {
 
-namespace {
-constexpr int Px(int twips) {
-    return twips / 15;
-}
-} // namespace
-
 class ctlNNNN::Bridge : public ctlNNNNLogic::Host {
   public:
     explicit Bridge(ctlNNNN* owner) : owner_(owner) {}

@@ -11,12 +11,6 @@
 
 namespace kavu {
 
-namespace {
-constexpr int Px(int twips) {
-    return twips / 15;
-}
-} // namespace
-
 class ctlPos::Bridge : public ctlPosLogic::Host {
   public:
     explicit Bridge(ctlPos* owner) : owner_(owner) {}
