@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QThread>
 #include <QWidget>
 
@@ -82,6 +85,14 @@ QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest,
 QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize) {
     return FitFont(
         base, [&texts](const QFont& f) { return WidestText(f, texts); }, room, smallestPixelSize);
+}
+
+int LineEditTextRoom(const QLineEdit* box) {
+    constexpr int kLineEditMargin = 2;
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    return box->width() - 2 * frame - 2 * kLineEditMargin - 1;
 }
 
 void ApplyEnabledLook(QWidget* box, bool enabled) {

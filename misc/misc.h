@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+class QLineEdit;
 class QWidget;
 
 namespace kavu {
@@ -48,6 +49,10 @@ int WidestText(const QFont& font, const QStringList& texts);
 QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
               int smallestPixelSize = 6);
 QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize = 6);
+
+/// Pixels a one-line box leaves for its text: its width less the style's frame, the margins a
+/// line edit keeps on either side, and one pixel for the cursor.
+int LineEditTextRoom(const QLineEdit* box);
 
 /// The one error signal of the input fields: a beep, the box's background pure red, painted at
 /// once, 100 ms on the interface thread, then the window background again.

@@ -7,8 +7,6 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QStringList>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 #include <algorithm>
 
@@ -19,8 +17,6 @@ namespace {
 // 1215 x 285 twips.
 constexpr int kWidth = 81;
 constexpr int kHeight = 19;
-// QLineEdit keeps this much room on either side of its text, and one pixel for the cursor.
-constexpr int kLineEditMargin = 2;
 constexpr int kSmallestPixelSize = 6;
 
 // The widest texts the box can show: longitudes reach 180 degrees, and FormatAngle writes
@@ -80,11 +76,7 @@ void ctlGMS::resizeEvent(QResizeEvent* event) {
 }
 
 void ctlGMS::fitFont() {
-    QStyleOptionFrame option;
-    option.initFrom(text_);
-    const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
-    const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
-    text_->setFont(FitFont(font(), WidestTexts(), room, kSmallestPixelSize));
+    text_->setFont(FitFont(font(), WidestTexts(), LineEditTextRoom(text_), kSmallestPixelSize));
 }
 
 } // namespace kavu

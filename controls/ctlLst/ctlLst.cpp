@@ -8,8 +8,6 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QStringList>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <functional>
@@ -22,8 +20,6 @@ namespace {
 // 1095 x 285 twips; the field never takes another size.
 constexpr int kWidth = 73;
 constexpr int kHeight = 19;
-// QLineEdit keeps this much room on either side of its text, and one pixel for the cursor.
-constexpr int kLineEditMargin = 2;
 constexpr int kSmallestPixelSize = 6;
 
 QString Text(std::string_view s) {
@@ -109,11 +105,7 @@ void ctlLst::changeEvent(QEvent* event) {
 }
 
 void ctlLst::fitFont() {
-    QStyleOptionFrame option;
-    option.initFrom(text_);
-    const int frame = text_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, text_);
-    const int room = text_->width() - 2 * frame - 2 * kLineEditMargin - 1;
-    text_->setFont(FitFont(font(), WidestDesignation, room, kSmallestPixelSize));
+    text_->setFont(FitFont(font(), WidestDesignation, LineEditTextRoom(text_), kSmallestPixelSize));
 }
 
 } // namespace kavu
