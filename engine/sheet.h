@@ -20,7 +20,9 @@ namespace kavu {
 ///   Column     1..60, the 6-degree column counted east from 180 degrees W
 ///   SubSheet   part of the 1:1,000,000 sheet, numbered row by row from its north-west corner:
 ///              1..4 at scale 2, 1..36 at scale 3, 1..144 at scales 4 and 5; 0 at scale 1
-///   Quarter    quarter of the 1:100,000 sheet at scale 5 (1 NW, 2 NE, 3 SW, 4 SE); else 0
+///   Quarter    quarter of the 1:100,000 sheet at scales 5..7 (1 NW, 2 NE, 3 SW, 4 SE); else 0
+///   Quarter25  quarter of the 1:50,000 sheet at scales 6..7 (1 NW … 4 SE); else 0
+///   Quarter10  quarter of the 1:25,000 sheet at scale 7 (1 NW … 4 SE); else 0
 struct SheetKey {
     int Scale = 1;
     char Hemisphere = 'N';
@@ -28,7 +30,26 @@ struct SheetKey {
     int Column = 1;
     int SubSheet = 0;
     int Quarter = 0;
+    int Quarter25 = 0;
+    int Quarter10 = 0;
     friend bool operator==(const SheetKey&, const SheetKey&) = default;
+};
+
+/// A point given finer than a whole second, as the readers give it: signed latitude (north
+/// positive) and longitude (east positive) in units of 1e-9 arc-second, so that every edge of
+/// every scale is a whole number of units and decimal input of ordinary precision is exact.
+inline constexpr std::int64_t kUnitsPerSecond = 1'000'000'000;
+struct ExactPoint {
+    std::int64_t Latitude = 0;
+    std::int64_t Longitude = 0;
+    friend bool operator==(const ExactPoint&, const ExactPoint&) = default;
+};
+
+/// A frame in signed arc-seconds (north and east positive). West < East always; a published
+/// sheet that spans 0 degrees has a negative West and a positive East.
+struct SignedFrame {
+    std::int32_t North = 0, South = 0, West = 0, East = 0;
+    friend bool operator==(const SignedFrame&, const SignedFrame&) = default;
 };
 
 /// True when `key` names a sheet of the series: every field the scale uses lies in its range
@@ -103,5 +124,19 @@ constexpr std::string_view LetterText(char letter) {
         return "";
     }
 }
+
+} // namespace kavu
+
+namespace kavu {
+
+/// The sheet of `scale` (1..7) that holds an exact point, by the same edge rule as
+/// SheetOfPoint (a point on a parallel belongs to the sheet south of it, on a meridian to the
+/// sheet east of it, the equator to the southern row); longitude +180 degrees is -180 (column
+/// 1). For every whole-second point it agrees with SheetOfPoint. Nothing for a scale outside
+/// 1..7, latitude above 84 N or at/below 84 S, or longitude outside [-180, +180].
+std::optional<PointSheet> SheetOfExactPoint(const ExactPoint& point, int scale);
+
+/// The frame of a sheet in signed arc-seconds; nothing for a key IsSheetKey rejects.
+std::optional<SignedFrame> ComputeSignedFrame(const SheetKey& key);
 
 } // namespace kavu
