@@ -1,0 +1,31 @@
+// Datum shift between WGS 84 (EPSG:4326, what GPS receivers and web maps give) and the 1942
+// datum the series is drawn on (EPSG:4284, Krassowsky ellipsoid), through PROJ. Build one per
+// run: creating the transformation is the slow part.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace kavu::geo {
+
+class DatumShift {
+  public:
+    /// The best transformation PROJ offers offline for the area; nullptr and `error` set when
+    /// PROJ has none.
+    static std::unique_ptr<DatumShift> Create(std::string& error);
+    ~DatumShift();
+
+    /// Degrees, latitude first. False (values unchanged) when PROJ cannot convert the point.
+    bool ToSeries(double& latitude, double& longitude) const; // WGS 84 -> 1942
+    bool ToWgs84(double& latitude, double& longitude) const;  // 1942 -> WGS 84
+
+    /// The operation PROJ picked and its stated accuracy, for --help and notes.
+    std::string Description() const;
+
+  private:
+    struct Impl;
+    explicit DatumShift(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace kavu::geo
