@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -31,6 +32,7 @@ class ctlNNNN;
 class ctlNSEW;
 class ctlPos;
 class WheelRouter;
+struct StoreFailure;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -44,6 +46,8 @@ class frmMain : public QMainWindow {
         /// Makes the result log, with its file place, opener and message box. None: the log
         /// of the program directory and the desktop's opener.
         std::function<std::unique_ptr<clsRSLT>()> makeLog;
+        /// Shows a warning with an OK button. None: a message box.
+        std::function<void(const QString& text)> warn;
     };
 
     explicit frmMain(QWidget* parent = nullptr);
@@ -70,7 +74,8 @@ class frmMain : public QMainWindow {
   private:
     void BuildFrames();
     void BuildMenus();
-    void FitLabels();
+    bool FontFits(const QFont& font) const;
+    void ApplyWindowFont();
     void ApplyTabOrder();
     void Load();
 
@@ -82,6 +87,7 @@ class frmMain : public QMainWindow {
     void SetAlwaysOnTop(bool flag);
     void SaveWindowSettings();
     void DeleteWindowSettings();
+    void TellStoreFailure(const std::optional<StoreFailure>& failure);
     void PlaceWindow(int left, int top);
     clsRSLT& Log();
 
@@ -104,6 +110,7 @@ class frmMain : public QMainWindow {
     std::unique_ptr<WheelRouter> wheel_;
     bool activated_ = false;
     bool handlingRelease_ = false;
+    bool toldStoreFailure_ = false;
 
     // Window state.
     int currentView_ = 1;
