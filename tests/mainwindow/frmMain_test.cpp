@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -32,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 using namespace kavu;
 
@@ -62,6 +65,7 @@ class Window : public ::testing::Test {
             prompts << text;
             return answerYes;
         };
+        s.warn = [this](const QString& text) { warnings << text; };
         s.makeLog = [this] {
             auto log = std::make_unique<clsRSLT>(dir.path() + QStringLiteral("/"), QString());
             log->setOpener([this](const QString& path) {
@@ -299,7 +303,9 @@ TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
     EXPECT_EQ(TextOf(win.Pos(1))->text(), "56");
 }
 
-TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
+// A sheet kept in one mode and a point in the other go out in one block, in the language of the
+// moment each was kept; closing after the export asks nothing.
+TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     frmMain& win = Open();
     Type(win.Nmb(1), "14");
     Type(win.Nmb(2), "37");
@@ -307,6 +313,14 @@ TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
     EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
     EXPECT_TRUE(Action("mnuExport")->isEnabled());
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
+    Action("mnuLng2")->trigger();
+    Action("mnuAct2")->trigger();
+    Type(win.Pos(1), "55");
+    Type(win.Pos(2), "45");
+    Type(win.Pos(3), "37");
+    Type(win.Pos(4), "37");
+    Click(Find<QPushButton>("cmdKeep2"));
+    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
 
     Action("mnuExport")->trigger();
     EXPECT_FALSE(Action("mnuExport")->isEnabled());
@@ -322,39 +336,18 @@ TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
                        "верхний левый угол: N 56° 00' E 36° 00'\r\n"
                        "нижний правый угол: N 52° 00' E 42° 00'\r\n"
                        "центр листа:        N 54° 00' E 39° 00'\r\n"
+                       "\r\n") +
+        clsRSLT::Label(2, 6) + "N 55° 45' E 37° 37'\r\n" + clsRSLT::Label(2, 7) +
+        QStringLiteral("\r\n"
+                       "1:1000000  14-37 ( N-37 )\r\n"
+                       "1:500000   14-37-1 ( N-37-А )\r\n"
+                       "1:200000   14-37-02 ( N-37-II )\r\n"
+                       "1:100000   14-37-004 ( N-37-4 )\r\n"
+                       "1:50000    14-37-004-3 ( N-37-4-В )\r\n"
                        "\r\n"));
     EXPECT_EQ(file.readAll(), expected);
-    EXPECT_TRUE(expected.contains('\xB0'));
     EXPECT_TRUE(Close(false));
     EXPECT_TRUE(prompts.isEmpty());
-}
-
-TEST_F(Window, PointResultEndToEndInEnglish) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
-    store->setValue(QStringLiteral("Kavu 1.0/Language"), QStringLiteral("2"));
-    frmMain& win = Open();
-    Type(win.Pos(1), "55");
-    Type(win.Pos(2), "45");
-    Type(win.Pos(3), "37");
-    Type(win.Pos(4), "37");
-    Click(Find<QPushButton>("cmdKeep2"));
-    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
-    Action("mnuExport")->trigger();
-    ASSERT_EQ(opened.size(), 1);
-    QFile file(opened[0]);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray body = file.readAll();
-    const QByteArray entry =
-        Cp1251(clsRSLT::Label(2, 6) + "N 55° 45' E 37° 37'\r\n" + clsRSLT::Label(2, 7) +
-               QStringLiteral("\r\n"
-                              "1:1000000  14-37 ( N-37 )\r\n"
-                              "1:500000   14-37-1 ( N-37-А )\r\n"
-                              "1:200000   14-37-02 ( N-37-II )\r\n"
-                              "1:100000   14-37-004 ( N-37-4 )\r\n"
-                              "1:50000    14-37-004-3 ( N-37-4-В )\r\n"
-                              "\r\n"));
-    EXPECT_TRUE(body.endsWith(entry)) << body.toStdString();
-    EXPECT_EQ(body.count("\r\n"), 10);
 }
 
 TEST_F(Window, KeptResultsAskBeforeClosing) {
@@ -469,6 +462,89 @@ TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
     notch(lon, 120);
     EXPECT_EQ(lon->text(), "20");
     EXPECT_EQ(lat->text(), "10");
+    // The sheet-number boxes take the same notches.
+    Action("mnuAct1")->trigger();
+    Type(win.Nmb(1), "14");
+    TextOf(win.Nmb(1))->setFocus();
+    QTest::mouseMove(TextOf(win.Nmb(1)), QPoint(5, 5));
+    notch(TextOf(win.Nmb(1)), 120);
+    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "15");
+}
+
+// In both languages every label and box of the frames has the one font, and in it every caption
+// and the widest results are wholly in view (a box too narrow scrolls, hiding an end).
+TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
+    for (const char* language : {"1", "2"}) {
+        store->setValue(QStringLiteral("Kavu 1.0/Language"), QString::fromLatin1(language));
+        store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+        frmMain& win = Open();
+        QWidget* frames = Find<QWidget>("central");
+        const QFontInfo font(frames->font());
+        for (QWidget* w : frames->findChildren<QWidget*>()) {
+            const QFontInfo own(w->font());
+            ASSERT_EQ(std::tuple(own.family(), own.pixelSize(), own.style()),
+                      std::tuple(font.family(), font.pixelSize(), font.style()))
+                << w->objectName().toStdString();
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                          label->contentsRect().width())
+                    << label->text().toStdString();
+            }
+        }
+        for (int i = 1; i <= 5; ++i) { // bold while hovered
+            QFont bold = win.Scale(i)->font();
+            bold.setBold(true);
+            EXPECT_LE(QFontMetrics(bold).horizontalAdvance(win.Scale(i)->Caption()),
+                      win.Scale(i)->CaptionRect().width());
+        }
+        const auto inView = [](QLineEdit* b) {
+            b->setCursorPosition(b->text().size());
+            const bool start = b->cursorPositionAt(QPoint(4, 9)) == 0;
+            b->setCursorPosition(0);
+            return start && b->cursorPositionAt(QPoint(b->width() - 4, 9)) == b->text().size();
+        };
+        for (const char* corner : {"E", "W"}) { // the widest designations of both notations
+            Find<ctlNSEW>("ctlNS")->findChild<QScrollBar*>(QStringLiteral("VScroll"))->setValue(1);
+            Find<ctlNSEW>("ctlEW")
+                ->findChild<QScrollBar*>(QStringLiteral("VScroll"))
+                ->setValue(*corner == 'W');
+            for (int lat = 80; lat <= 83; ++lat)
+                for (int lon = 174; lon <= 179; ++lon) {
+                    Type(win.Pos(1), QString::number(lat));
+                    Type(win.Pos(2), QStringLiteral("59"));
+                    Type(win.Pos(3), QString::number(lon));
+                    Type(win.Pos(4), QStringLiteral("59"));
+                    for (int i = 1; i <= 10; ++i)
+                        ASSERT_TRUE(inView(TextOf(win.Lst(i))))
+                            << win.Lst(i)->Result().toStdString();
+                }
+        }
+        Action("mnuAct1")->trigger();
+        Type(win.Nmb(1), "u");
+        Type(win.Nmb(2), "60");
+        Type(win.Nmb(3), "144");
+        Type(win.Nmb(4), "4");
+        for (const char* name : {"ctlY1", "ctlX1", "ctlY0", "ctlX0", "ctlY2", "ctlX2"})
+            EXPECT_TRUE(inView(TextOf(Find<QWidget>(name)))) << Shown(name).toStdString();
+        EXPECT_TRUE(Close(true));
+    }
+}
+
+// A settings file that cannot be written: the user hears once, with the place and the reason,
+// and the window closes all the same.
+TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
+    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
+    ASSERT_TRUE(QDir().mkdir(inTheWay));
+    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
+    Open();
+    Action("mnuSaveSettings")->trigger();
+    Type(w->Nmb(1), "14");
+    Type(w->Nmb(2), "37");
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Close(false));
+    EXPECT_TRUE(Close(true));
+    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
+                                    "': на месте файла находится папка."});
 }
 
 } // namespace
