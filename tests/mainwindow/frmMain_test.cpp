@@ -12,6 +12,7 @@
 #include "mainwindow/WindowSettings.h"
 #include "misc/misc.h"
 #include "resultlog/clsRSLT.h"
+#include "tests/support/WorkedExamples.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +29,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -43,11 +43,6 @@ namespace {
 
 QLineEdit* TextOf(QWidget* control) {
     return control->findChild<QLineEdit*>(QStringLiteral("Text"));
-}
-
-QByteArray Cp1251(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
 }
 
 class Window : public ::testing::Test {
@@ -310,29 +305,20 @@ TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     Click(Find<QPushButton>("cmdKeep2"));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
 
+    // A failed export keeps everything kept for the next try.
+    const QString exportFile = dir.filePath(QStringLiteral("Export.txt"));
+    ASSERT_TRUE(QDir().mkdir(exportFile));
+    Action("mnuExport")->trigger();
+    EXPECT_EQ(std::pair(warnings.size(), Action("mnuExport")->isEnabled()), std::pair(1, true));
+    ASSERT_TRUE(QDir().rmdir(exportFile));
     Action("mnuExport")->trigger();
     EXPECT_FALSE(Action("mnuExport")->isEnabled());
     ASSERT_EQ(opened.size(), 1);
     QFile file(opened[0]);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray expected = Cp1251(
+    const QByteArray expected = examples::Cp1251(
         clsRSLT::DateTimeLine(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)), QLocale::system()) +
-        QStringLiteral("\r\n\r\n"
-                       "Лист  14-37 ( N-37 )\r\n"
-                       "масштаб 1:1000000\r\n"
-                       "координаты:\r\n"
-                       "верхний левый угол: N 56° 00' E 36° 00'\r\n"
-                       "нижний правый угол: N 52° 00' E 42° 00'\r\n"
-                       "центр листа:        N 54° 00' E 39° 00'\r\n"
-                       "\r\n") +
-        clsRSLT::Label(2, 6) + "N 55° 45' E 37° 37'\r\n" + clsRSLT::Label(2, 7) +
-        QStringLiteral("\r\n"
-                       "1:1000000  14-37 ( N-37 )\r\n"
-                       "1:500000   14-37-1 ( N-37-А )\r\n"
-                       "1:200000   14-37-02 ( N-37-II )\r\n"
-                       "1:100000   14-37-004 ( N-37-4 )\r\n"
-                       "1:50000    14-37-004-3 ( N-37-4-В )\r\n"
-                       "\r\n"));
+        "\r\n\r\n" + examples::kSheetRu + examples::kPointEn);
     EXPECT_EQ(file.readAll(), expected);
     EXPECT_TRUE(Close(false));
     EXPECT_TRUE(prompts.isEmpty());
