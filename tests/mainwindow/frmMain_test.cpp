@@ -309,7 +309,8 @@ TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     const QString exportFile = dir.filePath(QStringLiteral("Export.txt"));
     ASSERT_TRUE(QDir().mkdir(exportFile));
     Action("mnuExport")->trigger();
-    EXPECT_EQ(std::pair(warnings.size(), Action("mnuExport")->isEnabled()), std::pair(1, true));
+    EXPECT_EQ(std::pair(int(warnings.size()), Action("mnuExport")->isEnabled()),
+              std::pair(1, true));
     ASSERT_TRUE(QDir().rmdir(exportFile));
     Action("mnuExport")->trigger();
     EXPECT_FALSE(Action("mnuExport")->isEnabled());
