@@ -31,10 +31,6 @@ TEST(CloseKey, OnlySpaceEscapeAndEnterCloseAndOnlyTheNamedQtKeysHaveAVirtualKey)
             EXPECT_EQ(VirtualKey(key), named.count(key) ? named.at(key) : 0) << std::hex << key;
 }
 
-TEST(ProgramDirectory, IsTheProgramsFolderWithATrailingSeparator) {
-    EXPECT_EQ(ProgramDirectory(), QFileInfo(QCoreApplication::applicationFilePath()).path() + u'/');
-}
-
 // Red reaches the screen at once, without the event loop, stays at least 100 ms, then the
 // window background is painted again.
 TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) {
