@@ -66,30 +66,6 @@ TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) 
     EXPECT_EQ(monitor.count(), count + 2);
 }
 
-TEST(SetTopmost, TogglesStaysOnTopWithoutMovingOrResizing) {
-    QWidget window;
-    window.setGeometry(123, 87, 300, 200);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const QRect geometry = window.geometry();
-    QWidget* const w = &window;
-    QWidget* const child = new QWidget(w); // stands for its window
-    for (const auto& [target, flag] :
-         {std::pair{w, true}, {w, true}, {child, false}, {w, false}, {w, true}}) {
-        SetTopmost(target, flag);
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), flag);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        EXPECT_EQ(window.geometry(), geometry);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
-    QWidget hidden;
-    SetTopmost(&hidden, true);
-    EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(hidden.isVisible() || hidden.testAttribute(Qt::WA_Moved));
-    SetTopmost(nullptr, true);
-}
-
 // Russian words for the usual causes, the system's own for every other errno and in English.
 TEST(FailureReason, RussianForTheUsualCausesTheSystemsTextOtherwise) {
     const std::map<int, const char*> russian{{ENOSPC, "на устройстве нет места"},
