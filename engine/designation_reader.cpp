@@ -206,7 +206,7 @@ int LatinQuarter(const Token& t) {
 
 // A Roman numeral in any case: 1..39 when it is written the usual way, 0 when it is not one.
 int RomanValue(const Token& t) {
-    if (t.letters < 1 || t.letters > 6) return 0;
+    if (t.letters < 1 || t.letters > 7) return 0;
     std::string upper;
     for (int i = 0; i < t.letters; ++i) {
         const char32_t c = t.letter[static_cast<std::size_t>(i)];
@@ -519,14 +519,13 @@ bool Publish(const SheetKey* key, int count, bool digitNotation, DesignationRead
 // Reads the southern mark, then tokenises. `from`..`to` is the member without outer blanks.
 bool ParseMember(std::string_view text, std::size_t from, std::size_t to, Member& m,
                  ReadError& err) {
-    m.southern = false;
-    if (to - from >= 2 && text[from] == 's' && detail::IsBlank(DecodeAt(text, from + 1).Value)) {
-        m.southern = true;
-        from += 1;
-    } else if (from < to && (text[from] == 'x' || text[from] == 'X')) {
-        m.southern = true;
-        from += 1;
-    }
+    // "s 9-34-13", "x14-37", "X N-37"; "s53" is the row letter S, and "X-37" the row letter X,
+    // which the series lacks.
+    const char32_t next = to - from >= 2 ? DecodeAt(text, from + 1).Value : U'-';
+    m.southern =
+        (text[from] == 's' && detail::IsBlank(next)) ||
+        ((text[from] == 'x' || text[from] == 'X') && (detail::IsBlank(next) || !IsSeparator(next)));
+    if (m.southern) ++from;
     while (from < to && detail::IsBlank(DecodeAt(text, from).Value))
         from += DecodeAt(text, from).Length;
     if (m.southern && from == to) {
