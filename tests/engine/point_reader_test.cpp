@@ -1,11 +1,14 @@
 // The point reader over sweeps of the globe in each format family, its exact rounding, its
 // errors, and the sheet of a point read from text at the edges of every scale.
+#include "engine/neighbours.h"
 #include "engine/readers.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -177,3 +180,99 @@ TEST(PointReader, OutOfRangeAndLeftOverTextAreErrorsWithAReason) {
     ExpectError("  55.7 # 37", "unexpected “#”", 7);
     ExpectError("", "the text is empty", 0);
 }
+
+namespace {
+
+// A signed angle in tenths of a second as degrees, minutes, seconds and a hemisphere letter.
+std::string Letters(std::int64_t tenths, bool latitude) {
+    if (!latitude && tenths < -180 * 36000) tenths += 360 * 36000; // west of 180 W
+    const char* letter = latitude ? (tenths < 0 ? "S" : "N") : (tenths < 0 ? "W" : "E");
+    const std::int64_t a = tenths < 0 ? -tenths : tenths;
+    std::string t = std::to_string(a / 36000) + "°" + std::to_string(a / 600 % 60) + "'" +
+                    std::to_string(a / 10 % 60);
+    if (a % 10) t += "." + std::to_string(a % 10);
+    return t + "\"" + letter;
+}
+
+// Decimal degrees with 20 fractional digits of a value just below (`side` -1) or just above
+// (+1) the angle of `seconds`: 1e-20 degree off when the angle is not a finite decimal.
+std::string Beside(std::int64_t seconds, int side) {
+    if (seconds == -180 * 3600 && side < 0) seconds = 180 * 3600; // west of 180 W
+    const Wide scale = Wide(10000000000) * 10000000000;           // 1e20
+    const Wide num = Wide(seconds) * scale;
+    Wide v = num / 3600; // rounds toward zero
+    const bool exact = v * 3600 == num;
+    if (!exact && num < 0) v -= 1; // now floor
+    v += side < 0 ? (exact ? -1 : 0) : 1;
+    const bool neg = v < 0;
+    const Wide a = neg ? -v : v;
+    std::string frac = std::to_string(static_cast<std::uint64_t>(a % scale / 10)) +
+                       std::to_string(static_cast<int>(a % 10));
+    frac.insert(0, 20 - frac.size(), '0');
+    return (neg ? "-" : "") + std::to_string(static_cast<std::int64_t>(a / scale)) + "." + frac;
+}
+
+std::optional<SheetKey> SheetOfText(const std::string& text, int scale) {
+    const PointResult r = ReadPoint(text);
+    EXPECT_TRUE(r.Ok) << text << ": " << r.Error.English;
+    const auto s = SheetOfExactPoint(r.Point, scale);
+    return s ? std::optional<SheetKey>(s->Key) : std::nullopt;
+}
+
+class ExactEdges : public ::testing::TestWithParam<int> {};
+
+} // namespace
+
+// The north and west edges of a sample of sheets at every scale: on the edge is in the sheet,
+// 0.4" (or 1e-20 degree) north of it in the sheet to the north, west of it in the sheet to the
+// west; whole-second points agree with the whole-second routine.
+TEST_P(ExactEdges, TextBesideAnEdgeFallsOnItsSide) {
+    const int scale = GetParam();
+    std::mt19937 rng(scale);
+    for (int n = 0; n < 1500; ++n) {
+        const std::int64_t lat =
+            std::uniform_int_distribution<std::int64_t>(-84 * 3600 + 1, 84 * 3600)(rng);
+        const std::int64_t lon =
+            std::uniform_int_distribution<std::int64_t>(-180 * 3600, 180 * 3600 - 1)(rng);
+        const auto k = SheetOfExactPoint({lat * kSec, lon * kSec}, scale);
+        ASSERT_TRUE(k);
+        const SheetKey key = k->Key;
+        const SignedFrame f = *ComputeSignedFrame(key);
+        const std::int64_t inLat = f.North - 1, inLon = f.West + 1; // inside, near the corner
+        const std::optional<SheetKey> north = StepNorth(key);
+        const SheetKey west = StepWest(key);
+
+        EXPECT_EQ(
+            SheetOfText(Letters(f.North * 10, true) + " " + Letters(inLon * 10, false), scale),
+            key);
+        EXPECT_EQ(
+            SheetOfText(Letters(f.North * 10 + 4, true) + " " + Letters(inLon * 10, false), scale),
+            north);
+        EXPECT_EQ(
+            SheetOfText(Letters(f.North * 10 - 4, true) + " " + Letters(inLon * 10, false), scale),
+            key);
+        EXPECT_EQ(SheetOfText(Letters(inLat * 10, true) + " " + Letters(f.West * 10, false), scale),
+                  key);
+        EXPECT_EQ(
+            SheetOfText(Letters(inLat * 10, true) + " " + Letters(f.West * 10 - 4, false), scale),
+            west);
+        EXPECT_EQ(SheetOfText(Beside(f.North, -1) + " " + Beside(inLon, 1), scale), key);
+        EXPECT_EQ(SheetOfText(Beside(f.North, 1) + " " + Beside(inLon, 1), scale), north);
+        EXPECT_EQ(SheetOfText(Beside(inLat, 1) + " " + Beside(f.West, 1), scale), key);
+        EXPECT_EQ(SheetOfText(Beside(inLat, 1) + " " + Beside(f.West, -1), scale), west);
+
+        if (scale <= 5) {
+            const auto whole =
+                SheetOfPoint(lat < 0 ? "S" : "N", static_cast<std::int32_t>(std::abs(lat)),
+                             lon < 0 ? "W" : "E", static_cast<std::int32_t>(std::abs(lon)), scale);
+            const auto exact = SheetOfExactPoint(
+                ReadPoint(Letters(lat * 10, true) + Letters(lon * 10, false)).Point, scale);
+            ASSERT_TRUE(whole && exact);
+            EXPECT_EQ(whole->Key, exact->Key);
+            EXPECT_EQ(whole->LatitudeJunction, exact->LatitudeJunction);
+            EXPECT_EQ(whole->LongitudeJunction, exact->LongitudeJunction);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, ExactEdges, ::testing::Range(1, 8));
