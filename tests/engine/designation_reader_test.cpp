@@ -302,5 +302,7 @@ TEST(DesignationReader, CorruptedFieldsFailWithTheirReason) {
     EXPECT_EQ(ReadDesignation(" O-37,38").Error.Russian,
               "эти листы не издаются вместе: O-37 издаётся отдельно");
     EXPECT_EQ(ReadDesignation("N37А").Error.English, "a separator is missing before “А”");
+    EXPECT_EQ(ReadDesignation("N-37-").Error.English, "a field is missing after “-”");
+    EXPECT_EQ(ReadDesignation("P-37,-38").Error.English, "unexpected “-”");
     EXPECT_EQ(ReadDesignation("N-37 # 1").Error.Position, 5u);
 }
