@@ -148,17 +148,18 @@ std::string detail::FormatMembers(std::span<const SheetKey> members, bool letter
     const Notation notation = lettered ? Notation::Old : Notation::New;
     TextBuilder t;
     PutHemisphere(t, members[0]);
-    FieldTexts previous = Fields(members[0], notation);
-    PutFields(t, previous, 0);
+    PutFields(t, Fields(members[0], notation), 0);
     for (std::size_t m = 1; m < members.size(); ++m) {
-        const FieldTexts f = Fields(members[m], notation);
-        int from = 0;
-        while (from < f.Count - 1 && f.Text[static_cast<std::size_t>(from)] ==
-                                         previous.Text[static_cast<std::size_t>(from)])
-            ++from;
+        const SheetKey& a = members[m - 1];
+        const SheetKey& b = members[m];
+        const int from = a.Row != b.Row               ? 0
+                         : a.Column != b.Column       ? 1
+                         : a.SubSheet != b.SubSheet   ? 2
+                         : a.Quarter != b.Quarter     ? 3
+                         : a.Quarter25 != b.Quarter25 ? 4
+                                                      : 5;
         t.Put(',');
-        PutFields(t, f, from);
-        previous = f;
+        PutFields(t, Fields(b, notation), from);
     }
     return t.Take();
 }
