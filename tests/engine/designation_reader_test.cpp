@@ -1,0 +1,308 @@
+// The designation reader against spellings generated from keys: every separator, case,
+// letter-form, padding and southern-mark variant at all seven scales, the joined names of
+// published sheets, and corrupted spellings that must fail with the right reason.
+#include "engine/neighbours.h"
+#include "engine/readers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string>
+
+using namespace kavu;
+
+namespace {
+
+// One way of writing a designation; each member picks a variant of its dimension.
+struct Style {
+    bool digits;    // digit notation
+    int mark;       // north: "", " "; south: "s ", "x", "X", "x ", "X "
+    int sep;        // kSep
+    bool lower;     // every letter small
+    bool lookAlike; // the Cyrillic row letter, where one looks the same
+    bool rowJoined; // no separator after the row letter
+    bool pad;       // column with a leading zero; 1:100,000 number in three digits
+    int form;       // parts and quarters: 0 the window's, 1 Latin letters, 2 digits
+    bool Own() const { return digits || (!lookAlike && form == 0); }
+};
+
+constexpr std::array<const char*, 5> kSep{"-", "–", "—", " ", "."};
+constexpr std::array<const char*, 5> kSouth{"s ", "x", "X", "x ", "X "};
+constexpr std::string_view kLatinLike = "ABCEHKMOPT";
+constexpr std::array<const char*, 10> kCyrillicLike{"А", "В", "С", "Е", "Н",
+                                                    "К", "М", "О", "Р", "Т"};
+constexpr std::array<const char*, 5> kCyrillic{"", "А", "Б", "В", "Г"};
+
+// Latin and Cyrillic А..Я made small.
+std::string Lower(std::string s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto& c = reinterpret_cast<unsigned char&>(s[i]);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+        if (c != 0xD0 || i + 1 == s.size()) continue;
+        auto& d = reinterpret_cast<unsigned char&>(s[++i]);
+        if (d >= 0x90 && d <= 0x9F) d = static_cast<unsigned char>(d + 0x20);
+        if (d >= 0xA0 && d <= 0xAF) c = 0xD1, d = static_cast<unsigned char>(d - 0x20);
+    }
+    return s;
+}
+
+std::string Padded(int v, std::size_t width) {
+    const std::string s = std::to_string(v);
+    return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
+}
+
+// Fields by level: 0 row, 1 column, 2 part, 3..5 quarters of 1:100,000, 1:50,000, 1:25,000.
+std::string Field(const SheetKey& k, int level, const Style& s) {
+    const std::array<int, 6> v{k.Row, k.Column, k.SubSheet, k.Quarter, k.Quarter25, k.Quarter10};
+    const int x = v[static_cast<std::size_t>(level)];
+    const bool letters =
+        !s.digits && s.form < 2 && (level == 3 || level == 4 || (level == 2 && k.Scale == 2));
+    if (level == 0 && !s.digits) {
+        const auto like = kLatinLike.find(static_cast<char>('A' + x - 1));
+        if (s.lookAlike && like != std::string_view::npos) return kCyrillicLike[like];
+        return std::string(RowLetter(x));
+    }
+    if (letters) return s.form == 1 ? std::string(1, static_cast<char>('A' + x - 1)) : kCyrillic[x];
+    if (level == 1) return s.pad ? Padded(x, 2) : std::to_string(x);
+    if (level != 2 || k.Scale == 2) return std::to_string(x);
+    if (s.digits) return Padded(x, k.Scale == 3 ? 2 : 3);
+    if (k.Scale == 3) return s.form == 0 ? std::string(RomanText(x)) : Padded(x, 2);
+    return s.pad ? Padded(x, 3) : std::to_string(x);
+}
+
+int Fields(int scale) {
+    return scale == 1 ? 2 : scale <= 4 ? 3 : scale - 1;
+}
+
+// One sheet in full, or from level `from` on as the later items of a comma list.
+std::string Spell(const SheetKey& k, const Style& s, int from = 0) {
+    std::string t;
+    if (from == 0)
+        t = (k.Hemisphere == 'S' ? kSouth[static_cast<std::size_t>(s.mark % 5)]
+             : s.mark % 2        ? " "
+                                 : "") +
+            Field(k, 0, s);
+    for (int level = std::max(from, 1); level < Fields(k.Scale); ++level) {
+        if (level > from) t += level == 1 && s.rowJoined && !s.digits ? "" : kSep[s.sep];
+        t += Field(k, level, s);
+    }
+    return s.lower ? Lower(t) : t;
+}
+
+// A lettered part of digits reads at every scale whose number forms it fits: 1..144 at
+// 1:100,000, one digit 1..4 at 1:500,000, two digits 01..36 at 1:200,000.
+int ExpectedReadings(const SheetKey& k, const Style& s) {
+    if (s.digits || k.Scale == 1 || k.Scale > 4) return 1;
+    const std::string part = Field(k, 2, s);
+    if (part[0] < '0' || part[0] > '9') return 1;
+    const int v = std::stoi(part);
+    return (part.size() <= 3 && v <= 144) + (part.size() == 1 && v <= 4) +
+           (part.size() == 2 && v <= 36);
+}
+
+// Every style. A small "s" and a blank is the southern mark, so the north's row S is not
+// written that way.
+std::vector<Style> Styles(const SheetKey& k) {
+    std::vector<Style> all;
+    for (int code = 0; code < 2 * 5 * 5 * 2 * 2 * 2 * 2 * 3; ++code) {
+        int c = code;
+        auto next = [&c](int n) {
+            const int v = c % n;
+            c /= n;
+            return v;
+        };
+        const Style s{next(2) == 1, next(5),      next(5),      next(2) == 1,
+                      next(2) == 1, next(2) == 1, next(2) == 1, next(3)};
+        if ((s.digits && (s.lookAlike || s.rowJoined || s.form != 0)) ||
+            (k.Hemisphere == 'N' && s.mark > 1) ||
+            (k.Hemisphere == 'N' && k.Row == 19 && !s.digits && s.lower && !s.rowJoined &&
+             s.sep == 3))
+            continue;
+        all.push_back(s);
+    }
+    return all;
+}
+
+SheetKey RandomKey(int scale, std::mt19937& rng) {
+    auto pick = [&](int hi) { return std::uniform_int_distribution<int>(1, hi)(rng); };
+    const int parts = scale == 2 ? 4 : scale == 3 ? 36 : 144;
+    return {scale,
+            pick(2) == 1 ? 'S' : 'N',
+            pick(21),
+            pick(60),
+            scale == 1 ? 0 : pick(parts),
+            scale >= 5 ? pick(4) : 0,
+            scale >= 6 ? pick(4) : 0,
+            scale == 7 ? pick(4) : 0};
+}
+
+bool HasReading(const DesignationResult& r, const SheetKey& k) {
+    for (const DesignationReading& x : r.Readings)
+        if (!x.Joined && x.Key == k) return true;
+    return false;
+}
+
+class EveryScale : public ::testing::TestWithParam<int> {};
+
+} // namespace
+
+TEST_P(EveryScale, EverySpellingOfASampleOfKeysReadsBack) {
+    std::mt19937 rng(GetParam());
+    for (int n = 0; n < 8; ++n) {
+        const SheetKey k = RandomKey(GetParam(), rng);
+        for (const Style& s : Styles(k)) {
+            const std::string text = (s.mark + s.sep) % 3 ? Spell(k, s) : "  " + Spell(k, s) + " ";
+            const DesignationResult r = ReadDesignation(text);
+            ASSERT_TRUE(HasReading(r, k)) << "“" << text << "”: " << r.Error.English;
+            ASSERT_EQ(static_cast<int>(r.Readings.size()), ExpectedReadings(k, s)) << text;
+            if (s.Own()) {
+                ASSERT_EQ(r.Readings[0].Key, k) << text;
+            }
+        }
+    }
+}
+
+// Joined names: every published sheet met in a sample reads back from its comma list and from
+// its members in full joined by "_" or "+"; swapping its last member for the next sheet east
+// of the group is an error that says the sheets are not published together.
+TEST_P(EveryScale, PublishedSheetsReadBackAndFalseGroupsAreRejected) {
+    std::mt19937 rng(100 + GetParam());
+    int joined = 0;
+    for (int n = 0; n < 400; ++n) {
+        SheetKey k = RandomKey(GetParam(), rng);
+        k.Row = 16 + n % 6;
+        const auto p = PublishedSheetOf(k);
+        ASSERT_TRUE(p);
+        const Style s{n % 2 == 0, n % 5, n % 3, n % 3 == 0, false, false, false, 0};
+        if (!p->Joined()) continue;
+        ++joined;
+        std::string comma = Spell(p->Members[0], s), full = comma;
+        for (int i = 1; i < p->Count; ++i) {
+            const SheetKey& a = p->Members[static_cast<std::size_t>(i - 1)];
+            const SheetKey& b = p->Members[static_cast<std::size_t>(i)];
+            int from = 1; // the first field in which b differs from a
+            while (from < Fields(b.Scale) - 1 && Field(a, from, s) == Field(b, from, s))
+                ++from;
+            comma += "," + Spell(b, s, from);
+            full += (i % 2 ? "_" : "+") + Spell(b, s);
+        }
+        for (const std::string& text : {comma, full}) {
+            const DesignationResult r = ReadDesignation(text);
+            ASSERT_TRUE(r.Ok()) << text << ": " << r.Error.English;
+            EXPECT_TRUE(r.Readings[0].Joined) << text;
+            EXPECT_EQ(r.Readings[0].Key, p->Members[0]) << text;
+            const PublishedSheet& got = r.Readings[0].Published;
+            EXPECT_TRUE(std::equal(got.Members.begin(), got.Members.begin() + got.Count,
+                                   p->Members.begin(), p->Members.begin() + p->Count))
+                << text;
+        }
+        // The sheet east of the group's last member is never in the group.
+        const SheetKey east = StepEast(p->Members[static_cast<std::size_t>(p->Count - 1)]);
+        std::string wrong = Spell(p->Members[0], s);
+        for (int i = 1; i < p->Count; ++i)
+            wrong +=
+                "+" + Spell(i + 1 == p->Count ? east : p->Members[static_cast<std::size_t>(i)], s);
+        const DesignationResult r = ReadDesignation(wrong);
+        ASSERT_FALSE(r.Ok()) << wrong;
+        EXPECT_EQ(r.Error.English.rfind("these sheets are not published together: ", 0), 0u)
+            << wrong << ": " << r.Error.English;
+    }
+    EXPECT_EQ(joined > 0, GetParam() != 7);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, EveryScale, ::testing::Range(1, 8));
+
+namespace {
+
+// Each reading as "scale:designation", joined names marked with "+".
+std::string Describe(const DesignationResult& r) {
+    std::string out;
+    for (const DesignationReading& x : r.Readings) {
+        out += out.empty() ? "" : " ";
+        out += std::to_string(x.Key.Scale) + (x.Joined ? "+:" : ":") +
+               (x.Joined ? x.Published.Old : FormatSheetOld(x.Key));
+    }
+    return r.Ok() ? out : "error: " + r.Error.English;
+}
+
+} // namespace
+
+TEST(DesignationReader, AmbiguousTextsGiveEveryReadingTheWindowsOwnFirst) {
+    EXPECT_EQ(Describe(ReadDesignation("N-37-1")), "4: N-37-1 2: N-37-А");
+    EXPECT_EQ(Describe(ReadDesignation("N-37-12")), "4: N-37-12 3: N-37-XII");
+    EXPECT_EQ(Describe(ReadDesignation("N-37-012")), "4: N-37-12");
+    EXPECT_EQ(Describe(ReadDesignation("14-37-1")), "2: N-37-А");
+    EXPECT_EQ(Describe(ReadDesignation("S-53-16")), "4: S-53-16 3: S-53-XVI");
+    EXPECT_EQ(Describe(ReadDesignation("s53-016")), "4: S-53-16");
+    EXPECT_EQ(Describe(ReadDesignation("s 9-34-13")), "3:s I-34-XIII");
+    EXPECT_EQ(Describe(ReadDesignation(" P-37-3,4")), "4+: P-37-3,4 2+: P-37-В,Г");
+    EXPECT_EQ(Describe(ReadDesignation("R01-03_R01-04")), "3+: R-1-III,IV 4+: R-1-3,4");
+    EXPECT_EQ(Describe(ReadDesignation("T57-25_T57-26_T57-27")), "3+: T-57-XXV,XXVI,XXVII");
+    EXPECT_EQ(Describe(ReadDesignation("P-37-1+P-37-2")), "4+: P-37-1,2 2+: P-37-А,Б");
+}
+
+// Designations with one field replaced by values out of its range, alone and followed by a
+// further field: the reason names the field, the value and the range, at the field's offset.
+TEST(DesignationReader, CorruptedFieldsFailWithTheirReason) {
+    struct Case {
+        std::string before, field, values, range, after;
+    };
+    std::string columns = "0 00";
+    for (int c = 61; c < 100; ++c)
+        columns += " " + std::to_string(c);
+    const std::vector<Case> cases{
+        {" N-", "column", columns, "1–60", "-1"},
+        {" 14-", "column", columns, "1–60", "-1"},
+        {" ", "row", "0 22 99", "1–21", "-37"},
+        {" 14-37-", "part", "0 5 9", "1–4", "-1"},
+        {" 14-37-", "part", "00 37 99", "01–36", "-1"},
+        {" 14-37-", "part", "000 145 999", "001–144", "-1"},
+        {" N-37-", "part", "0 145 999", "1–144", "-1"},
+        {" N-37-", "part", "XXXVII xxxviii XXXIX", "I–XXXVI", "-1"},
+        {" N-37-", "part", "Д Е я", "А–Г", "-1"},
+        {" N-37-", "part", "e F Z", "A–D", "-1"},
+        {" N-37-4-", "quarter", "0 5 9", "1–4", "-1"},
+        {" N-37-4-", "quarter", "Д Е я", "А–Г", "-1"},
+        {" N-37-4-", "quarter", "E f Z", "A–D", "-1"},
+        {" N-37-4-В-", "quarter", "0 5 9", "1–4", "-1"},
+        {" N-37-4-В-", "quarter", "д Е я", "а–г", "-1"},
+        {" N-37-4-В-", "quarter", "e F z", "a–d", "-1"},
+        {" N-37-4-В-а-", "quarter", "0 5 а A", "1–4", ""},
+        {" 14-37-004-", "quarter", "0 5 В", "1–4", "-1"},
+        {" 14-37-004-3-1-", "quarter", "0 5 9", "1–4", ""},
+    };
+    for (const Case& c : cases)
+        for (std::size_t b = 0, e = 0; b < c.values.size(); b = e + 1) {
+            e = std::min(c.values.find(' ', b), c.values.size());
+            const std::string v = c.values.substr(b, e - b);
+            for (const std::string& text : {c.before + v, c.before + v + c.after}) {
+                const DesignationResult r = ReadDesignation(text);
+                ASSERT_FALSE(r.Ok()) << text;
+                EXPECT_EQ(r.Error.English, c.field + " " + v + " is outside " + c.range) << text;
+                EXPECT_EQ(r.Error.Position, c.before.size()) << text;
+            }
+        }
+    // Letters past U and Cyrillic capitals that look like none of A..U.
+    for (const std::string letter : {"V", "w", "Y", "z", "Б", "Г", "Д", "ж", "Я"})
+        for (const std::string tail : {"-37", "37-004-3", " 37"}) {
+            const std::string text = letter + tail;
+            const DesignationResult r = ReadDesignation(text);
+            EXPECT_EQ(r.Error.English, "no row letter " + letter + " in the series") << text;
+            EXPECT_EQ(r.Error.Russian, "в разграфке нет ряда " + letter) << text;
+        }
+    EXPECT_EQ(ReadDesignation("X-37").Error.English, "no row letter X in the series");
+    EXPECT_EQ(ReadDesignation("N-37-4-В-а-2-1").Error.English,
+              "nothing may follow the 1:10,000 quarter");
+    EXPECT_EQ(ReadDesignation("N-37-А-1").Error.English,
+              "nothing may follow part А of a 1:500,000 sheet");
+    EXPECT_EQ(ReadDesignation(" P-37,39").Error.English,
+              "these sheets are not published together: P-37 is part of P-37,38");
+    EXPECT_EQ(ReadDesignation(" O-37,38").Error.Russian,
+              "эти листы не издаются вместе: O-37 издаётся отдельно");
+    EXPECT_EQ(ReadDesignation("N37А").Error.English, "a separator is missing before “А”");
+    EXPECT_EQ(ReadDesignation("N-37-").Error.English, "a field is missing after “-”");
+    EXPECT_EQ(ReadDesignation("P-37,-38").Error.English, "unexpected “-”");
+    EXPECT_EQ(ReadDesignation("N-37 # 1").Error.Position, 5u);
+}
