@@ -99,12 +99,22 @@ template <class F> constexpr auto WithScale(int scale, F f) {
     }
 }
 
+/// The signed frame of `count` cells of `scale` side by side from `first` eastwards.
+constexpr SignedFrame FrameOfCells(int scale, Cell first, int count = 1) {
+    SignedFrame f;
+    f.North = kMaxLatitude - first.Y * SheetHeight(scale);
+    f.South = f.North - SheetHeight(scale);
+    f.West = first.X * SheetWidth(scale) - kMaxLongitude;
+    f.East = f.West + count * SheetWidth(scale);
+    return f;
+}
+
 /// The key of a cell of `scale` (1..7); the cell must lie on the grid.
 constexpr SheetKey KeyOfCell(int scale, Cell c) {
     return WithScale(scale, [c](auto s) { return KeyOfCellAt<decltype(s)::value>(c); });
 }
 
-/// The designation of sheets joined west to east (members of one scale, first one valid): the
+/// The designation of sheets joined west to east (keys IsSheetKey accepts, of one scale): the
 /// first in full, then each further one from the first field in which it differs from the one
 /// before: " T-37-1-А,Б,2-А,Б". `lettered` picks the old notation.
 std::string FormatMembers(std::span<const SheetKey> members, bool lettered);
