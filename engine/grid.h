@@ -11,8 +11,8 @@
 
 namespace kavu::detail {
 
-/// Cells of a scale along each side of a 1:1,000,000 sheet: the 1:100,000 grid (12 x 12)
-/// halves at each scale below it.
+/// Cells of a scale along each side of a 1:1,000,000 sheet: 12 at 1:100,000, twice as many at
+/// each larger scale, since each is the quarters of the one before.
 constexpr int CellsPerSide(int scale) {
     constexpr int kSide[] = {0, 1, 2, 6, 12, 24, 48, 96};
     return scale >= 1 && scale <= kSheetScaleCount ? kSide[scale] : 0;

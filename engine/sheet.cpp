@@ -190,10 +190,10 @@ std::string FormatSheetOld(const SheetKey& key) {
 
 std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& k) {
     if (!Framable(k)) return std::nullopt;
-    // Grid values: south of 84 degrees N and east of 180 degrees W.
+    // Grid values of the north-west corner: south of 84 degrees N and east of 180 degrees W.
     const detail::Cell c = detail::CellOfKey(k);
     const std::int32_t height = SheetHeight(k.Scale), width = SheetWidth(k.Scale);
-    const std::int32_t south = c.Y * height, west = c.X * width;
+    const std::int32_t top = c.Y * height, west = c.X * width;
     auto lat = [](std::int32_t v) {
         return v >= kMaxLatitude ? v - kMaxLatitude : kMaxLatitude - v;
     };
@@ -201,9 +201,9 @@ std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& k) {
         return u >= kMaxLongitude ? u - kMaxLongitude : kMaxLongitude - u;
     };
     SheetFrame f;
-    f.Y1 = lat(south);
-    f.Y2 = lat(south + height);
-    f.Y0 = lat(south + height / 2);
+    f.Y1 = lat(top);
+    f.Y2 = lat(top + height);
+    f.Y0 = lat(top + height / 2);
     f.X1 = lon(west);
     f.X2 = lon(west + width);
     f.X0 = lon(west + width / 2);
