@@ -6,11 +6,12 @@
 namespace kavu::cli {
 
 JsonBuilder::JsonBuilder()
-    : holder_(std::string()), serializer_(nlohmann::detail::output_adapter<char>(text_), ' ',
-                                          nlohmann::detail::error_handler_t::replace) {}
+    : buffer_(1024, '\0'), holder_(std::string()),
+      serializer_(nlohmann::detail::output_adapter<char>(escaped_), ' ',
+                  nlohmann::detail::error_handler_t::replace) {}
 
 void JsonBuilder::Clear() {
-    text_.clear();
+    size_ = 0;
     depth_ = 0;
     afterKey_ = false;
 }
@@ -21,14 +22,14 @@ void JsonBuilder::Separate() {
         return;
     }
     if (depth_ > 0) {
-        if (!empty_[depth_ - 1]) text_ += ',';
+        if (!empty_[depth_ - 1]) Put(',');
         empty_[depth_ - 1] = false;
     }
 }
 
 JsonBuilder& JsonBuilder::Object() {
     Separate();
-    text_ += '{';
+    Put('{');
     closer_[depth_] = '}';
     empty_[depth_++] = true;
     return *this;
@@ -36,22 +37,22 @@ JsonBuilder& JsonBuilder::Object() {
 
 JsonBuilder& JsonBuilder::Array() {
     Separate();
-    text_ += '[';
+    Put('[');
     closer_[depth_] = ']';
     empty_[depth_++] = true;
     return *this;
 }
 
 JsonBuilder& JsonBuilder::End() {
-    text_ += closer_[--depth_];
+    Put(closer_[--depth_]);
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Key(std::string_view key) {
     Separate();
-    text_ += '"';
-    text_ += key;
-    text_ += "\":";
+    Put('"');
+    Put(key);
+    Put("\":");
     afterKey_ = true;
     return *this;
 }
@@ -75,13 +76,15 @@ static bool Plain(std::string_view text) {
 JsonBuilder& JsonBuilder::String(std::string_view value) {
     Separate();
     if (Plain(value)) { // the common case, and a million times a run
-        text_ += '"';
-        text_ += value;
-        text_ += '"';
+        Put('"');
+        Put(value);
+        Put('"');
         return *this;
     }
+    escaped_.clear();
     holder_.get_ref<std::string&>().assign(value);
     serializer_.dump(holder_, false, false, 0);
+    Put(escaped_);
     return *this;
 }
 
@@ -89,26 +92,28 @@ JsonBuilder& JsonBuilder::Number(double value) {
     if (!std::isfinite(value)) return Null();
     Separate();
     char digits[32];
-    text_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    Put({digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
+                                          digits)});
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Integer(std::size_t value) {
     Separate();
     char digits[24];
-    text_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    Put({digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
+                                          digits)});
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Bool(bool value) {
     Separate();
-    text_ += value ? "true" : "false";
+    Put(value ? "true" : "false");
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Null() {
     Separate();
-    text_ += "null";
+    Put("null");
     return *this;
 }
 

@@ -23,7 +23,7 @@ class JsonBuilder {
 
     /// Starts a new text.
     void Clear();
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const { return {buffer_.data(), size_}; }
 
     JsonBuilder& Object();
     JsonBuilder& Array();
@@ -38,8 +38,23 @@ class JsonBuilder {
 
   private:
     void Separate();
+    // Room for `n` more bytes. The text is written straight into the buffer: appending to a
+    // string piece by piece costs more than the whole answer when a million records stream.
+    char* Room(std::size_t n) {
+        if (buffer_.size() - size_ < n) buffer_.resize(2 * buffer_.size() + n);
+        return buffer_.data() + size_;
+    }
+    void Put(char c) { *Room(1) = c, ++size_; }
+    void Put(std::string_view text) {
+        char* p = Room(text.size());
+        for (const char c : text)
+            *p++ = c;
+        size_ += text.size();
+    }
 
-    std::string text_;
+    std::string buffer_;
+    std::size_t size_ = 0;
+    std::string escaped_;
     nlohmann::json holder_;
     nlohmann::detail::serializer<nlohmann::json> serializer_;
     // Per open level: its closing bracket, and whether nothing is written in it yet. The
