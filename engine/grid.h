@@ -5,6 +5,9 @@
 
 #include "engine/sheet.h"
 
+#include <span>
+#include <string>
+
 namespace kavu::detail {
 
 /// Cells of a scale along each side of a 1:1,000,000 sheet: the 1:100,000 grid (12 x 12)
@@ -72,5 +75,10 @@ constexpr SheetKey KeyOfCell(int scale, Cell c) {
     }
     return k;
 }
+
+/// The designation of sheets joined west to east (members of one scale, first one valid): the
+/// first in full, then each further one from the first field in which it differs from the one
+/// before: " T-37-1-А,Б,2-А,Б". `lettered` picks the old notation.
+std::string FormatMembers(std::span<const SheetKey> members, bool lettered);
 
 } // namespace kavu::detail

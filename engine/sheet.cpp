@@ -128,6 +128,19 @@ void PutHemisphere(TextBuilder& t, const SheetKey& k) {
     t.Put(' ');
 }
 
+int FieldValue(const SheetKey& k, int field) {
+    switch (field) {
+    case 0:
+        return k.Row;
+    case 1:
+        return k.Column;
+    case 2:
+        return k.SubSheet;
+    default:
+        return QuarterField(k, field - 3);
+    }
+}
+
 std::string Format(const SheetKey& k, Notation notation) {
     if (!Formattable(k)) return {};
     TextBuilder t;
@@ -146,6 +159,24 @@ bool Framable(const SheetKey& k) {
 }
 
 } // namespace
+
+std::string detail::FormatMembers(std::span<const SheetKey> members, bool lettered) {
+    if (members.empty() || !IsSheetKey(members[0])) return {};
+    const Notation notation = lettered ? Notation::Old : Notation::New;
+    const int fields = FieldCount(members[0]);
+    TextBuilder t;
+    PutHemisphere(t, members[0]);
+    PutFields(t, members[0], 0, fields, notation);
+    for (std::size_t m = 1; m < members.size(); ++m) {
+        int from = 0;
+        while (from < fields - 1 &&
+               FieldValue(members[m], from) == FieldValue(members[m - 1], from))
+            ++from;
+        t.Put(',');
+        PutFields(t, members[m], from, fields, notation);
+    }
+    return t.Take();
+}
 
 bool IsSheetKey(const SheetKey& k) {
     if (!GridFieldsInRange(k)) return false;

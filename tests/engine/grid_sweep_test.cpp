@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace kavu;
 
 namespace {
@@ -57,48 +59,66 @@ class GridSweep : public ::testing::TestWithParam<int> {};
 
 } // namespace
 
-TEST_P(GridSweep, CentreAndNorthWestCornerMapBackToTheSheet) {
+TEST_P(GridSweep, CentreCornerAndDigitTextGiveBackTheSheet) {
     const int scale = GetParam();
     const long count = ForEachSheet(scale, Stride(scale), [scale](const SheetKey& k) {
         const auto f = ComputeSheetFrame(k);
         ASSERT_TRUE(f) << FormatSheetNew(k);
-        EXPECT_EQ(f->Y1 - f->Y2, k.Hemisphere == 'S' ? -SheetHeight(scale) : SheetHeight(scale));
-        EXPECT_EQ(f->EW, k.Column <= 30 ? 'W' : 'E');
-
         const auto centre = SheetOfPoint(Ns(k), f->Y0, Ew(*f), f->X0, scale);
         ASSERT_TRUE(centre);
         ASSERT_EQ(centre->Key, k) << FormatSheetNew(k);
-        EXPECT_FALSE(centre->LatitudeJunction || centre->LongitudeJunction);
+        ASSERT_FALSE(centre->LatitudeJunction || centre->LongitudeJunction);
 
         const auto corner = SheetOfPoint(Ns(k), f->Y1, Ew(*f), f->X1, scale);
         ASSERT_TRUE(corner);
         ASSERT_EQ(corner->Key, k) << FormatSheetNew(k);
-        EXPECT_TRUE(corner->LatitudeJunction && corner->LongitudeJunction);
+        ASSERT_TRUE(corner->LatitudeJunction && corner->LongitudeJunction);
 
-        // The south-east corner belongs to the sheet diagonally south-east, where one exists.
-        const auto se = SheetOfPoint(Ns(k), f->Y2, Ew(*f), f->X2, scale);
-        if (se) {
-            const auto south = StepSouth(k);
-            ASSERT_TRUE(south);
-            ASSERT_EQ(se->Key, StepEast(*south)) << FormatSheetNew(k);
-        }
+        const std::string text = FormatSheetNew(k);
+        ASSERT_EQ(ParseSheetNew(text), k) << text;
     });
     EXPECT_EQ(count, (SheetCount(scale) + Stride(scale) - 1) / Stride(scale));
 }
 
-TEST_P(GridSweep, NewNotationReadsBackAndBothNotationsAreWritten) {
-    ForEachSheet(GetParam(), Stride(GetParam()), [](const SheetKey& k) {
-        const std::string text = FormatSheetNew(k);
-        const auto back = ParseSheetNew(text);
-        ASSERT_TRUE(back) << text;
-        ASSERT_EQ(*back, k) << text;
-        ASSERT_FALSE(FormatSheetOld(k).empty());
-    });
-}
-
-TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
-    ForEachSheet(GetParam(), Stride(GetParam(), 5), [](const SheetKey& k) {
+TEST_P(GridSweep, SheetsFitTheirNeighboursAndParents) {
+    const int scale = GetParam();
+    ForEachSheet(scale, Stride(scale, 5), [scale](const SheetKey& k) {
         const SheetFrame f = *ComputeSheetFrame(k);
+        const SignedFrame sf = *ComputeSignedFrame(k);
+        ASSERT_EQ(sf.North - sf.South, SheetHeight(scale));
+        ASSERT_EQ(sf.East - sf.West, SheetWidth(scale));
+        ASSERT_EQ(std::abs(sf.North), f.Y1);
+        ASSERT_EQ(std::abs(sf.South), f.Y2);
+        ASSERT_EQ(std::abs(sf.West), f.X1);
+        ASSERT_EQ(std::abs(sf.East), f.X2);
+        ASSERT_EQ(f.EW, k.Column <= 30 ? 'W' : 'E');
+        // The exact centre, half a second off the whole seconds at 1:10,000.
+        const ExactPoint mid{(sf.North + sf.South) * kUnitsPerSecond / 2,
+                             (sf.West + sf.East) * kUnitsPerSecond / 2};
+        ASSERT_EQ(SheetOfExactPoint(mid, scale)->Key, k) << FormatSheetNew(k);
+
+        // In the sheet one scale up (the 1:1,000,000 one for scales 2..4) where its last
+        // number says: parts row by row from the north-west, quarters 1 NW … 4 SE.
+        if (scale >= 2) {
+            SheetKey parent = SheetKey{1, k.Hemisphere, k.Row, k.Column};
+            int index = k.SubSheet - 1;
+            int perRow = scale == 2 ? 2 : scale == 3 ? 6 : 12;
+            if (scale >= 5) {
+                parent = k;
+                parent.Scale = scale - 1;
+                int& q = scale == 5   ? parent.Quarter
+                         : scale == 6 ? parent.Quarter25
+                                      : parent.Quarter10;
+                index = q - 1;
+                q = 0;
+                perRow = 2;
+            }
+            const SignedFrame pf = *ComputeSignedFrame(parent);
+            ASSERT_EQ(sf.North, pf.North - index / perRow * SheetHeight(scale))
+                << FormatSheetNew(k);
+            ASSERT_EQ(sf.West, pf.West + index % perRow * SheetWidth(scale)) << FormatSheetNew(k);
+        }
+
         const SheetKey w = StepWest(k), e = StepEast(k);
         const SheetFrame fw = *ComputeSheetFrame(w), fe = *ComputeSheetFrame(e);
         ASSERT_EQ(fw.X2, f.X1) << FormatSheetNew(k);
@@ -109,7 +129,7 @@ TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
         ASSERT_EQ(StepWest(e), k);
 
         const auto n = StepNorth(k);
-        ASSERT_EQ(n.has_value(), !(k.Hemisphere == 'N' && k.Row == 21 && f.Y1 == 302400));
+        ASSERT_EQ(n.has_value(), sf.North != kMaxLatitude);
         if (n) {
             const SheetFrame fn = *ComputeSheetFrame(*n);
             ASSERT_EQ(fn.Y2, f.Y1) << FormatSheetNew(k);
@@ -117,10 +137,17 @@ TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
             ASSERT_EQ(StepSouth(*n), k);
         }
         const auto s = StepSouth(k);
-        ASSERT_EQ(s.has_value(), !(k.Hemisphere == 'S' && k.Row == 21 && f.Y2 == 302400));
+        ASSERT_EQ(s.has_value(), sf.South != -kMaxLatitude);
         if (s) {
             ASSERT_EQ(ComputeSheetFrame(*s)->Y1, f.Y2) << FormatSheetNew(k);
             ASSERT_EQ(StepNorth(*s), k);
+        }
+
+        // The south-east corner belongs to the sheet diagonally south-east, where one exists.
+        const auto se = SheetOfPoint(Ns(k), f.Y2, Ew(f), f.X2, scale);
+        ASSERT_EQ(se.has_value(), s.has_value() && !(k.Column == 60 && f.X2 == kMaxLongitude));
+        if (se) {
+            ASSERT_EQ(se->Key, StepEast(*s)) << FormatSheetNew(k);
         }
     });
 }
