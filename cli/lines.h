@@ -38,6 +38,7 @@ class LineReader {
 
   private:
     bool Fill();
+    void Keep(const char* start, std::size_t size);
 
     Source source_;
     std::size_t limit_;
