@@ -6,7 +6,7 @@
 namespace kavu::cli {
 
 LineReader::LineReader(Source source, std::size_t limit, std::size_t block)
-    : source_(std::move(source)), limit_(limit), block_(block), buffer_(limit + 1 + block) {}
+    : source_(std::move(source)), limit_(limit), buffer_(limit + 1 + block) {}
 
 // Moves the unread bytes to the front and reads after them. False at the end or on an error.
 bool LineReader::Fill() {

@@ -42,7 +42,6 @@ class LineReader {
 
     Source source_;
     std::size_t limit_;
-    std::size_t block_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0, end_ = 0; // unread bytes
     std::size_t scanned_ = 0;         // bytes from begin_ known to hold no "\n"
