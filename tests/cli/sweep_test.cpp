@@ -10,10 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <set>
-#include <sstream>
 
 using namespace kavu;
 using namespace kavu::cli;
@@ -234,15 +235,16 @@ std::vector<std::string> CsvFields(std::string_view row) {
     return fields;
 }
 
-// 100,000 random points, a quarter of them on sheet edges of the finest scale, through
-// `point` at every scale and back through `frame`: each frame holds its point under the edge
-// rule (north and west edges in, south and east out; 180 E is 180 W).
+// 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
+// `point` at one of the seven scales (one run a scale) and its sheet back through `frame` (one
+// run): each frame holds its point under the edge rule (north and west edges in, south and east
+// out; 180 E is 180 W).
 TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
     std::mt19937_64 rng(2024);
-    constexpr int kPoints = 100000;
+    constexpr std::size_t kPoints = 100000;
     std::vector<ExactPoint> points;
-    std::string input;
-    for (int i = 0; i < kPoints; ++i) {
+    std::array<std::string, 8> inputs; // by scale
+    for (std::size_t i = 0; i < kPoints; ++i) {
         std::int64_t lat, lon; // milliseconds of arc
         if (i % 4 == 0) {
             lat = (static_cast<std::int64_t>(rng() % (2 * 84 * 24)) - 84 * 24 + 1) * 150000;
@@ -252,14 +254,16 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
             lon = static_cast<std::int64_t>(rng() % (360 * 3600000 + 1)) - 180 * 3600000;
         }
         points.push_back({lat * 1000000, lon * 1000000});
-        const auto dms = [&](std::int64_t v, char pos, char neg) {
-            const std::int64_t a = v < 0 ? -v : v;
-            std::ostringstream s;
-            s << a / 3600000 << "°" << a / 60000 % 60 << "'" << a / 1000 % 60 << "."
-              << a % 1000 / 100 << a % 100 / 10 << a % 10 << "\"" << (v < 0 ? neg : pos);
-            return s.str();
-        };
-        input += dms(lat, 'N', 'S') + " " + dms(lon, 'E', 'W') + "\n";
+        char text[80];
+        const auto a = [](std::int64_t v) { return v < 0 ? -v : v; };
+        std::snprintf(
+            text, sizeof text, "%lld°%lld'%lld.%03lld\"%c %lld°%lld'%lld.%03lld\"%c\n",
+            static_cast<long long>(a(lat) / 3600000), static_cast<long long>(a(lat) / 60000 % 60),
+            static_cast<long long>(a(lat) / 1000 % 60), static_cast<long long>(a(lat) % 1000),
+            lat < 0 ? 'S' : 'N', static_cast<long long>(a(lon) / 3600000),
+            static_cast<long long>(a(lon) / 60000 % 60), static_cast<long long>(a(lon) / 1000 % 60),
+            static_cast<long long>(a(lon) % 1000), lon < 0 ? 'W' : 'E');
+        inputs[i % 7 + 1] += text;
     }
     // Rows after the header, one at a time.
     const auto eachRow = [](const std::string& text, auto&& use) {
@@ -267,25 +271,37 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
         for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             use(std::string_view(text).substr(start, end - start));
     };
-    const ToolRun sheets = RunTool({"point", "--format", "csv"}, input);
-    ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
-    std::string names;
-    eachRow(sheets.Out, [&](std::string_view row) { names += CsvFields(row).at(5) + "\n"; });
-    const ToolRun frames = RunTool({"frame", "--format", "csv"}, names);
+    std::vector<std::string> names(kPoints);
+    for (int scale = 1; scale <= 7; ++scale) {
+        const ToolRun sheets =
+            RunTool({"point", "--format", "csv", "--scale", std::string(ScaleName(scale))},
+                    inputs[static_cast<std::size_t>(scale)]);
+        ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
+        std::size_t i = static_cast<std::size_t>(scale - 1);
+        eachRow(sheets.Out, [&](std::string_view row) {
+            names.at(i) = CsvFields(row).at(5) + "\n";
+            i += 7;
+        });
+    }
+    std::string all;
+    for (const std::string& name : names)
+        all += name;
+    const ToolRun frames = RunTool({"frame", "--format", "csv"}, all);
     ASSERT_EQ(frames.Status, 0) << frames.Err.substr(0, 1000);
     std::size_t n = 0;
     eachRow(frames.Out, [&](std::string_view row) {
         const auto f = CsvFields(row);
-        const ExactPoint& p = points.at(n++ / 7);
+        const ExactPoint& p = points.at(n);
         const auto edge = [&](std::size_t column) {
             return std::llround(std::stod(f.at(column)) * 3600) * kU;
         };
         const std::int64_t lon = p.Longitude == kHalfTurn ? -kHalfTurn : p.Longitude;
+        EXPECT_EQ(f.at(2), ScaleName(static_cast<int>(n++ % 7 + 1)));
         EXPECT_TRUE(edge(9) < p.Latitude && p.Latitude <= edge(8) && edge(10) <= lon &&
                     lon < edge(11))
             << row << " for " << p.Latitude << " " << p.Longitude;
     });
-    EXPECT_EQ(n, 7u * kPoints);
+    EXPECT_EQ(n, kPoints);
 }
 
 } // namespace
