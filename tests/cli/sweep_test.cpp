@@ -2,6 +2,7 @@
 // edge rule, scale spellings, the line reader against a plain split, and the point -> frame
 // round trip of the real binary for 100,000 random points.
 #include "cli/commands.h"
+#include "cli/json_record.h"
 #include "cli/lines.h"
 #include "cli/scale.h"
 #include "engine/published.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <random>
 #include <set>
+#include <tuple>
 
 using namespace kavu;
 using namespace kavu::cli;
@@ -214,6 +216,32 @@ TEST(CliSweep, LineReaderAgreesWithAPlainSplitWhateverTheBlocks) {
             start = end + 1;
         }
         EXPECT_FALSE(reader.Next(line));
+    }
+}
+
+// A frame that a datum shift leaves across 180 degrees is written as two closed rings, one on
+// each side, as RFC 7946 asks; one that stays on one side as a single ring.
+TEST(CliSweep, GeoJsonSplitsFramesAcross180) {
+    for (const auto& [west, east, parts] :
+         {std::tuple{179.5, 180.5, 2}, std::tuple{-180.5, -179.5, 2}, std::tuple{179.5, -179.5, 2},
+          std::tuple{174.0, 180.0, 1}, std::tuple{-180.0, -174.0, 1}}) {
+        JsonBuilder json;
+        AppendFrameGeometry(json, FrameDegrees{1, 0, west, east, 0.5, 0});
+        const auto geometry = nlohmann::json::parse(json.Text());
+        SCOPED_TRACE(std::string(json.Text()));
+        const auto& rings =
+            parts == 1 ? nlohmann::json::array({geometry["coordinates"]}) : geometry["coordinates"];
+        EXPECT_EQ(geometry["type"], parts == 1 ? "Polygon" : "MultiPolygon");
+        ASSERT_EQ(rings.size(), static_cast<std::size_t>(parts));
+        double width = 0;
+        for (const auto& polygon : rings) {
+            const auto& ring = polygon[0];
+            EXPECT_EQ(ring[0], ring[4]);
+            for (const auto& corner : ring)
+                EXPECT_TRUE(corner[0] >= -180.0 && corner[0] <= 180.0);
+            width += ring[1][0].get<double>() - ring[0][0].get<double>();
+        }
+        EXPECT_DOUBLE_EQ(width, parts == 1 ? 6 : 1);
     }
 }
 
