@@ -1,9 +1,9 @@
 // Sweeps over the input space: the cover and rescale routines against sheet frames under the
-// edge rule, scale spellings, the line reader against a plain split, and the point -> frame
-// round trip of the real binary for 100,000 random points.
+// edge rule, scale spellings, frames across 180 degrees in GeoJSON, and the point -> frame
+// round trip of the real binary for 100,000 random points. (The line reader is checked
+// against a plain split by its fuzz target.)
 #include "cli/commands.h"
 #include "cli/json_record.h"
-#include "cli/lines.h"
 #include "cli/scale.h"
 #include "engine/published.h"
 #include "tests/cli/run_tool.h"
@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <set>
 #include <tuple>
@@ -182,41 +181,6 @@ TEST(CliSweep, ScaleSpellings) {
     EXPECT_EQ(ReadScaleList({"1:50,000,25k", "50k", "1M"}, error), (std::vector<int>{5, 6, 1}));
     EXPECT_TRUE(ReadScaleList({"50k,3k"}, error).empty());
     EXPECT_NE(error.find("\"3k\""), std::string::npos);
-}
-
-TEST(CliSweep, LineReaderAgreesWithAPlainSplitWhateverTheBlocks) {
-    std::mt19937_64 rng(3);
-    const std::string alphabet("ab\n\r\0\xff", 6);
-    for (int n = 0; n < 3000; ++n) {
-        std::string input;
-        for (std::size_t i = rng() % 400; i > 0; --i)
-            input += alphabet[rng() % alphabet.size()];
-        const std::size_t limit = rng() % 40 + 1, block = rng() % 30 + 1;
-        std::size_t at = 0;
-        LineReader reader(
-            [&](char* buffer, std::size_t size) -> long {
-                const std::size_t n = std::min({size, input.size() - at, rng() % 50 + 1});
-                std::memcpy(buffer, input.data() + at, n);
-                at += n;
-                return static_cast<long>(n);
-            },
-            limit, block);
-        std::size_t start = 0, number = 0;
-        LineReader::Line line;
-        while (start < input.size()) {
-            std::size_t end = input.find('\n', start);
-            if (end == std::string::npos) end = input.size();
-            std::string expected = input.substr(start, end - start);
-            const bool tooLong = expected.size() > limit;
-            if (!tooLong && !expected.empty() && expected.back() == '\r') expected.pop_back();
-            ASSERT_TRUE(reader.Next(line));
-            EXPECT_EQ(line.Number, ++number);
-            EXPECT_EQ(line.TooLong, tooLong);
-            EXPECT_EQ(std::string(line.Text), tooLong ? expected.substr(0, 256) : expected);
-            start = end + 1;
-        }
-        EXPECT_FALSE(reader.Next(line));
-    }
 }
 
 // A frame that a datum shift leaves across 180 degrees is written as two closed rings, one on
