@@ -1,0 +1,115 @@
+// Text for people: one record a line, fields padded to the widest value they can take so that
+// the columns line up while streaming. Lines that did not read are left out (their message is
+// on standard error).
+#include "cli/writers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace kavu::cli {
+namespace {
+
+constexpr std::size_t kScaleWidth = 9; // "1:1000000"
+constexpr std::size_t kNewWidth = 17;  // "s 21-60-144-4-4-4"
+constexpr std::size_t kOldWidth = 16;  // "s U-60-144-Г-г-4"
+
+// Characters, not bytes: the old notation holds two-byte Cyrillic letters.
+std::size_t Width(std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// The line is built straight in the output buffer: appending piece by piece to a string
+// costs more than the engine's whole answer when a million lines stream through.
+class Line {
+  public:
+    static constexpr std::size_t kRoom = 1023; // and one byte for the line end
+
+    explicit Line(char* data) : data_(data) {}
+    void Put(std::string_view text) {
+        const std::size_t n = std::min(text.size(), kRoom - size_);
+        std::memcpy(data_ + size_, text.data(), n);
+        size_ += n;
+    }
+    /// The text and blanks up to `width` characters, and two more. Only the old notation has
+    /// letters of more than one byte.
+    void Pad(std::string_view text, std::size_t width, bool ascii = true) {
+        Put(text);
+        const std::size_t w = ascii ? text.size() : Width(text);
+        const std::size_t blanks = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
+        std::memset(data_ + size_, ' ', blanks);
+        size_ += blanks;
+    }
+    std::size_t Finish() {
+        while (size_ > 0 && data_[size_ - 1] == ' ')
+            --size_;
+        data_[size_++] = '\n';
+        return size_;
+    }
+
+  private:
+    char* data_;
+    std::size_t size_ = 0;
+};
+
+class TextWriter : public FormatWriter {
+  public:
+    TextWriter(Command command, Output& out, const Datum& datum)
+        : command_(command), out_(out), datum_(datum) {}
+
+    void Write(const SheetRecord& r) override {
+        Line line(out_.Reserve(Line::kRoom + 1));
+        if (command_ == Command::Around) line.Pad(CellName(r.Cell), 2);
+        line.Pad(ScaleName(r.Scale), kScaleWidth);
+        if (!r.Present) {
+            line.Put("absent");
+        } else {
+            line.Pad(r.New, kNewWidth);
+            line.Pad(r.Old, kOldWidth, false);
+            if (r.LatitudeJunction) line.Put("on a parallel  ");
+            if (r.LongitudeJunction) line.Put("on a meridian  ");
+            if (command_ == Command::Frame) {
+                const FrameDegrees d = ToDegrees(r.Frame, datum_);
+                scratch_.clear();
+                AppendDms(scratch_, d.North, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.West, false);
+                scratch_ += " \u2013 ";
+                AppendDms(scratch_, d.South, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.East, false);
+                scratch_ += "  centre ";
+                AppendDms(scratch_, d.CentreLatitude, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.CentreLongitude, false);
+                scratch_ += "  ";
+                line.Put(scratch_);
+            }
+            if (!r.PublishedNew.empty()) {
+                line.Put("published ");
+                line.Pad(r.PublishedNew, 0);
+                line.Put(r.PublishedOld);
+            }
+        }
+        out_.Commit(line.Finish());
+    }
+
+    void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
+
+  private:
+    Command command_;
+    Output& out_;
+    const Datum& datum_;
+    std::string scratch_;
+};
+
+} // namespace
+
+std::unique_ptr<FormatWriter> MakeTextWriter(Command command, Output& out, const Datum& datum) {
+    return std::make_unique<TextWriter>(command, out, datum);
+}
+
+} // namespace kavu::cli
