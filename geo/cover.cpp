@@ -1,7 +1,6 @@
 #include "geo/cover.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <set>
 #include <string>
@@ -15,10 +14,6 @@ __extension__ typedef __int128 Wide;
 constexpr std::int64_t kUnitsPerDegree = 3600 * kUnitsPerSecond;
 constexpr std::int64_t kHalfTurn = 180 * kUnitsPerDegree;
 constexpr std::int64_t kTurn = 360 * kUnitsPerDegree;
-
-// Cell size in arc-seconds for scales 1..7.
-constexpr std::array<std::int64_t, 8> kHeight{0, 14400, 7200, 2400, 1200, 600, 300, 150};
-constexpr std::array<std::int64_t, 8> kWidth{0, 21600, 10800, 3600, 1800, 900, 450, 225};
 
 Wide FloorDiv(Wide n, Wide d) { // d > 0
     Wide q = n / d;
@@ -47,9 +42,9 @@ bool Usable(LatLon p) {
 } // namespace
 
 SheetCover::SheetCover(int scale) : scale_(scale) {
-    if (scale < 1 || scale > 7) return;
-    height_ = kHeight[scale] * kUnitsPerSecond;
-    width_ = kWidth[scale] * kUnitsPerSecond;
+    if (scale < 1 || scale > kSheetScaleCount) return;
+    height_ = std::int64_t{SheetHeight(scale)} * kUnitsPerSecond;
+    width_ = std::int64_t{SheetWidth(scale)} * kUnitsPerSecond;
     columns_ = kTurn / width_;
     // Rows whose points lie in (84 S, 84 N].
     minRow_ = -(84 * kUnitsPerDegree) / height_;

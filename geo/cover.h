@@ -29,8 +29,8 @@ class SheetCover {
     /// `scale` 1..7 (1:1,000,000 … 1:10,000); any other scale covers nothing.
     explicit SheetCover(int scale);
 
-    /// Parts beyond 84 degrees (where the series has no sheets) and non-finite positions add
-    /// nothing.
+    /// Parts beyond 84 degrees (where the series has no sheets) add nothing; vertices that are
+    /// not positions (not finite, or beyond 90 degrees of latitude) are skipped.
     void AddPoint(LatLon point);
     void AddLine(std::span<const LatLon> vertices);
     /// An area by its rings (outer and holes, even-odd); the last vertex of a ring joins the

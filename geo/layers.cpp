@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -182,7 +183,13 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
         OGRSpatialReference srs;
         srs.importFromEPSG(toWgs84 != nullptr ? 4326 : 4284);
         srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        OGRLayer* layer = dataset->CreateLayer("sheets", &srs, wkbPolygon, nullptr);
+        // Designations hold Cyrillic letters; formats that default to a code page (shapefile
+        // attributes) are asked for UTF-8.
+        CPLStringList layerOptions;
+        const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
+        if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
+            layerOptions.SetNameValue("ENCODING", "UTF-8");
+        OGRLayer* layer = dataset->CreateLayer("sheets", &srs, wkbPolygon, layerOptions.List());
         if (layer == nullptr) return fail("GDAL cannot create a layer in it");
         for (const char* field :
              {kFieldNew, kFieldOld, kFieldScale, kFieldPublishedNew, kFieldPublishedOld}) {

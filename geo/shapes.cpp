@@ -13,9 +13,12 @@ namespace kavu::geo {
 
 namespace {
 
-std::string GdalReason(const char* fallback) {
+// GDAL's last message, without the file name it sometimes begins with (the caller names it).
+std::string GdalReason(const char* fallback, const std::string& path = {}) {
     const char* text = CPLGetLastErrorMsg();
-    return text != nullptr && *text != '\0' ? text : fallback;
+    std::string reason = text != nullptr && *text != '\0' ? text : fallback;
+    if (!path.empty() && reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+    return reason;
 }
 
 struct GeometryDeleter {
@@ -99,7 +102,7 @@ std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& opt
     std::unique_ptr<GDALDataset> dataset(
         GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
     if (!dataset) {
-        error = path + ": " + GdalReason("GDAL cannot read it as a vector file");
+        error = path + ": " + GdalReason("GDAL cannot read it as a vector file", path);
         return std::nullopt;
     }
     const bool gpx = EQUAL(dataset->GetDriverName(), "GPX");
@@ -155,6 +158,15 @@ std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& opt
                 error = path + ": PROJ cannot convert a point to the 1942 datum";
                 return std::nullopt;
             }
+        }
+        const bool positions = ForEachVertex(shapes, [](LatLon& p) {
+            return std::isfinite(p.Latitude) && std::isfinite(p.Longitude) &&
+                   std::fabs(p.Latitude) <= 90 && std::fabs(p.Longitude) <= 360;
+        });
+        if (!positions) {
+            error = path + ": a vertex lies off the globe (latitude beyond 90 degrees, or "
+                           "longitude beyond 360)";
+            return std::nullopt;
         }
         all.Points.insert(all.Points.end(), shapes.Points.begin(), shapes.Points.end());
         for (auto& line : shapes.Lines)
