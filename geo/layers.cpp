@@ -270,13 +270,13 @@ std::string Number(double v) {
 std::string GdalTranslateGcps(std::span<const ControlPoint> points, bool sized) {
     std::string out;
     for (const ControlPoint& p : points) {
-        if (!out.empty()) out += ' ';
-        out += "-gcp ";
-        if (sized)
-            out += Number(p.Pixel) + " " + Number(p.Line);
-        else
-            out += std::string(p.Corner) + "_PIXEL " + p.Corner + "_LINE";
-        out += " " + Number(p.Longitude) + " " + Number(p.Latitude);
+        out.append(out.empty() ? "-gcp " : " -gcp ");
+        if (sized) {
+            out.append(Number(p.Pixel)).append(" ").append(Number(p.Line));
+        } else {
+            out.append(p.Corner).append("_PIXEL ").append(p.Corner).append("_LINE");
+        }
+        out.append(" ").append(Number(p.Longitude)).append(" ").append(Number(p.Latitude));
     }
     return out;
 }
