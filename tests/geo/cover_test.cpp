@@ -100,24 +100,6 @@ TEST(SheetCover, LineMeetsExactlyTheSheetsOfItsPoints) {
     }
 }
 
-// The corner N 56, E 37 30 at 1:50,000 has O-37-135-Г to the north-west, O-37-136-В to the
-// north-east, N-37-3-Б to the south-west and N-37-4-А to the south-east; the corner itself
-// belongs to N-37-4-А.
-TEST(SheetCover, LineThroughACornerByTheEdgeRule) {
-    auto sheets = [](LatLon a, LatLon b) {
-        SheetCover cover(5);
-        const LatLon line[] = {a, b};
-        cover.AddLine(line);
-        return Names(cover.Sheets());
-    };
-    EXPECT_EQ(sheets({56.05, 37.45}, {55.95, 37.55}),
-              (std::set<std::string>{" O-37-135-Г", " N-37-4-А"}));
-    EXPECT_EQ(sheets({56.05, 37.55}, {55.95, 37.45}),
-              (std::set<std::string>{" O-37-136-В", " N-37-4-А", " N-37-3-Б"}));
-    // Along an edge: a line on a parallel lies in the sheets south of it.
-    EXPECT_EQ(sheets({56, 37.45}, {56, 37.55}), (std::set<std::string>{" N-37-3-Б", " N-37-4-А"}));
-}
-
 // A closed box less an open hole, both on the lattice of quarter sheets: a sheet is met unless
 // all its points lie in the hole. A sheet holds latitudes (S, N] and longitudes [W, E).
 TEST(SheetCover, AreaWithAHoleMeetsWhatTheEdgeRuleSays) {

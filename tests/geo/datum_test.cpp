@@ -1,4 +1,3 @@
-#include "engine/sheet.h"
 #include "geo/datum.h"
 
 #include <proj.h>
@@ -139,20 +138,6 @@ TEST(DatumShift, NamesTheOperationAndItsAccuracy) {
     // PROJ picks per point: outside Russia's area another operation serves.
     EXPECT_EQ(Shift().OperationAt(-33.9, 18.4),
               "Inverse of Pulkovo 1942 to WGS 84 (16) (INVERSE(EPSG):15865), 4.5 m");
-}
-
-// 37.7485 E in WGS 84 is 37.7504 E on the 1942 datum: east of the meridian 37 deg 45'
-// that bounds the 1:50,000 sheets N-37-4-В and N-37-4-Г.
-TEST(DatumShift, MovesAPointToTheNextSheet) {
-    double lat = 55.7558, lon = 37.7485;
-    auto asGiven =
-        kavu::SheetOfPoint("N", std::lround(lat * 3600), "E", std::lround(lon * 3600), 5);
-    ASSERT_TRUE(Shift().ToSeries(lat, lon));
-    auto shifted =
-        kavu::SheetOfPoint("N", std::lround(lat * 3600), "E", std::lround(lon * 3600), 5);
-    ASSERT_TRUE(asGiven && shifted);
-    EXPECT_EQ(kavu::FormatSheetOld(asGiven->Key), " N-37-4-В");
-    EXPECT_EQ(kavu::FormatSheetOld(shifted->Key), " N-37-4-Г");
 }
 
 } // namespace

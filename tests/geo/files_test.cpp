@@ -8,11 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -37,10 +34,6 @@ class Files : public ::testing::Test {
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
-    std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return (dir_ / name).string();
-    }
     std::set<std::string> Listing() const {
         std::set<std::string> names;
         for (const auto& e : fs::directory_iterator(dir_))
@@ -49,88 +42,6 @@ class Files : public ::testing::Test {
     }
     fs::path dir_;
 };
-
-// A 1942 position as WGS 84 text for a file, "lon lat" or "lat lon".
-std::pair<std::string, std::string> Wgs(double lat, double lon) {
-    EXPECT_TRUE(Shift().ToWgs84(lat, lon));
-    char a[32], b[32];
-    std::snprintf(a, sizeof a, "%.10f", lat);
-    std::snprintf(b, sizeof b, "%.10f", lon);
-    return {a, b};
-}
-
-std::set<std::string> Cover(const std::string& path, int scale, double buffer = 0) {
-    std::string error;
-    auto shapes = ReadShapes(path, {&Shift(), false, buffer}, error);
-    EXPECT_TRUE(shapes) << error;
-    SheetCover cover(scale);
-    std::set<std::string> names;
-    if (!shapes || !AddToCover(*shapes, cover, error)) return names;
-    for (const auto& key : cover.Sheets())
-        names.insert(kavu::FormatSheetOld(key));
-    return names;
-}
-
-// The track passes 0.001 degree east of the corner N 56, E 37 30 going south-east, so it
-// crosses the north-west, north-east and south-east sheets; the waypoint lies in N-37-15-В.
-TEST_F(Files, GpxTrackPastASheetCorner) {
-    std::string gpx = R"(<?xml version="1.0"?>
-<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">)";
-    auto [wlat, wlon] = Wgs(55.45, 37.2);
-    gpx += "<wpt lat=\"" + wlat + "\" lon=\"" + wlon + "\"/>\n<trk><trkseg>\n";
-    for (auto [lat, lon] : {std::pair{56.05, 37.451}, {55.95, 37.551}}) {
-        auto [a, b] = Wgs(lat, lon);
-        gpx += "<trkpt lat=\"" + a + "\" lon=\"" + b + "\"/>\n";
-    }
-    gpx += "</trkseg></trk></gpx>\n";
-    EXPECT_EQ(Cover(Write("track.gpx", gpx), 5),
-              (std::set<std::string>{" O-37-135-Г", " O-37-136-В", " N-37-4-А", " N-37-15-В"}));
-}
-
-// Q-60 and Q-1 at 1:1,000,000; rows 8 and 9, the last column of one and the first of the other
-// at 1:100,000.
-TEST_F(Files, KmlPolygonAcross180) {
-    std::string coordinates;
-    for (auto [lat, lon] :
-         {std::pair{65.1, 179.6}, {65.1, -179.6}, {65.4, -179.6}, {65.4, 179.6}, {65.1, 179.6}}) {
-        auto [a, b] = Wgs(lat, lon);
-        coordinates += b + "," + a + ",0 ";
-    }
-    const std::string path = Write("area.kml", R"(<?xml version="1.0" encoding="UTF-8"?>
-<kml xmlns="http://www.opengis.net/kml/2.2"><Document><Placemark><Polygon><outerBoundaryIs>
-<LinearRing><coordinates>)" + coordinates + R"(</coordinates></LinearRing></outerBoundaryIs>
-</Polygon></Placemark></Document></kml>
-)");
-    EXPECT_EQ(Cover(path, 1), (std::set<std::string>{" Q-60", " Q-1"}));
-    std::string error;
-    auto shapes = ReadShapes(path, {&Shift(), false, 0}, error);
-    ASSERT_TRUE(shapes) << error;
-    SheetCover cover(1);
-    ASSERT_TRUE(AddToCover(*shapes, cover, error));
-    std::vector<std::string> published;
-    for (const auto& sheet : cover.Published())
-        published.push_back(sheet.Old);
-    EXPECT_EQ(published, (std::vector<std::string>{" Q-1,2", " Q-59,60"}));
-    EXPECT_EQ(Cover(path, 4),
-              (std::set<std::string>{" Q-60-96", " Q-60-108", " Q-1-85", " Q-1-97"}));
-}
-
-// On the 1942 datum the point lies exactly on the corner and on 180 degrees; a feature without
-// geometry is passed over.
-TEST_F(Files, GeoJsonPointsExactlyOnEdges) {
-    const std::string path = Write("points.geojson", R"({"type": "FeatureCollection",
- "crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},
- "features": [
-  {"type": "Feature", "properties": {}, "geometry": {"type": "Point", "coordinates": [37.5, 56]}},
-  {"type": "Feature", "properties": {}, "geometry": null}
- ]})");
-    EXPECT_EQ(Cover(path, 5), (std::set<std::string>{" N-37-4-А"}));
-    const std::string east = Write("east.geojson", R"({"type": "FeatureCollection",
- "crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},
- "features": [{"type": "Feature", "properties": {},
-   "geometry": {"type": "Point", "coordinates": [180, 64]}}]})");
-    EXPECT_EQ(Cover(east, 1), (std::set<std::string>{" P-1"}));
-}
 
 std::unique_ptr<GDALDataset> Open(const fs::path& path) {
     return std::unique_ptr<GDALDataset>(
@@ -203,104 +114,6 @@ TEST_F(Files, FramesWrittenAndReadBack) {
     for (const auto& name : Listing())
         EXPECT_EQ(name.rfind(".kavu-", 0), std::string::npos) << name;
     EXPECT_TRUE(Listing().count("sheets.dbf"));
-}
-
-// The .points file QGIS reads: one corner a line, pixel rows counted upwards.
-TEST_F(Files, ControlPointsFileReadBack) {
-    const kavu::SignedFrame frame{56 * 3600, 55 * 3600 + 50 * 60, 37 * 3600 + 30 * 60,
-                                  37 * 3600 + 45 * 60};
-    for (const DatumShift* datum : {static_cast<const DatumShift*>(nullptr), &Shift()}) {
-        auto corners = CornerPoints(frame, datum, 6000, 4000);
-        ASSERT_TRUE(corners);
-        std::string error;
-        const std::string path = (dir_ / "scan.points").string();
-        ASSERT_TRUE(WritePointsFile(path, *corners, datum ? 4326 : 4284, error)) << error;
-        std::ifstream in(path);
-        std::string line;
-        std::getline(in, line);
-        EXPECT_EQ(line.rfind("#CRS: GEOGCRS[", 0), 0u) << line;
-        EXPECT_NE(line.find(datum ? "ID[\"EPSG\",4326]" : "ID[\"EPSG\",4284]"), std::string::npos);
-        std::getline(in, line);
-        EXPECT_EQ(line, "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual");
-        const double pixel[4][2] = {{0, 0}, {6000, 0}, {6000, -4000}, {0, -4000}};
-        const double ground[4][2] = {
-            {56, 37.5}, {56, 37.75}, {55 + 50 / 60.0, 37.75}, {55 + 50 / 60.0, 37.5}};
-        for (int i = 0; i < 4; ++i) {
-            ASSERT_TRUE(std::getline(in, line));
-            double v[8];
-            char comma;
-            std::istringstream fields(line);
-            for (double& x : v)
-                fields >> x >> comma;
-            double lat = ground[i][0], lon = ground[i][1];
-            if (datum) {
-                ASSERT_TRUE(datum->ToWgs84(lat, lon));
-            }
-            EXPECT_NEAR(v[0], lon, 5e-10);
-            EXPECT_NEAR(v[1], lat, 5e-10);
-            EXPECT_EQ(v[2], pixel[i][0]);
-            EXPECT_EQ(v[3], pixel[i][1]);
-            EXPECT_EQ(v[4], 1);
-        }
-        EXPECT_FALSE(std::getline(in, line));
-    }
-    auto corners = CornerPoints(frame, nullptr, 0, 0);
-    EXPECT_EQ(GdalTranslateGcps(*corners, false),
-              "-gcp NW_PIXEL NW_LINE 37.5 56 -gcp NE_PIXEL NE_LINE 37.75 56 "
-              "-gcp SE_PIXEL SE_LINE 37.75 55.833333333 "
-              "-gcp SW_PIXEL SW_LINE 37.5 55.833333333");
-}
-
-// Every failure names the file and says why, and leaves nothing behind.
-TEST_F(Files, BadInputNamesTheFileAndTheReason) {
-    auto readError = [&](const std::string& path) {
-        std::string error;
-        EXPECT_FALSE(ReadShapes(path, {&Shift(), false, 0}, error)) << path;
-        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_GT(error.size(), path.size() + 8) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
-        return error;
-    };
-    EXPECT_NE(readError((dir_ / "missing.gpx").string()).find("No such file"), std::string::npos);
-    readError(Write("noise.kml", "\x01\x02 not a vector file"));
-    readError(Write("broken.geojson", R"({"type": "FeatureCollection", "features": [)"));
-    EXPECT_NE(readError(Write("empty.geojson", R"({"type": "FeatureCollection", "features": [
-        {"type": "Feature", "properties": {"a": 1}, "geometry": null}]})"))
-                  .find("no geometry"),
-              std::string::npos);
-    // A CRS of an engineering drawing has no way to the globe.
-    {
-        GDALAllRegister();
-        std::unique_ptr<GDALDataset> ds(
-            GetGDALDriverManager()
-                ->GetDriverByName("ESRI Shapefile")
-                ->Create((dir_ / "drawing.shp").c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-        OGRSpatialReference local;
-        local.SetLocalCS("workshop drawing");
-        OGRLayer* layer = ds->CreateLayer("drawing", &local, wkbPoint, nullptr);
-        OGRFeature feature(layer->GetLayerDefn());
-        feature.SetGeometryDirectly(new OGRPoint(1, 2));
-        ASSERT_EQ(layer->CreateFeature(&feature), OGRERR_NONE);
-    }
-    readError((dir_ / "drawing.shp").string());
-
-    const auto before = Listing();
-    const FrameFeature frame = *FeatureOf(kavu::SheetKey{5, 'N', 14, 37, 4, 1});
-    auto writeError = [&](const std::string& path, const std::string& driver) {
-        std::string error;
-        EXPECT_FALSE(WriteFrames(path, driver, std::span(&frame, 1), nullptr, error)) << path;
-        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
-    };
-    writeError((dir_ / "no" / "such" / "folder.gpkg").string(), "");
-    writeError((dir_ / "sheets.unknown").string(), "");
-    writeError((dir_ / "sheets.gpkg").string(), "NoSuchDriver");
-    writeError((dir_ / "sheets.tif").string(), "GTiff"); // raster only
-    fs::create_directory(dir_ / "taken.geojson");        // a folder where the file would go
-    writeError((dir_ / "taken.geojson").string(), "");
-    auto after = Listing();
-    after.erase("taken.geojson");
-    EXPECT_EQ(after, before);
 }
 
 // Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
