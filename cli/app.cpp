@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kDatumNote =
     "Coordinates, read and written, are in the series' own 1942 datum (Krassowsky "
-    "ellipsoid, EPSG:4284), not WGS 84.";
+    "ellipsoid, EPSG:4284), not WGS 84, unless --datum wgs84 asks for it.";
 
 constexpr const char* kScaleHelp =
     "Scale: 1:50000, \"1:50 000\", 1:50'000, 50000, 50k, 1M, 500k, 200k, 100k, 25k, 10k";
