@@ -7,6 +7,8 @@ namespace kavu {
 std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int32_t Latitude,
                                                   std::string_view EW,
                                                   std::int32_t Longitude) const {
+    // The box shows the window's scales only; the engine knows larger ones.
+    if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
     const std::optional<PointSheet> sheet = SheetOfPoint(NS, Latitude, EW, Longitude, caliber_);
     if (!sheet) return std::nullopt;
     ctlLstShown shown;
