@@ -1,0 +1,162 @@
+// Real files written by the tests, read and written through GDAL.
+#include "geo/layers.h"
+#include "geo/shapes.h"
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kavu::geo;
+
+const DatumShift& Shift() {
+    static const std::unique_ptr<DatumShift> shift = [] {
+        std::string error;
+        return DatumShift::Create(error);
+    }();
+    return *shift;
+}
+
+class Files : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kavu-geo-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::set<std::string> Listing() const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    fs::path dir_;
+};
+
+std::unique_ptr<GDALDataset> Open(const fs::path& path) {
+    return std::unique_ptr<GDALDataset>(
+        GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+}
+
+// Every vertex lies on the frame, the ring runs counter-clockwise from the south-west corner
+// (clockwise in a shapefile, whose format says so), and the parallels have a vertex every
+// minute of longitude.
+void ExpectOutline(OGRLinearRing ring, const kavu::SignedFrame& f, const DatumShift* toWgs84,
+                   bool clockwise) {
+    if (clockwise) ring.reversePoints();
+    const int steps = std::max(1, (f.East - f.West + 59) / 60);
+    ASSERT_EQ(ring.getNumPoints(), 2 * (steps + 1) + 1);
+    double twiceArea = 0;
+    for (int i = 0; i + 1 < ring.getNumPoints(); ++i) {
+        twiceArea += ring.getX(i) * ring.getY(i + 1) - ring.getX(i + 1) * ring.getY(i);
+        const bool south = i <= steps;
+        const int k = south ? i : 2 * steps + 1 - i;
+        double lat = (south ? f.South : f.North) / 3600.0;
+        double lon = (f.West + (f.East - f.West) * static_cast<double>(k) / steps) / 3600.0;
+        if (toWgs84 != nullptr) {
+            ASSERT_TRUE(toWgs84->ToWgs84(lat, lon));
+        }
+        EXPECT_NEAR(ring.getY(i), lat, 1e-9) << i;
+        EXPECT_NEAR(ring.getX(i), lon, 1e-9) << i;
+    }
+    EXPECT_GT(twiceArea, 0);
+    EXPECT_EQ(ring.getX(0), ring.getX(ring.getNumPoints() - 1));
+    EXPECT_EQ(ring.getY(0), ring.getY(ring.getNumPoints() - 1));
+}
+
+TEST_F(Files, FramesWrittenAndReadBack) {
+    SheetCover cover(5);
+    const LatLon line[] = {{56.05, 37.451}, {55.95, 37.551}};
+    cover.AddLine(line);
+    std::vector<FrameFeature> frames;
+    for (const auto& key : cover.Sheets())
+        frames.push_back(*FeatureOf(key));
+    ASSERT_EQ(frames.size(), 3u);
+
+    for (const DatumShift* datum : {static_cast<const DatumShift*>(nullptr), &Shift()}) {
+        for (const char* name : {"sheets.gpkg", "sheets.shp", "sheets.geojson"}) {
+            std::string error;
+            ASSERT_TRUE(WriteFrames((dir_ / name).string(), "", frames, datum, error)) << error;
+            auto dataset = Open(dir_ / name);
+            ASSERT_TRUE(dataset) << name;
+            OGRLayer* layer = dataset->GetLayer(0);
+            ASSERT_EQ(layer->GetFeatureCount(), 3) << name;
+            const OGRSpatialReference* srs = layer->GetSpatialRef();
+            ASSERT_NE(srs, nullptr);
+            EXPECT_STREQ(srs->GetAuthorityCode(nullptr), datum ? "4326" : "4284") << name;
+            std::size_t i = 0;
+            for (auto& feature : *layer) {
+                const FrameFeature& f = frames[i++];
+                EXPECT_STREQ(feature->GetFieldAsString(kFieldNew), f.New.c_str());
+                EXPECT_STREQ(feature->GetFieldAsString(kFieldOld), f.Old.c_str());
+                EXPECT_STREQ(feature->GetFieldAsString(kFieldScale), "1:50000");
+                EXPECT_STREQ(feature->GetFieldAsString(kFieldPublishedOld), f.PublishedOld.c_str());
+                const OGRGeometry* g = feature->GetGeometryRef();
+                ASSERT_NE(g, nullptr);
+                ASSERT_EQ(wkbFlatten(g->getGeometryType()), wkbPolygon);
+                ExpectOutline(*g->toPolygon()->getExteriorRing(), f.Frame, datum,
+                              fs::path(name).extension() == ".shp");
+            }
+        }
+    }
+    EXPECT_EQ(frames[0].Old, "O-37-135-Г"); // the northern blank is not part of an attribute
+    // Only the finished files: no temporary folder left beside them.
+    for (const auto& name : Listing())
+        EXPECT_EQ(name.rfind(".kavu-", 0), std::string::npos) << name;
+    EXPECT_TRUE(Listing().count("sheets.dbf"));
+}
+
+// Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
+std::pair<double, double> MetresPerDegree(double lat) {
+    const double a = 6378245, f = 1 / 298.3, e2 = f * (2 - f);
+    const double s = std::sin(lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);
+    return {a * (1 - e2) / (w * w * w) * M_PI / 180,
+            a / w * std::cos(lat * M_PI / 180) * M_PI / 180};
+}
+
+// A point d metres from an edge meets the sheet beyond it once the buffer is wider than d;
+// across a parallel and a meridian, near and far, and across 180 degrees.
+TEST(Buffer, ReachesTheNextSheetAtTheGivenDistance) {
+    struct Edge {
+        double lat, lon; // on the edge
+        bool parallel;   // the point lies south of a parallel, else west of a meridian
+        int scale;
+    };
+    // The points lie mid-way along an edge, far from the others.
+    for (const Edge& e : {Edge{56, 37.625, true, 5}, Edge{55.9167, 37.5, false, 5},
+                          Edge{-30.1, 180, false, 1}, Edge{8, -100.1, true, 1}}) {
+        for (double d : {150.0, 1000.0, 4000.0}) {
+            const auto [perLat, perLon] = MetresPerDegree(e.lat);
+            Shapes shapes;
+            if (e.parallel)
+                shapes.Points.push_back({e.lat - d / perLat, e.lon});
+            else
+                shapes.Points.push_back({e.lat, e.lon - d / perLon});
+            for (double r : {0.98 * d, 1.02 * d}) {
+                std::string error;
+                auto wide = Buffer(shapes, r, error);
+                ASSERT_TRUE(wide) << error;
+                ASSERT_TRUE(shapes.Lines.empty() && wide->Points.empty());
+                SheetCover cover(e.scale);
+                ASSERT_TRUE(AddToCover(*wide, cover, error));
+                EXPECT_EQ(cover.Sheets().size(), r > d ? 2u : 1u)
+                    << e.lat << " " << e.lon << " d " << d << " r " << r;
+            }
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(Buffer({}, -1, error));
+    EXPECT_FALSE(Buffer({}, NAN, error));
+}
+
+} // namespace

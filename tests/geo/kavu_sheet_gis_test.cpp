@@ -1,0 +1,298 @@
+// kavu-sheet's datum, vector-file and control-point options, through the real program.
+#include "geo/datum.h"
+#include "tests/cli/run_tool.h"
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The "old" column (lettered designations) of a CSV answer, RFC 4180 quoting undone.
+std::vector<std::string> Old(const ToolRun& run) {
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    std::vector<std::string> out;
+    std::size_t column = 0;
+    for (const std::string& line : Lines(run.Out)) {
+        std::vector<std::string> fields(1);
+        bool quoted = false;
+        for (const char c : line) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (c == ',' && !quoted)
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
+        if (column == 0)
+            column = std::find(fields.begin(), fields.end(), "old") - fields.begin();
+        else
+            out.push_back(fields.at(column));
+    }
+    return out;
+}
+
+class KavuSheetGis : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kavu-sheet-gis-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return (dir_ / name).string();
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path dir_;
+};
+
+TEST_F(KavuSheetGis, DatumMovesThePointAndTheFrame) {
+    // 37.7485 E in WGS 84 lies east of the meridian 37 deg 45' on the 1942 datum.
+    const std::vector<std::string> point{"point", "55.7558", "37.7485", "--scale",
+                                         "50k",   "-f",      "csv"};
+    auto with = [](std::vector<std::string> args, std::vector<std::string> more) {
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+    EXPECT_EQ(Old(RunTool(point)), std::vector<std::string>{"N-37-4-В"});
+    EXPECT_EQ(Old(RunTool(with(point, {"--datum", "1942"}))), std::vector<std::string>{"N-37-4-В"});
+    EXPECT_EQ(Old(RunTool(with(point, {"--datum", "wgs84"}))),
+              std::vector<std::string>{"N-37-4-Г"});
+
+    // Random WGS 84 points streamed through point, their sheets through frame: each WGS 84
+    // frame holds its point (but within 1e-6 degree of an edge, where the shifted frame is no
+    // longer exactly a box).
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> latitude(-83.9, 83.9), longitude(-179.9, 179.9);
+    std::string points;
+    std::vector<std::pair<double, double>> given;
+    for (int i = 0; i < 3000; ++i) {
+        given.emplace_back(latitude(random), longitude(random));
+        char line[64];
+        std::snprintf(line, sizeof line, "%.7f %.7f\n", given.back().first, given.back().second);
+        points += line;
+    }
+    std::string names;
+    for (const std::string& name :
+         Old(RunTool({"point", "--scale", "25k", "-f", "csv", "--datum", "wgs84"}, points)))
+        names += name + "\n";
+    const ToolRun frames =
+        RunTool({"frame", "--scale", "25k", "-f", "json", "--datum", "wgs84"}, names);
+    ASSERT_EQ(frames.Status, 0) << frames.Err;
+    const auto records = Lines(frames.Out);
+    ASSERT_EQ(records.size(), given.size());
+    auto field = [](const std::string& record, const std::string& key) {
+        return std::strtod(record.c_str() + record.find("\"" + key + "\":") + key.size() + 3,
+                           nullptr);
+    };
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto [lat, lon] = given[i];
+        const double margin =
+            std::min({field(records[i], "north") - lat, lat - field(records[i], "south"),
+                      lon - field(records[i], "west"), field(records[i], "east") - lon});
+        if (std::fabs(margin) > 1e-6) {
+            EXPECT_GT(margin, 0) << records[i];
+        }
+    }
+}
+
+TEST_F(KavuSheetGis, CoverOfAFile) {
+    // A GPX track in WGS 84 that passes 0.001 degree east of the 1942 corner N 56, E 37 30
+    // going south-east: the north-west, north-east and south-east sheets; a waypoint in
+    // N-37-15-В.
+    std::string error;
+    const auto shift = kavu::geo::DatumShift::Create(error);
+    ASSERT_TRUE(shift) << error;
+    auto wgs = [&](const char* tag, double lat, double lon) {
+        EXPECT_TRUE(shift->ToWgs84(lat, lon));
+        char text[96];
+        std::snprintf(text, sizeof text, "<%s lat=\"%.10f\" lon=\"%.10f\"/>\n", tag, lat, lon);
+        return std::string(text);
+    };
+    const std::string gpx = Write(
+        "walk.gpx", "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\" "
+                    "xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
+                        wgs("wpt", 55.45, 37.2) + "<trk><trkseg>\n" + wgs("trkpt", 56.05, 37.451) +
+                        wgs("trkpt", 55.95, 37.551) + "</trkseg></trk></gpx>\n");
+    const std::vector<std::string> sheets{"O-37-135-Г", "O-37-136-В", "N-37-4-А", "N-37-15-В"};
+    EXPECT_EQ(Old(RunTool({"cover", gpx, "--scale", "50k", "-f", "csv"})), sheets);
+    // 2 km round it reaches the sheets beside them.
+    const auto wide =
+        Old(RunTool({"cover", gpx, "--scale", "50k", "-f", "csv", "--buffer", "2000"}));
+    EXPECT_GT(wide.size(), sheets.size());
+    for (const std::string& name : sheets)
+        EXPECT_NE(std::find(wide.begin(), wide.end(), name), wide.end()) << name;
+    // The same sheets as a GeoPackage layer.
+    const std::string layer = (dir_ / "sheets.gpkg").string();
+    ASSERT_EQ(RunTool({"cover", gpx, "--scale", "50k", "-o", layer}).Status, 0);
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(layer.c_str(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    std::vector<std::string> read;
+    for (auto& feature : *ds->GetLayer(0))
+        read.push_back(feature->GetFieldAsString("old"));
+    EXPECT_EQ(read, sheets);
+
+    // An area across 180 degrees, as sheets and as published sheets.
+    const std::string kml = Write("area.kml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Placemark><Polygon><outerBoundaryIs><LinearRing>
+<coordinates>179.6,65.1 -179.6,65.1 -179.6,65.4 179.6,65.4 179.6,65.1</coordinates>
+</LinearRing></outerBoundaryIs></Polygon></Placemark></kml>
+)");
+    EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "1M", "-f", "csv"})),
+              (std::vector<std::string>{"Q-1", "Q-60"}));
+    EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "100k", "-f", "csv"})),
+              (std::vector<std::string>{"Q-1-85", "Q-60-96", "Q-1-97", "Q-60-108"}));
+    EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "1M", "-f", "csv", "--published"})),
+              (std::vector<std::string>{"Q-1,2", "Q-59,60"}));
+
+    // Points exactly on a corner and on 180 degrees (64 N), on the 1942 datum: the sheets
+    // south-east of them, column 1 for 180 degrees.
+    const std::string corner = Write("corner.geojson", R"({"type": "FeatureCollection",
+ "crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},
+ "features": [{"type": "Feature", "properties": {},
+   "geometry": {"type": "MultiPoint", "coordinates": [[37.5, 56], [180, 64]]}},
+  {"type": "Feature", "properties": {}, "geometry": null}]})");
+    EXPECT_EQ(Old(RunTool({"cover", corner, "--scale", "25k,10k,1M", "-f", "csv"})),
+              (std::vector<std::string>{"P-1-1-А-а", "N-37-4-А-а", "P-1-1-А-а-1", "N-37-4-А-а-1",
+                                        "P-1", "N-37"}));
+}
+
+// Each failure: one line naming the file and the reason, exit 1 (2 for a usage error, which
+// may add where to find help), and nothing written where the output was to go.
+TEST_F(KavuSheetGis, BadInputIsOneLineAndLeavesNothing) {
+    const std::string gpx = Write("walk.gpx", R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
+<trkpt lat="55.70" lon="37.40"/><trkpt lat="55.90" lon="37.90"/></trkseg></trk></gpx>
+)");
+    const std::string kept = Write("kept.gpkg", "an earlier file that must survive");
+    const std::string noGeometry = Write("empty.geojson", R"({"type": "FeatureCollection",
+ "features": [{"type": "Feature", "properties": {"a": 1}, "geometry": null}]})");
+    const std::string notVector = Write("notes.kml", "these are notes, not a map");
+    {
+        // A shapefile on an engineering drawing's CRS, which has no way to the globe.
+        GDALAllRegister();
+        std::unique_ptr<GDALDataset> ds(
+            GetGDALDriverManager()
+                ->GetDriverByName("ESRI Shapefile")
+                ->Create((dir_ / "drawing.shp").c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+        OGRSpatialReference local;
+        local.SetLocalCS("workshop drawing");
+        OGRLayer* layer = ds->CreateLayer("drawing", &local, wkbPoint, nullptr);
+        OGRFeature feature(layer->GetLayerDefn());
+        feature.SetGeometryDirectly(new OGRPoint(1, 2));
+        ASSERT_EQ(layer->CreateFeature(&feature), OGRERR_NONE);
+    }
+    fs::create_directory(dir_ / "taken.geojson"); // a folder where the output would go
+    const auto before = Files();
+    const std::string dir = dir_.string() + "/";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string named; // in the message
+    } cases[] = {
+        {{"cover", dir + "missing.gpx", "-s", "50k", "-o", kept}, 1, "missing.gpx: No such file"},
+        {{"cover", noGeometry, "-s", "50k", "-o", kept}, 1, "empty.geojson: no geometry"},
+        {{"cover", notVector, "-s", "50k", "-o", kept}, 1, "notes.kml: "},
+        {{"cover", dir + "drawing.shp", "-s", "50k", "-o", kept}, 1, "drawing.shp: "},
+        {{"cover", gpx, "-s", "50k", "-o", dir + "no/such/dir.gpkg"}, 1, "dir.gpkg: "},
+        {{"cover", gpx, "-s", "50k", "-o", dir + "sheets.xyz"}, 1, "sheets.xyz: "},
+        {{"cover", gpx, "-s", "50k", "-o", dir + "taken.geojson"}, 1, "taken.geojson: "},
+        {{"cover", gpx, "-s", "50k", "-o", kept, "--driver", "NoSuchDriver"}, 1, "NoSuchDriver"},
+        {{"cover", gpx, "--bbox", "55,37,56,38", "-s", "50k"}, 2, "not both"},
+        {{"cover", gpx, "-s", "50k", "--buffer", "-5"}, 2, "--buffer"},
+        {{"cover", "--bbox", "55,37,56,38", "-s", "50k", "--buffer", "5"}, 2, "--buffer"},
+        {{"point", "55", "37", "--datum", "nad27"}, 2, "--datum"},
+        {{"point", "55", "37", "--driver", "GPKG"}, 2, "--driver"},
+        {{"frame", "N-37-4-А", "--size", "10,10"}, 2, "--gcp"},
+        {{"frame", "N-37-4-А", "--gcp", "--size", "10x10"}, 2, "--size"},
+        {{"frame", "N-37-4-А", "--gcp", "-o", dir + "scan.txt", "--size", "10,10"}, 2, ".points"},
+        {{"frame", "N-37-4-А", "--gcp", "-o", dir + "scan.points"}, 2, "--size"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = RunTool(c.args);
+        const std::string said = c.args[1] + "\n" + run.Err;
+        EXPECT_EQ(run.Status, c.status) << said;
+        EXPECT_NE(run.Err.substr(0, run.Err.find('\n')).find(c.named), std::string::npos) << said;
+        if (c.status == 1) {
+            EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << said;
+        }
+        EXPECT_EQ(run.Out, "") << said;
+        EXPECT_EQ(Files(), before) << said;
+    }
+    std::ifstream in(kept);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "an earlier file that must survive");
+}
+
+// The -gcp arguments georeference a real raster through gdal_translate; the .points file
+// holds the same corners, source rows counted upwards as QGIS does.
+TEST_F(KavuSheetGis, ControlPointsForAScan) {
+    const ToolRun gcp = RunTool({"frame", "N-37-4-А", "--gcp", "--size", "600,400"});
+    ASSERT_EQ(gcp.Status, 0) << gcp.Err;
+    EXPECT_EQ(gcp.Out, "-gcp 0 0 37.5 56 -gcp 600 0 37.75 56 -gcp 600 400 37.75 55.833333333 "
+                       "-gcp 0 400 37.5 55.833333333\n");
+    GDALAllRegister();
+    const std::string scan = (dir_ / "scan.tif").string(), out = (dir_ / "out.tif").string();
+    std::unique_ptr<GDALDataset>(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+        scan.c_str(), 600, 400, 1, GDT_Byte, nullptr));
+    const std::string translate = "gdal_translate -q -a_srs EPSG:4284 " +
+                                  gcp.Out.substr(0, gcp.Out.size() - 1) + " " + scan + " " + out;
+    ASSERT_EQ(std::system(translate.c_str()), 0);
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER));
+    ASSERT_TRUE(ds);
+    ASSERT_EQ(ds->GetGCPCount(), 4);
+    const GDAL_GCP& se = ds->GetGCPs()[2];
+    EXPECT_EQ(std::pair(se.dfGCPPixel, se.dfGCPLine), std::pair(600.0, 400.0));
+    EXPECT_EQ(se.dfGCPX, 37.75);
+    EXPECT_NEAR(se.dfGCPY, 55 + 50 / 60.0, 1e-9);
+
+    // From standard input: a line a name, an empty one where a name fails; WGS 84 corners.
+    const ToolRun lines = RunTool({"frame", "--gcp", "--datum", "wgs84"}, "N-37-4-А\nnonsense\n");
+    EXPECT_EQ(lines.Status, 1);
+    const auto out2 = Lines(lines.Out);
+    ASSERT_EQ(out2.size(), 2u);
+    EXPECT_EQ(out2[0].rfind("-gcp NW_PIXEL NW_LINE 37.49", 0), 0u) << out2[0];
+    EXPECT_EQ(out2[1], "");
+
+    const std::string points = (dir_ / "scan.points").string();
+    ASSERT_EQ(RunTool({"frame", "N-37-4-А", "--gcp", "--size", "600,400", "-o", points}).Status, 0);
+    std::ifstream in(points);
+    const auto file = Lines(std::string(std::istreambuf_iterator<char>(in), {}));
+    ASSERT_EQ(file.size(), 6u);
+    EXPECT_EQ(file[0].rfind("#CRS: GEOGCRS[\"Pulkovo 1942\"", 0), 0u) << file[0];
+    EXPECT_EQ(file[1], "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual");
+    EXPECT_EQ(file[2], "37.5,56,0,0,1,0,0,0");
+    EXPECT_EQ(file[4], "37.75,55.833333333,600,-400,1,0,0,0");
+}
+
+} // namespace
