@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs a built release folder as a Debian package and checks the package: lintian finds no
 # error (its other remarks are shown), it holds exactly the files `cmake --install` installs,
-# its dependencies were computed, and the program inside carries the package's version.
+# the menu entry and AppStream data name files it holds, every program has its manual page, its
+# dependencies were computed, and the programs inside carry the package's version.
 set -euo pipefail
 build=$(cd "${1:?usage: check_deb.sh BUILD_FOLDER}" && pwd)
 tmp=$(mktemp -d)
@@ -29,6 +30,28 @@ dpkg -x "$deb" "$tmp/root"
 if ! diff -u --label installed --label packaged "$tmp/promised" "$tmp/packed"; then
   fail "the package and the install rules disagree"
 fi
+
+# The names that tie the files together: each must find its file in the package.
+usr=$tmp/root/usr
+for entry in "$usr"/share/applications/*.desktop; do
+  exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [[ -x $usr/bin/$exec ]] || fail "$(basename "$entry") starts '$exec', which is not in usr/bin"
+  compgen -G "$usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null ||
+    fail "$(basename "$entry") shows icon '$icon', which is not in the hicolor theme"
+done
+for info in "$usr"/share/metainfo/*.metainfo.xml; do
+  for id in $(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$info"); do
+    [[ -f $usr/share/applications/$id ]] || fail "$(basename "$info") launches $id, not packaged"
+  done
+  for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "$info"); do
+    [[ -x $usr/bin/$binary ]] || fail "$(basename "$info") provides $binary, not packaged"
+  done
+done
+for program in "$usr"/bin/*; do
+  [[ -f $usr/share/man/man1/$(basename "$program").1.gz ]] ||
+    fail "$(basename "$program") has no manual page"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* && $depends == *libc6* ]] || fail "dependencies not computed: $depends"
