@@ -14,6 +14,10 @@
 namespace kavu::cli {
 namespace {
 
+constexpr const char* kDatumNote =
+    "Coordinates, read and written, are in the series' own 1942 datum (Krassowsky "
+    "ellipsoid, EPSG:4284), not WGS 84.";
+
 constexpr const char* kScaleHelp =
     "Scale: 1:50000, \"1:50 000\", 1:50'000, 50000, 50k, 1M, 500k, 200k, 100k, 25k, 10k";
 
@@ -37,6 +41,7 @@ CLI::App* AddNameCommand(CLI::App& app, Options& options, Command chosen, const 
                         "Sheet designation in any common spelling (may be given in several "
                         "words); none: one a line from standard input");
     command->callback([&options, chosen] { options.Chosen = chosen; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }
@@ -84,6 +89,7 @@ CLI::App* AddPointCommand(CLI::App& app, Options& options) {
     AddScaleOption(*command, options,
                    "Scales to answer, repeatable or comma-separated (default: all seven)");
     command->callback([&options] { options.Chosen = Command::Point; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }
@@ -126,6 +132,7 @@ CLI::App* AddCoverCommand(CLI::App& app, Options& options) {
     command->add_flag("--published", options.Published,
                       "Published sheets (joined north of 60 degrees) instead of sheets");
     command->callback([&options] { options.Chosen = Command::Cover; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }

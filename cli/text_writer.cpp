@@ -3,6 +3,7 @@
 // on standard error).
 #include "cli/writers.h"
 
+#include <algorithm>
 #include <string>
 
 namespace kavu::cli {
@@ -33,7 +34,7 @@ class Line {
     void Pad(std::string_view text, std::size_t width) {
         Put(text);
         const std::size_t w = Width(text);
-        for (std::size_t i = w; i < width + 2 && size_ < kRoom; ++i)
+        for (std::size_t i = std::min(w, width); i < width + 2 && size_ < kRoom; ++i)
             data_[size_++] = ' ';
     }
     std::string_view Finish() {
