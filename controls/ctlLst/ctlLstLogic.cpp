@@ -1,12 +1,15 @@
 #include "controls/ctlLst/ctlLstLogic.h"
 
 #include "engine/sheet.h"
+#include "engine/tables.h"
 
 namespace kavu {
 
 std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int32_t Latitude,
                                                   std::string_view EW,
                                                   std::int32_t Longitude) const {
+    // The engine knows larger scales than the window shows; the box shows only its own five.
+    if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
     const std::optional<PointSheet> sheet = SheetOfPoint(NS, Latitude, EW, Longitude, caliber_);
     if (!sheet) return std::nullopt;
     ctlLstShown shown;
