@@ -1,8 +1,9 @@
 // Sweeps over the input space: the cover and rescale routines against sheet frames under the
-// edge rule, scale spellings, the line reader against a plain split, and the point -> frame
-// round trip of the real binary for 100,000 random points.
+// edge rule, scale spellings, frames across 180 degrees in GeoJSON, and the point -> frame
+// round trip of the real binary for 100,000 random points. (The line reader is checked
+// against a plain split by its fuzz target.)
 #include "cli/commands.h"
-#include "cli/lines.h"
+#include "cli/json_record.h"
 #include "cli/scale.h"
 #include "engine/published.h"
 #include "tests/cli/run_tool.h"
@@ -10,10 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <cstdio>
 #include <random>
 #include <set>
-#include <sstream>
+#include <tuple>
 
 using namespace kavu;
 using namespace kavu::cli;
@@ -181,38 +183,29 @@ TEST(CliSweep, ScaleSpellings) {
     EXPECT_NE(error.find("\"3k\""), std::string::npos);
 }
 
-TEST(CliSweep, LineReaderAgreesWithAPlainSplitWhateverTheBlocks) {
-    std::mt19937_64 rng(3);
-    const std::string alphabet("ab\n\r\0\xff", 6);
-    for (int n = 0; n < 3000; ++n) {
-        std::string input;
-        for (std::size_t i = rng() % 400; i > 0; --i)
-            input += alphabet[rng() % alphabet.size()];
-        const std::size_t limit = rng() % 40 + 1, block = rng() % 30 + 1;
-        std::size_t at = 0;
-        LineReader reader(
-            [&](char* buffer, std::size_t size) -> long {
-                const std::size_t n = std::min({size, input.size() - at, rng() % 50 + 1});
-                std::memcpy(buffer, input.data() + at, n);
-                at += n;
-                return static_cast<long>(n);
-            },
-            limit, block);
-        std::size_t start = 0, number = 0;
-        LineReader::Line line;
-        while (start < input.size()) {
-            std::size_t end = input.find('\n', start);
-            if (end == std::string::npos) end = input.size();
-            std::string expected = input.substr(start, end - start);
-            const bool tooLong = expected.size() > limit;
-            if (!tooLong && !expected.empty() && expected.back() == '\r') expected.pop_back();
-            ASSERT_TRUE(reader.Next(line));
-            EXPECT_EQ(line.Number, ++number);
-            EXPECT_EQ(line.TooLong, tooLong);
-            EXPECT_EQ(std::string(line.Text), tooLong ? expected.substr(0, 256) : expected);
-            start = end + 1;
+// A frame that a datum shift leaves across 180 degrees is written as two closed rings, one on
+// each side, as RFC 7946 asks; one that stays on one side as a single ring.
+TEST(CliSweep, GeoJsonSplitsFramesAcross180) {
+    for (const auto& [west, east, parts] :
+         {std::tuple{179.5, 180.5, 2}, std::tuple{-180.5, -179.5, 2}, std::tuple{179.5, -179.5, 2},
+          std::tuple{174.0, 180.0, 1}, std::tuple{-180.0, -174.0, 1}}) {
+        JsonBuilder json;
+        AppendFrameGeometry(json, FrameDegrees{1, 0, west, east, 0.5, 0});
+        const auto geometry = nlohmann::json::parse(json.Text());
+        SCOPED_TRACE(std::string(json.Text()));
+        const auto& rings =
+            parts == 1 ? nlohmann::json::array({geometry["coordinates"]}) : geometry["coordinates"];
+        EXPECT_EQ(geometry["type"], parts == 1 ? "Polygon" : "MultiPolygon");
+        ASSERT_EQ(rings.size(), static_cast<std::size_t>(parts));
+        double width = 0;
+        for (const auto& polygon : rings) {
+            const auto& ring = polygon[0];
+            EXPECT_EQ(ring[0], ring[4]);
+            for (const auto& corner : ring)
+                EXPECT_TRUE(corner[0] >= -180.0 && corner[0] <= 180.0);
+            width += ring[1][0].get<double>() - ring[0][0].get<double>();
         }
-        EXPECT_FALSE(reader.Next(line));
+        EXPECT_DOUBLE_EQ(width, parts == 1 ? 6 : 1);
     }
 }
 
@@ -234,15 +227,16 @@ std::vector<std::string> CsvFields(std::string_view row) {
     return fields;
 }
 
-// 100,000 random points, a quarter of them on sheet edges of the finest scale, through
-// `point` at every scale and back through `frame`: each frame holds its point under the edge
-// rule (north and west edges in, south and east out; 180 E is 180 W).
+// 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
+// `point` at one of the seven scales (one run a scale) and its sheet back through `frame` (one
+// run): each frame holds its point under the edge rule (north and west edges in, south and east
+// out; 180 E is 180 W).
 TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
     std::mt19937_64 rng(2024);
-    constexpr int kPoints = 100000;
+    constexpr std::size_t kPoints = 100000;
     std::vector<ExactPoint> points;
-    std::string input;
-    for (int i = 0; i < kPoints; ++i) {
+    std::array<std::string, 8> inputs; // by scale
+    for (std::size_t i = 0; i < kPoints; ++i) {
         std::int64_t lat, lon; // milliseconds of arc
         if (i % 4 == 0) {
             lat = (static_cast<std::int64_t>(rng() % (2 * 84 * 24)) - 84 * 24 + 1) * 150000;
@@ -252,14 +246,16 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
             lon = static_cast<std::int64_t>(rng() % (360 * 3600000 + 1)) - 180 * 3600000;
         }
         points.push_back({lat * 1000000, lon * 1000000});
-        const auto dms = [&](std::int64_t v, char pos, char neg) {
-            const std::int64_t a = v < 0 ? -v : v;
-            std::ostringstream s;
-            s << a / 3600000 << "°" << a / 60000 % 60 << "'" << a / 1000 % 60 << "."
-              << a % 1000 / 100 << a % 100 / 10 << a % 10 << "\"" << (v < 0 ? neg : pos);
-            return s.str();
-        };
-        input += dms(lat, 'N', 'S') + " " + dms(lon, 'E', 'W') + "\n";
+        char text[80];
+        const auto a = [](std::int64_t v) { return v < 0 ? -v : v; };
+        std::snprintf(
+            text, sizeof text, "%lld°%lld'%lld.%03lld\"%c %lld°%lld'%lld.%03lld\"%c\n",
+            static_cast<long long>(a(lat) / 3600000), static_cast<long long>(a(lat) / 60000 % 60),
+            static_cast<long long>(a(lat) / 1000 % 60), static_cast<long long>(a(lat) % 1000),
+            lat < 0 ? 'S' : 'N', static_cast<long long>(a(lon) / 3600000),
+            static_cast<long long>(a(lon) / 60000 % 60), static_cast<long long>(a(lon) / 1000 % 60),
+            static_cast<long long>(a(lon) % 1000), lon < 0 ? 'W' : 'E');
+        inputs[i % 7 + 1] += text;
     }
     // Rows after the header, one at a time.
     const auto eachRow = [](const std::string& text, auto&& use) {
@@ -267,25 +263,37 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
         for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             use(std::string_view(text).substr(start, end - start));
     };
-    const ToolRun sheets = RunTool({"point", "--format", "csv"}, input);
-    ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
-    std::string names;
-    eachRow(sheets.Out, [&](std::string_view row) { names += CsvFields(row).at(5) + "\n"; });
-    const ToolRun frames = RunTool({"frame", "--format", "csv"}, names);
+    std::vector<std::string> names(kPoints);
+    for (int scale = 1; scale <= 7; ++scale) {
+        const ToolRun sheets =
+            RunTool({"point", "--format", "csv", "--scale", std::string(ScaleName(scale))},
+                    inputs[static_cast<std::size_t>(scale)]);
+        ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
+        std::size_t i = static_cast<std::size_t>(scale - 1);
+        eachRow(sheets.Out, [&](std::string_view row) {
+            names.at(i) = CsvFields(row).at(5) + "\n";
+            i += 7;
+        });
+    }
+    std::string all;
+    for (const std::string& name : names)
+        all += name;
+    const ToolRun frames = RunTool({"frame", "--format", "csv"}, all);
     ASSERT_EQ(frames.Status, 0) << frames.Err.substr(0, 1000);
     std::size_t n = 0;
     eachRow(frames.Out, [&](std::string_view row) {
         const auto f = CsvFields(row);
-        const ExactPoint& p = points.at(n++ / 7);
+        const ExactPoint& p = points.at(n);
         const auto edge = [&](std::size_t column) {
             return std::llround(std::stod(f.at(column)) * 3600) * kU;
         };
         const std::int64_t lon = p.Longitude == kHalfTurn ? -kHalfTurn : p.Longitude;
+        EXPECT_EQ(f.at(2), ScaleName(static_cast<int>(n++ % 7 + 1)));
         EXPECT_TRUE(edge(9) < p.Latitude && p.Latitude <= edge(8) && edge(10) <= lon &&
                     lon < edge(11))
             << row << " for " << p.Latitude << " " << p.Longitude;
     });
-    EXPECT_EQ(n, 7u * kPoints);
+    EXPECT_EQ(n, kPoints);
 }
 
 } // namespace
