@@ -12,7 +12,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   libcli11-dev nlohmann-json3-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
-  dpkg-dev fakeroot file lintian appstream desktop-file-utils
+  dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
 )
 
 missing=()

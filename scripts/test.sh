@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds Kavu and runs every test: a release build with the benchmarks, the same tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the engine alone without Qt, and the
-# fuzz targets for a few seconds each.
+# Builds Kavu and runs every test: a release build with the benchmarks, its Debian package
+# checked, the same tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the engine
+# alone without Qt, and the fuzz targets for a few seconds each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -13,6 +13,9 @@ echo "== release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Debian package"
+tests/packaging/check_deb.sh build
 
 echo "== engine alone, without Qt"
 cmake -S . -B build-engine -DCMAKE_BUILD_TYPE=Release -DKAVU_ENGINE_ONLY=ON -DKAVU_BENCH=OFF >/dev/null

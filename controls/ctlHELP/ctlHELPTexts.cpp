@@ -1,12 +1,14 @@
 // The help and About texts, one per interface language; every line ends with CR LF.
 #include "controls/ctlHELP/ctlHELPTexts.h"
 
+#include <kavu/version.h>
+
 namespace kavu {
 
 // clang-format off
 const std::string_view kHelpTextRussian =
     "\r\n"
-    "Kavu  Версия 1.0.0. бета\r\n"
+    "Kavu  Версия " KAVU_VERSION ". бета\r\n"
     "\r\n"
     "Утилита для определения\r\n"
     "координат листа карты по номеру\r\n"
@@ -82,7 +84,7 @@ const std::string_view kHelpTextRussian =
 
 const std::string_view kHelpTextEnglish =
     "\r\n"
-    "Kavu  Version 1.0.0. beta\r\n"
+    "Kavu  Version " KAVU_VERSION ". beta\r\n"
     "\r\n"
     "\r\n"
     "\r\n"

@@ -1,6 +1,7 @@
 #include "controls/ctlLst/ctlLstLogic.h"
 
 #include "engine/sheet.h"
+#include "engine/tables.h"
 
 namespace kavu {
 
