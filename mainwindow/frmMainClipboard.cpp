@@ -133,10 +133,12 @@ void frmMain::Tell(const TwoLanguages& message, bool error) {
         ApplyEnabledLook(box, box->isEnabled());
     }
     lblMessage_->setText(message[languageIndex_]);
-    const QWidget* frame = fraAct_[static_cast<std::size_t>(std::max(0, VisibleFrame()))];
+    // Under the input boxes of the view, over its results for a moment.
+    const int view = std::max(0, VisibleFrame());
+    const QWidget* frame = fraAct_[static_cast<std::size_t>(view)];
     lblMessage_->setFixedWidth(frame->width());
     lblMessage_->adjustSize();
-    lblMessage_->move(frame->mapToGlobal(QPoint(0, Px(900))));
+    lblMessage_->move(frame->mapToGlobal(QPoint(0, Px(view == 2 ? 1260 : 900))));
     lblMessage_->show();
     messageTimer_->start(kMessageMs);
 }
