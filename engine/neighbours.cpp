@@ -1,5 +1,7 @@
 #include "engine/neighbours.h"
 
+#include "engine/grid.h"
+
 namespace kavu {
 namespace {
 
@@ -30,82 +32,16 @@ bool Expect(std::string_view text, std::size_t& pos, char c) {
     return true;
 }
 
-void ColumnWest(SheetKey& k) {
-    k.Column = k.Column == 1 ? 60 : k.Column - 1;
-}
-void ColumnEast(SheetKey& k) {
-    k.Column = k.Column == 60 ? 1 : k.Column + 1;
-}
-
-void SetGlobalRow(SheetKey& k, int g) {
-    if (g > 21) {
-        k.Hemisphere = 'N';
-        k.Row = g - 21;
-    } else {
-        k.Hemisphere = 'S';
-        k.Row = 22 - g;
-    }
-}
-
-bool RowNorth(SheetKey& k) {
-    const int g = GlobalRow(k.Hemisphere, k.Row);
-    if (g == 42) return false;
-    SetGlobalRow(k, g + 1);
-    return true;
-}
-
-bool RowSouth(SheetKey& k) {
-    const int g = GlobalRow(k.Hemisphere, k.Row);
-    if (g == 1) return false;
-    SetGlobalRow(k, g - 1);
-    return true;
-}
-
-// Parts per row of the 1:1,000,000 sheet at scales 2..4.
-int PerRow(int scale) {
-    return scale == 2 ? 2 : scale == 3 ? 6 : 12;
-}
-
-void PartWest(SheetKey& k, int perRow) {
-    if ((k.SubSheet - 1) % perRow == 0) {
-        k.SubSheet += perRow - 1;
-        ColumnWest(k);
-    } else {
-        --k.SubSheet;
-    }
-}
-
-void PartEast(SheetKey& k, int perRow) {
-    if (k.SubSheet % perRow == 0) {
-        k.SubSheet -= perRow - 1;
-        ColumnEast(k);
-    } else {
-        ++k.SubSheet;
-    }
-}
-
-bool PartNorth(SheetKey& k, int perRow) {
-    if (k.SubSheet <= perRow) {
-        SheetKey moved = k;
-        moved.SubSheet += perRow * (perRow - 1);
-        if (!RowNorth(moved)) return false;
-        k = moved;
-    } else {
-        k.SubSheet -= perRow;
-    }
-    return true;
-}
-
-bool PartSouth(SheetKey& k, int perRow) {
-    if (k.SubSheet > perRow * (perRow - 1)) {
-        SheetKey moved = k;
-        moved.SubSheet -= perRow * (perRow - 1);
-        if (!RowSouth(moved)) return false;
-        k = moved;
-    } else {
-        k.SubSheet += perRow;
-    }
-    return true;
+// Defined for keys IsSheetKey accepts: the cell `dy` rows south and `dx` columns east, the
+// columns wrapping at 180 degrees; nothing past 84 degrees.
+std::optional<SheetKey> Step(const SheetKey& key, int dx, int dy) {
+    if (!IsSheetKey(key)) return std::nullopt;
+    detail::Cell c = detail::CellOfKey(key);
+    const int columns = detail::CellColumns(key.Scale);
+    c.X = (c.X + dx + columns) % columns;
+    c.Y += dy;
+    if (c.Y < 0 || c.Y >= detail::CellRows(key.Scale)) return std::nullopt;
+    return detail::KeyOfCell(key.Scale, c);
 }
 
 } // namespace
@@ -131,83 +67,30 @@ std::optional<SheetKey> ParseSheetNew(std::string_view text) {
     k.Scale = width + 1;
     if (k.SubSheet < 1 || k.SubSheet > PartCount(k.Scale)) return std::nullopt;
     if (pos == text.size()) return k;
-    if (width != 3 || !Expect(text, pos, '-')) return std::nullopt;
-    k.Quarter = ReadDigits(text, pos, width);
-    if (width != 1 || k.Quarter < 1 || k.Quarter > 4 || pos != text.size()) return std::nullopt;
-    k.Scale = 5;
+    // Then up to three quarters, one digit each: 1:50,000, 1:25,000, 1:10,000.
+    if (width != 3) return std::nullopt;
+    for (int* q : {&k.Quarter, &k.Quarter25, &k.Quarter10}) {
+        if (pos == text.size()) break;
+        if (!Expect(text, pos, '-')) return std::nullopt;
+        *q = ReadDigits(text, pos, width);
+        if (width != 1 || *q < 1 || *q > 4) return std::nullopt;
+        ++k.Scale;
+    }
+    if (pos != text.size()) return std::nullopt;
     return k;
 }
 
 SheetKey StepWest(const SheetKey& key) {
-    if (!IsSheetKey(key)) return key;
-    SheetKey k = key;
-    if (k.Scale == 1) {
-        ColumnWest(k);
-    } else if (k.Scale == 5) {
-        if (k.Quarter == 1 || k.Quarter == 3) {
-            ++k.Quarter;
-            PartWest(k, 12);
-        } else {
-            --k.Quarter;
-        }
-    } else {
-        PartWest(k, PerRow(k.Scale));
-    }
-    return k;
+    return Step(key, -1, 0).value_or(key);
 }
-
 SheetKey StepEast(const SheetKey& key) {
-    if (!IsSheetKey(key)) return key;
-    SheetKey k = key;
-    if (k.Scale == 1) {
-        ColumnEast(k);
-    } else if (k.Scale == 5) {
-        if (k.Quarter == 2 || k.Quarter == 4) {
-            --k.Quarter;
-            PartEast(k, 12);
-        } else {
-            ++k.Quarter;
-        }
-    } else {
-        PartEast(k, PerRow(k.Scale));
-    }
-    return k;
+    return Step(key, 1, 0).value_or(key);
 }
-
 std::optional<SheetKey> StepNorth(const SheetKey& key) {
-    if (!IsSheetKey(key)) return std::nullopt;
-    SheetKey k = key;
-    if (k.Scale == 1) {
-        if (!RowNorth(k)) return std::nullopt;
-    } else if (k.Scale == 5) {
-        if (k.Quarter <= 2) {
-            k.Quarter += 2;
-            if (!PartNorth(k, 12)) return std::nullopt;
-        } else {
-            k.Quarter -= 2;
-        }
-    } else if (!PartNorth(k, PerRow(k.Scale))) {
-        return std::nullopt;
-    }
-    return k;
+    return Step(key, 0, -1);
 }
-
 std::optional<SheetKey> StepSouth(const SheetKey& key) {
-    if (!IsSheetKey(key)) return std::nullopt;
-    SheetKey k = key;
-    if (k.Scale == 1) {
-        if (!RowSouth(k)) return std::nullopt;
-    } else if (k.Scale == 5) {
-        if (k.Quarter >= 3) {
-            k.Quarter -= 2;
-            if (!PartSouth(k, 12)) return std::nullopt;
-        } else {
-            k.Quarter += 2;
-        }
-    } else if (!PartSouth(k, PerRow(k.Scale))) {
-        return std::nullopt;
-    }
-    return k;
+    return Step(key, 0, 1);
 }
 
 NeighbourGrid ComputeNeighbours(std::string_view Number, std::int32_t X, std::int32_t Y) {

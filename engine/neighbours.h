@@ -15,7 +15,8 @@ namespace kavu {
 /// FormatSheetNew writes for a valid key: an optional "s" mark, one blank, the row 1..21 and
 /// the column 1..60 without leading zeros, then optionally the part as one digit 1..4
 /// (1:500,000), two digits 01..36 (1:200,000) or three digits 001..144 (1:100,000), the last
-/// optionally followed by a quarter 1..4 (1:50,000). Anything else yields nothing.
+/// optionally followed by up to three quarters 1..4 (1:50,000, 1:25,000, 1:10,000), each after
+/// a "-". Anything else yields nothing.
 std::optional<SheetKey> ParseSheetNew(std::string_view text);
 
 /// Rows of both hemispheres counted 1..42 from the south: southern row r is 22 - r, northern

@@ -14,12 +14,12 @@
 namespace kavu {
 
 /// Numeric designation of one sheet at one scale.
-///   Scale      1..5 (`ScaleIndex`)
+///   Scale      1..7 (`ScaleIndex`)
 ///   Hemisphere 'S' is southern, any other letter northern
 ///   Row        1..21, the 4-degree belt counted from the equator
 ///   Column     1..60, the 6-degree column counted east from 180 degrees W
 ///   SubSheet   part of the 1:1,000,000 sheet, numbered row by row from its north-west corner:
-///              1..4 at scale 2, 1..36 at scale 3, 1..144 at scales 4 and 5; 0 at scale 1
+///              1..4 at scale 2, 1..36 at scale 3, 1..144 at scales 4..7; 0 at scale 1
 ///   Quarter    quarter of the 1:100,000 sheet at scales 5..7 (1 NW, 2 NE, 3 SW, 4 SE); else 0
 ///   Quarter25  quarter of the 1:50,000 sheet at scales 6..7 (1 NW … 4 SE); else 0
 ///   Quarter10  quarter of the 1:25,000 sheet at scale 7 (1 NW … 4 SE); else 0
@@ -53,12 +53,14 @@ struct SignedFrame {
 };
 
 /// True when `key` names a sheet of the series: every field the scale uses lies in its range
-/// (Quarter 0 at scales 1..4). Scale 1 ignores SubSheet and Quarter.
+/// and the quarters it does not use are 0 (Quarter at scales 2..4, Quarter25 at 2..5,
+/// Quarter10 at 2..6). Scale 1 ignores every field after the column.
 bool IsSheetKey(const SheetKey& key);
 
 /// Edges and centre of a sheet, absolute arc-seconds. (Y1, X1) is always the north-west corner
 /// and (Y2, X2) the south-east one; the latitude letter is the key's hemisphere, the longitude
-/// letter is `EW`: 'W' for columns 1..30, 'E' for 31..60.
+/// letter is `EW`: 'W' for columns 1..30, 'E' for 31..60. The centre of a 1:10,000 sheet lies
+/// half a second off the whole seconds in longitude; X0 is then the whole second west of it.
 struct SheetFrame {
     std::int32_t Y0 = 0, X0 = 0; // centre
     std::int32_t Y1 = 0, X1 = 0; // north-west corner
@@ -67,21 +69,23 @@ struct SheetFrame {
     friend bool operator==(const SheetFrame&, const SheetFrame&) = default;
 };
 
-/// New notation, all digits: " 14-37-004-3", "s 9-34-13". A northern text begins with a blank,
-/// a southern one with "s" and a blank. Scale 1, or SubSheet 0 at any scale, writes the
-/// 1:1,000,000 designation; a Quarter of 0 at scale 5 stops after the 1:100,000 part.
-/// Returns the empty text when Scale is outside 1..5, Row outside 1..21, Column outside 1..60,
-/// a non-zero SubSheet beyond the scale's part count, a Quarter outside 0..4 at scale 5, or a
-/// non-zero Quarter at scale 4 (it would read back as a 1:50,000 sheet).
+/// New notation, all digits: " 14-37-004-3", "s 9-34-13", " 14-37-004-3-1-2". A northern text
+/// begins with a blank, a southern one with "s" and a blank. Scale 1, or SubSheet 0 at any
+/// scale, writes the 1:1,000,000 designation; at scales 5..7 the text stops before the first
+/// quarter of 0. Returns the empty text when Scale is outside 1..7, Row outside 1..21, Column
+/// outside 1..60, a non-zero SubSheet beyond the scale's part count, or at scales 4..7 a quarter
+/// outside 0..4, a non-zero quarter after one of 0, or a non-zero quarter finer than the scale
+/// (it would read back as another sheet, e.g. a Quarter at scale 4 as a 1:50,000 sheet).
 std::string FormatSheetNew(const SheetKey& key);
 
-/// Old notation, with letters: " N-37-4-В", "s I-34-XIII". Same accepted keys and the same
-/// empty result for the others as FormatSheetNew.
+/// Old notation, with letters: " N-37-4-В", "s I-34-XIII", " N-37-4-В-а-2" (the 1:25,000
+/// quarter in small Cyrillic letters а..г). Same accepted keys and the same empty result for
+/// the others as FormatSheetNew.
 std::string FormatSheetOld(const SheetKey& key);
 
-/// Frame of the sheet. Returns nothing when Scale is outside 1..5, Row outside 1..21, Column
-/// outside 1..60, SubSheet outside the scale's parts at scales 2..5, or Quarter outside 1..4
-/// at scale 5. Scales 1..4 ignore Quarter, scale 1 ignores SubSheet.
+/// Frame of the sheet. Returns nothing when Scale is outside 1..7, Row outside 1..21, Column
+/// outside 1..60, SubSheet outside the scale's parts at scales 2..7, or a quarter of the scale
+/// outside 1..4. Quarters finer than the scale are ignored, and SubSheet at scale 1.
 std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& key);
 
 /// The sheet of `scale` that holds a point, and whether the point lies on a parallel
@@ -95,7 +99,7 @@ struct PointSheet {
 /// `NS` exactly "N" is northern, any other text southern; `EW` exactly "W" is western, any
 /// other text eastern. A point on a bounding parallel belongs to the sheet south of it, on a
 /// bounding meridian to the sheet east of it; the equator belongs to the southern row 1.
-/// Returns nothing for a scale outside 1..5, a negative angle, or a point off the grid:
+/// Returns nothing for a scale outside 1..7, a negative angle, or a point off the grid:
 /// latitude above 84 degrees N or at/above 84 degrees S, longitude above 180 degrees W or
 /// at/above 180 degrees E (no sheet exists there).
 std::optional<PointSheet> SheetOfPoint(std::string_view NS, std::int32_t Latitude,

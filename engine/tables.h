@@ -11,8 +11,10 @@
 namespace kavu {
 
 /// Scales, by `ScaleIndex`: 1 = 1:1,000,000, 2 = 1:500,000, 3 = 1:200,000, 4 = 1:100,000,
-/// 5 = 1:50,000.
+/// 5 = 1:50,000, 6 = 1:25,000, 7 = 1:10,000. The window shows the first `kScaleCount`; the
+/// engine knows all `kSheetScaleCount`.
 inline constexpr int kScaleCount = 5;
+inline constexpr int kSheetScaleCount = 7;
 
 /// Angles are whole arc-seconds.
 inline constexpr std::int32_t kDegree = 3600;
@@ -23,13 +25,15 @@ inline constexpr std::int32_t kMaxLongitude = 180 * kDegree;
 
 namespace detail {
 
-inline constexpr std::array<std::int32_t, 6> kHeight{0, 14400, 7200, 2400, 1200, 600};
-inline constexpr std::array<std::int32_t, 6> kWidth{0, 21600, 10800, 3600, 1800, 900};
-inline constexpr std::array<std::string_view, 6> kScaleName{"",         "1:1000000", "1:500000",
-                                                            "1:200000", "1:100000",  "1:50000"};
+inline constexpr std::array<std::int32_t, 8> kHeight{0, 14400, 7200, 2400, 1200, 600, 300, 150};
+inline constexpr std::array<std::int32_t, 8> kWidth{0, 21600, 10800, 3600, 1800, 900, 450, 225};
+inline constexpr std::array<std::string_view, 8> kScaleName{
+    "", "1:1000000", "1:500000", "1:200000", "1:100000", "1:50000", "1:25000", "1:10000"};
 inline constexpr std::string_view kRowLetters = "ABCDEFGHIJKLMNOPQRSTU";
 inline constexpr std::array<std::string_view, 5> kQuarterLetter{"", "\u0410", "\u0411", "\u0412",
                                                                 "\u0413"};
+inline constexpr std::array<std::string_view, 5> kSmallQuarterLetter{"", "\u0430", "\u0431",
+                                                                     "\u0432", "\u0433"};
 inline constexpr std::array<std::string_view, 37> kRoman{
     "",    "I",    "II",    "III",    "IV",    "V",    "VI",   "VII",   "VIII",   "IX",
     "X",   "XI",   "XII",   "XIII",   "XIV",   "XV",   "XVI",  "XVII",  "XVIII",  "XIX",
@@ -64,17 +68,17 @@ inline constexpr NumberTable<144, 3> kNumber3{};
 
 } // namespace detail
 
-/// Height of a sheet in arc-seconds for scale 1..5; 0 for any other scale.
+/// Height of a sheet in arc-seconds for scale 1..7; 0 for any other scale.
 constexpr std::int32_t SheetHeight(int scale) {
-    return scale >= 1 && scale <= kScaleCount ? detail::kHeight[scale] : 0;
+    return scale >= 1 && scale <= kSheetScaleCount ? detail::kHeight[scale] : 0;
 }
-/// Width of a sheet in arc-seconds for scale 1..5; 0 for any other scale.
+/// Width of a sheet in arc-seconds for scale 1..7; 0 for any other scale.
 constexpr std::int32_t SheetWidth(int scale) {
-    return scale >= 1 && scale <= kScaleCount ? detail::kWidth[scale] : 0;
+    return scale >= 1 && scale <= kSheetScaleCount ? detail::kWidth[scale] : 0;
 }
-/// "1:1000000" … "1:50000" for scale 1..5; empty for any other scale.
+/// "1:1000000" … "1:10000" for scale 1..7; empty for any other scale.
 constexpr std::string_view ScaleName(int scale) {
-    return scale >= 1 && scale <= kScaleCount ? detail::kScaleName[scale] : std::string_view();
+    return scale >= 1 && scale <= kSheetScaleCount ? detail::kScaleName[scale] : std::string_view();
 }
 /// Latin capitals "A" (1) … "U" (21); empty outside 1..21.
 constexpr std::string_view RowLetter(int i) {
@@ -83,6 +87,10 @@ constexpr std::string_view RowLetter(int i) {
 /// Cyrillic capitals "А", "Б", "В", "Г" (1..4, UTF-8, two bytes each); empty outside 1..4.
 constexpr std::string_view QuarterLetter(int i) {
     return i >= 1 && i <= 4 ? detail::kQuarterLetter[i] : std::string_view();
+}
+/// Cyrillic small letters "а", "б", "в", "г" (1..4), the 1:25,000 quarters; empty outside 1..4.
+constexpr std::string_view SmallQuarterLetter(int i) {
+    return i >= 1 && i <= 4 ? detail::kSmallQuarterLetter[i] : std::string_view();
 }
 /// "1" … "144" without leading zeros; empty outside 1..144.
 constexpr std::string_view NumberText(int i) {
@@ -120,7 +128,8 @@ constexpr int FindRomanText(std::string_view text) {
     return 0;
 }
 
-/// Number of parts of a 1:1,000,000 sheet at a scale: 4, 36, 144, 144 for scales 2..5; 0 else.
+/// Number of parts (`SubSheet`) of a 1:1,000,000 sheet at a scale: 4, 36, 144 for scales 2, 3,
+/// 4..7; 0 else.
 constexpr int PartCount(int scale) {
     switch (scale) {
     case 2:
@@ -129,6 +138,8 @@ constexpr int PartCount(int scale) {
         return 36;
     case 4:
     case 5:
+    case 6:
+    case 7:
         return 144;
     default:
         return 0;

@@ -22,6 +22,10 @@ class DatumShift {
     /// The operation PROJ picked and its stated accuracy, for --help and notes.
     std::string Description() const;
 
+    /// The operation PROJ uses for a WGS 84 point (it picks one per point by area of use);
+    /// empty when it has none there.
+    std::string OperationAt(double latitude, double longitude) const;
+
   private:
     struct Impl;
     explicit DatumShift(std::unique_ptr<Impl> impl);

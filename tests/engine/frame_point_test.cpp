@@ -7,8 +7,9 @@
 using namespace kavu;
 
 namespace {
-SheetKey Key(int scale, char h, int row, int col, int part = 0, int quarter = 0) {
-    return SheetKey{scale, h, row, col, part, quarter};
+SheetKey Key(int scale, char h, int row, int col, int part = 0, int q = 0, int q25 = 0,
+             int q10 = 0) {
+    return SheetKey{scale, h, row, col, part, q, q25, q10};
 }
 SheetFrame Frame(int y1, int x1, int y2, int x2, int y0, int x0, char ew) {
     SheetFrame f;
@@ -31,6 +32,13 @@ TEST(SheetFrame, WorkedExamples) {
     EXPECT_EQ(ComputeSheetFrame(Key(1, 'S', 1, 31)), Frame(0, 0, 14400, 21600, 7200, 10800, 'E'));
     EXPECT_EQ(ComputeSheetFrame(Key(4, 'N', 14, 37, 144)),
               Frame(188400, 149400, 187200, 151200, 187800, 150300, 'E'));
+    // 55°50′–55°45′ N, 37°30′–37°37′30″ E; 55°42′30″–55°40′ N, 37°41′15″–37°45′ E.
+    EXPECT_EQ(ComputeSheetFrame(Key(6, 'N', 14, 37, 4, 3, 1)),
+              Frame(201000, 135000, 200700, 135450, 200850, 135225, 'E'));
+    EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 37, 4, 3, 4, 4)),
+              Frame(200550, 135675, 200400, 135900, 200475, 135787, 'E'));
+    // The centre's half second is dropped to the west in the western hemisphere too.
+    EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 30, 12, 2, 2, 2))->X0, 113); // W 0°01′52.5″
 }
 
 TEST(SheetFrame, GridEdges) {
@@ -48,12 +56,14 @@ TEST(SheetFrame, GridEdges) {
 }
 
 TEST(SheetFrame, KeysOutsideTheSeriesGiveNoFrame) {
-    const SheetKey bad[] = {
-        Key(0, 'N', 1, 1),       Key(6, 'N', 1, 1),       Key(1, 'N', 22, 1),
-        Key(1, 'S', 0, 1),       Key(1, 'N', 1, 61),      Key(1, 'N', 1, 0),
-        Key(2, 'N', 1, 1, 0),    Key(2, 'N', 1, 1, 5),    Key(3, 'N', 1, 1, 37),
-        Key(4, 'N', 1, 1, 145),  Key(5, 'N', 1, 1, 1, 0), Key(5, 'N', 1, 1, 1, 5),
-        Key(5, 'N', 1, 1, -3, 1)};
+    const SheetKey bad[] = {Key(0, 'N', 1, 1),          Key(6, 'N', 1, 1),
+                            Key(1, 'N', 22, 1),         Key(1, 'S', 0, 1),
+                            Key(1, 'N', 1, 61),         Key(1, 'N', 1, 0),
+                            Key(2, 'N', 1, 1, 0),       Key(2, 'N', 1, 1, 5),
+                            Key(3, 'N', 1, 1, 37),      Key(4, 'N', 1, 1, 145),
+                            Key(5, 'N', 1, 1, 1, 0),    Key(5, 'N', 1, 1, 1, 5),
+                            Key(5, 'N', 1, 1, -3, 1),   Key(8, 'N', 1, 1, 1, 1, 1, 1),
+                            Key(6, 'N', 1, 1, 1, 1, 0), Key(7, 'N', 1, 1, 1, 1, 1, 5)};
     for (const SheetKey& k : bad)
         EXPECT_FALSE(ComputeSheetFrame(k).has_value());
 }
@@ -120,7 +130,7 @@ TEST(SheetOfPoint, PointsOffTheGridAreRejected) {
     EXPECT_FALSE(SheetOfPoint("N", 0, "W", 648001, 1));
     EXPECT_FALSE(SheetOfPoint("N", 0, "E", 648000, 1));
     EXPECT_FALSE(SheetOfPoint("N", 0, "E", 0, 0));
-    EXPECT_FALSE(SheetOfPoint("N", 0, "E", 0, 6));
+    EXPECT_FALSE(SheetOfPoint("N", 0, "E", 0, 8));
     EXPECT_FALSE(SheetOfPoint("N", 2147483647, "W", 2147483647, 5));
     // The last points inside.
     EXPECT_EQ(SheetOfPoint("S", 302399, "E", 647999, 5)->Key, Key(5, 'S', 21, 60, 144, 4));

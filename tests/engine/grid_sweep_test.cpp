@@ -1,29 +1,51 @@
-// Every sheet of the series at every scale, in both hemispheres: 1.45 million at 1:50,000.
+// Every sheet of the series in both hemispheres, 5.8 million at 1:25,000, and a sample at
+// 1:10,000.
 #include "engine/neighbours.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstdlib>
 
 using namespace kavu;
 
 namespace {
 
-// Calls `visit` for every key of the scale; returns how many there were.
-long ForEachSheet(int scale, const std::function<void(const SheetKey&)>& visit) {
-    long n = 0;
-    const int parts = scale == 1 ? 1 : PartCount(scale);
-    const int quarters = scale == 5 ? 4 : 1;
-    for (char h : {'N', 'S'})
-        for (int row = 1; row <= 21; ++row)
-            for (int col = 1; col <= 60; ++col)
-                for (int p = 1; p <= parts; ++p)
-                    for (int q = 1; q <= quarters; ++q) {
-                        SheetKey k{scale, h, row, col, scale == 1 ? 0 : p, scale == 5 ? q : 0};
-                        visit(k);
-                        ++n;
-                    }
+long SheetCount(int scale) {
+    long n = 2L * 21 * 60 * (scale == 1 ? 1 : PartCount(scale));
+    for (int s = 5; s <= scale; ++s)
+        n *= 4;
     return n;
+}
+
+// Calls `visit` for every `stride`-th key of the scale, counted through all keys with the
+// finest field fastest; returns how many it visited.
+template <class Visit> long ForEachSheet(int scale, long stride, Visit visit) {
+    long n = 0;
+    for (long i = 0; i < SheetCount(scale); i += stride, ++n) {
+        long rest = i;
+        auto take = [&rest](int count) {
+            const int v = static_cast<int>(rest % count) + 1;
+            rest /= count;
+            return v;
+        };
+        SheetKey k;
+        k.Scale = scale;
+        if (scale >= 7) k.Quarter10 = take(4);
+        if (scale >= 6) k.Quarter25 = take(4);
+        if (scale >= 5) k.Quarter = take(4);
+        if (scale >= 2) k.SubSheet = take(PartCount(scale));
+        k.Column = take(60);
+        k.Row = take(21);
+        k.Hemisphere = take(2) == 1 ? 'N' : 'S';
+        visit(k);
+    }
+    return n;
+}
+
+// Every sheet up to 1:25,000; at 1:10,000 every 7th. A stride prime to 2 and 3 still meets
+// every value of every field. The neighbour sweep, five times the work, samples 1:25,000 too.
+long Stride(int scale, long sparser = 1) {
+    return scale == 7 ? 7 * sparser : scale == 6 ? sparser : 1;
 }
 
 std::string_view Ns(const SheetKey& k) {
@@ -37,48 +59,66 @@ class GridSweep : public ::testing::TestWithParam<int> {};
 
 } // namespace
 
-TEST_P(GridSweep, CentreAndNorthWestCornerMapBackToTheSheet) {
+TEST_P(GridSweep, CentreCornerAndDigitTextGiveBackTheSheet) {
     const int scale = GetParam();
-    const long count = ForEachSheet(scale, [scale](const SheetKey& k) {
+    const long count = ForEachSheet(scale, Stride(scale), [scale](const SheetKey& k) {
         const auto f = ComputeSheetFrame(k);
         ASSERT_TRUE(f) << FormatSheetNew(k);
-        EXPECT_EQ(f->Y1 - f->Y2, k.Hemisphere == 'S' ? -SheetHeight(scale) : SheetHeight(scale));
-        EXPECT_EQ(f->EW, k.Column <= 30 ? 'W' : 'E');
-
         const auto centre = SheetOfPoint(Ns(k), f->Y0, Ew(*f), f->X0, scale);
         ASSERT_TRUE(centre);
         ASSERT_EQ(centre->Key, k) << FormatSheetNew(k);
-        EXPECT_FALSE(centre->LatitudeJunction || centre->LongitudeJunction);
+        ASSERT_FALSE(centre->LatitudeJunction || centre->LongitudeJunction);
 
         const auto corner = SheetOfPoint(Ns(k), f->Y1, Ew(*f), f->X1, scale);
         ASSERT_TRUE(corner);
         ASSERT_EQ(corner->Key, k) << FormatSheetNew(k);
-        EXPECT_TRUE(corner->LatitudeJunction && corner->LongitudeJunction);
+        ASSERT_TRUE(corner->LatitudeJunction && corner->LongitudeJunction);
 
-        // The south-east corner belongs to the sheet diagonally south-east, where one exists.
-        const auto se = SheetOfPoint(Ns(k), f->Y2, Ew(*f), f->X2, scale);
-        if (se) {
-            const auto south = StepSouth(k);
-            ASSERT_TRUE(south);
-            ASSERT_EQ(se->Key, StepEast(*south)) << FormatSheetNew(k);
-        }
-    });
-    EXPECT_EQ(count, 2L * 21 * 60 * (scale == 1 ? 1 : PartCount(scale)) * (scale == 5 ? 4 : 1));
-}
-
-TEST_P(GridSweep, NewNotationReadsBackAndBothNotationsAreWritten) {
-    ForEachSheet(GetParam(), [](const SheetKey& k) {
         const std::string text = FormatSheetNew(k);
-        const auto back = ParseSheetNew(text);
-        ASSERT_TRUE(back) << text;
-        ASSERT_EQ(*back, k) << text;
-        ASSERT_FALSE(FormatSheetOld(k).empty());
+        ASSERT_EQ(ParseSheetNew(text), k) << text;
     });
+    EXPECT_EQ(count, (SheetCount(scale) + Stride(scale) - 1) / Stride(scale));
 }
 
-TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
-    ForEachSheet(GetParam(), [](const SheetKey& k) {
+TEST_P(GridSweep, SheetsFitTheirNeighboursAndParents) {
+    const int scale = GetParam();
+    ForEachSheet(scale, Stride(scale, 5), [scale](const SheetKey& k) {
         const SheetFrame f = *ComputeSheetFrame(k);
+        const SignedFrame sf = *ComputeSignedFrame(k);
+        ASSERT_EQ(sf.North - sf.South, SheetHeight(scale));
+        ASSERT_EQ(sf.East - sf.West, SheetWidth(scale));
+        ASSERT_EQ(std::abs(sf.North), f.Y1);
+        ASSERT_EQ(std::abs(sf.South), f.Y2);
+        ASSERT_EQ(std::abs(sf.West), f.X1);
+        ASSERT_EQ(std::abs(sf.East), f.X2);
+        ASSERT_EQ(f.EW, k.Column <= 30 ? 'W' : 'E');
+        // The exact centre, half a second off the whole seconds at 1:10,000.
+        const ExactPoint mid{(sf.North + sf.South) * kUnitsPerSecond / 2,
+                             (sf.West + sf.East) * kUnitsPerSecond / 2};
+        ASSERT_EQ(SheetOfExactPoint(mid, scale)->Key, k) << FormatSheetNew(k);
+
+        // In the sheet one scale up (the 1:1,000,000 one for scales 2..4) where its last
+        // number says: parts row by row from the north-west, quarters 1 NW … 4 SE.
+        if (scale >= 2) {
+            SheetKey parent = SheetKey{1, k.Hemisphere, k.Row, k.Column};
+            int index = k.SubSheet - 1;
+            int perRow = scale == 2 ? 2 : scale == 3 ? 6 : 12;
+            if (scale >= 5) {
+                parent = k;
+                parent.Scale = scale - 1;
+                int& q = scale == 5   ? parent.Quarter
+                         : scale == 6 ? parent.Quarter25
+                                      : parent.Quarter10;
+                index = q - 1;
+                q = 0;
+                perRow = 2;
+            }
+            const SignedFrame pf = *ComputeSignedFrame(parent);
+            ASSERT_EQ(sf.North, pf.North - index / perRow * SheetHeight(scale))
+                << FormatSheetNew(k);
+            ASSERT_EQ(sf.West, pf.West + index % perRow * SheetWidth(scale)) << FormatSheetNew(k);
+        }
+
         const SheetKey w = StepWest(k), e = StepEast(k);
         const SheetFrame fw = *ComputeSheetFrame(w), fe = *ComputeSheetFrame(e);
         ASSERT_EQ(fw.X2, f.X1) << FormatSheetNew(k);
@@ -89,7 +129,7 @@ TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
         ASSERT_EQ(StepWest(e), k);
 
         const auto n = StepNorth(k);
-        ASSERT_EQ(n.has_value(), !(k.Hemisphere == 'N' && k.Row == 21 && f.Y1 == 302400));
+        ASSERT_EQ(n.has_value(), sf.North != kMaxLatitude);
         if (n) {
             const SheetFrame fn = *ComputeSheetFrame(*n);
             ASSERT_EQ(fn.Y2, f.Y1) << FormatSheetNew(k);
@@ -97,12 +137,19 @@ TEST_P(GridSweep, NeighboursShareTheirEdgesAndStepBack) {
             ASSERT_EQ(StepSouth(*n), k);
         }
         const auto s = StepSouth(k);
-        ASSERT_EQ(s.has_value(), !(k.Hemisphere == 'S' && k.Row == 21 && f.Y2 == 302400));
+        ASSERT_EQ(s.has_value(), sf.South != -kMaxLatitude);
         if (s) {
             ASSERT_EQ(ComputeSheetFrame(*s)->Y1, f.Y2) << FormatSheetNew(k);
             ASSERT_EQ(StepNorth(*s), k);
         }
+
+        // The south-east corner belongs to the sheet diagonally south-east, where one exists.
+        const auto se = SheetOfPoint(Ns(k), f.Y2, Ew(f), f.X2, scale);
+        ASSERT_EQ(se.has_value(), s.has_value() && !(k.Column == 60 && f.X2 == kMaxLongitude));
+        if (se) {
+            ASSERT_EQ(se->Key, StepEast(*s)) << FormatSheetNew(k);
+        }
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(AllScales, GridSweep, ::testing::Values(1, 2, 3, 4, 5));
+INSTANTIATE_TEST_SUITE_P(AllScales, GridSweep, ::testing::Range(1, kSheetScaleCount + 1));

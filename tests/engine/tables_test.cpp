@@ -8,16 +8,17 @@
 using namespace kavu;
 
 TEST(Tables, SizesAndScaleNames) {
-    const int heights[] = {14400, 7200, 2400, 1200, 600};
-    const int widths[] = {21600, 10800, 3600, 1800, 900};
-    const char* names[] = {"1:1000000", "1:500000", "1:200000", "1:100000", "1:50000"};
-    for (int s = 1; s <= 5; ++s) {
+    const int heights[] = {14400, 7200, 2400, 1200, 600, 300, 150};
+    const int widths[] = {21600, 10800, 3600, 1800, 900, 450, 225};
+    const char* names[] = {"1:1000000", "1:500000", "1:200000", "1:100000",
+                           "1:50000",   "1:25000",  "1:10000"};
+    for (int s = 1; s <= 7; ++s) {
         EXPECT_EQ(SheetHeight(s), heights[s - 1]);
         EXPECT_EQ(SheetWidth(s), widths[s - 1]);
         EXPECT_EQ(ScaleName(s), names[s - 1]);
     }
     EXPECT_EQ(SheetHeight(0), 0);
-    EXPECT_EQ(SheetWidth(6), 0);
+    EXPECT_EQ(SheetWidth(8), 0);
     EXPECT_EQ(ScaleName(-1), "");
 }
 
@@ -38,15 +39,18 @@ TEST(Tables, EveryEntryAndNothingBeyond) {
     }
     EXPECT_EQ(QuarterLetter(1), "\xD0\x90"); // Cyrillic А, two bytes
     EXPECT_EQ(QuarterLetter(4), "Г");
+    EXPECT_EQ(SmallQuarterLetter(1), "\xD0\xB0"); // Cyrillic а
+    EXPECT_EQ(SmallQuarterLetter(4), "г");
     EXPECT_EQ(RomanText(19), "XIX");
     EXPECT_EQ(RomanText(24), "XXIV");
     for (int i : {-1000, 0}) {
-        for (auto table :
-             {RowLetter, QuarterLetter, NumberText, Number2Text, Number3Text, RomanText})
+        for (auto table : {RowLetter, QuarterLetter, SmallQuarterLetter, NumberText, Number2Text,
+                           Number3Text, RomanText})
             EXPECT_EQ(table(i), "");
     }
     EXPECT_EQ(RowLetter(22), "");
     EXPECT_EQ(QuarterLetter(5), "");
+    EXPECT_EQ(SmallQuarterLetter(5), "");
     EXPECT_EQ(NumberText(145), "");
     EXPECT_EQ(Number2Text(61), "");
     EXPECT_EQ(Number3Text(145), "");

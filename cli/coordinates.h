@@ -1,0 +1,43 @@
+// Where coordinates enter and leave kavu-sheet. Points are read into the series' own 1942
+// datum and frames are written from it; a datum conversion hooks in here, at one place for
+// input and one for output, and nothing else in the tool changes.
+#pragma once
+
+#include "engine/sheet.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kavu::cli {
+
+struct Datum {
+    /// A point as read, to the series datum. Unset: the input is already in it. False and
+    /// `reason` set when the point cannot be converted.
+    std::function<bool(ExactPoint& point, std::string& reason)> ToSeries;
+    /// Degrees in the series datum to the output datum. Unset: written as they are.
+    std::function<void(double& latitude, double& longitude)> FromSeries;
+};
+
+/// A frame in the output datum, signed decimal degrees (north and east positive).
+struct FrameDegrees {
+    double North = 0, South = 0, West = 0, East = 0;
+    double CentreLatitude = 0, CentreLongitude = 0;
+};
+FrameDegrees ToDegrees(const SignedFrame& frame, const Datum& datum);
+
+/// Signed degrees of an exact point, as read (no datum change).
+double LatitudeDegrees(const ExactPoint& point);
+double LongitudeDegrees(const ExactPoint& point);
+
+/// Degrees rounded to 1e-9 (a few micrometres), so that they print short: 55.833333333.
+double RoundDegrees(double degrees);
+
+/// The shortest decimal text that reads back as `degrees` after RoundDegrees.
+void AppendDegrees(std::string& out, double degrees);
+
+/// "55°50′00″N", "37°41′52.5″E", "180°00′00″W": degrees, two-digit minutes and seconds, the
+/// seconds to a thousandth where not whole, then the hemisphere letter (N or E for zero).
+void AppendDms(std::string& out, double degrees, bool latitude);
+
+} // namespace kavu::cli

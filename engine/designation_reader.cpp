@@ -1,0 +1,678 @@
+// The designation reader. A text is cut into members (joined by "_" or "+"), each member into
+// comma items, each item into fields; the row decides the notation, the part field the scale
+// (possibly several), and every scale that reads the whole text gives a reading.
+#include "engine/readers.h"
+#include "engine/text_scan.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kavu {
+namespace {
+
+using detail::CodePoint;
+using detail::DecodeAt;
+
+ReadError Error(std::size_t pos, std::string english, std::string russian) {
+    return ReadError{pos, std::move(english), std::move(russian)};
+}
+
+// Field levels: 0 row, 1 column, 2 part, 3 quarter of 1:100,000, 4 of 1:50,000, 5 of 1:25,000.
+constexpr int kMaxFields = 6;
+constexpr int kMaxItems = 4; // no published sheet has more members
+
+struct Token {
+    bool digits = false; // else letters
+    bool joined = false; // no separator before it
+    std::size_t pos = 0;
+    std::string_view text;
+    int value = 0; // digits, capped at 9999
+    int width = 0; // digits
+    std::array<char32_t, 8> letter{};
+    int letters = 0; // may exceed letter.size() for a long word
+};
+
+struct Item {
+    std::array<Token, kMaxFields> field;
+    int count = 0;
+};
+
+// One member text after the southern mark: its comma items.
+struct Member {
+    bool southern = false;
+    std::array<Item, kMaxItems> item;
+    int items = 0;
+};
+
+bool IsSeparator(char32_t c) {
+    return detail::IsBlank(c) || c == '-' || c == '.' || (c >= 0x2010 && c <= 0x2015) ||
+           c == 0x2212;
+}
+
+bool IsWordLetter(char32_t c) {
+    return detail::IsLatinLetter(c) || detail::IsCyrillicLetter(c);
+}
+
+std::string Quoted(std::string_view s) {
+    return "“" + std::string(s) + "”";
+}
+
+bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m, ReadError& err) {
+    m.items = 1;
+    bool separated = true;
+    std::size_t i = from;
+    while (i < to) {
+        const CodePoint c = DecodeAt(text, i);
+        if (IsSeparator(c.Value)) {
+            separated = true;
+            i += c.Length;
+            continue;
+        }
+        if (c.Value == ',') {
+            if (m.item[m.items - 1].count == 0) {
+                err = Error(i, "a sheet is missing before the comma", "перед запятой нет листа");
+                return false;
+            }
+            if (m.items == kMaxItems) {
+                err = Error(i, "a published sheet joins at most four sheets",
+                            "в совместном листе не больше четырёх листов");
+                return false;
+            }
+            ++m.items;
+            separated = true;
+            ++i;
+            continue;
+        }
+        Item& item = m.item[m.items - 1];
+        Token t;
+        t.pos = i;
+        t.joined = !separated && item.count > 0;
+        if (c.Value >= '0' && c.Value <= '9') {
+            t.digits = true;
+            while (i < to && text[i] >= '0' && text[i] <= '9') {
+                t.value = std::min(t.value * 10 + (text[i] - '0'), 9999);
+                ++t.width;
+                ++i;
+            }
+        } else if (IsWordLetter(c.Value)) {
+            for (CodePoint l = c; IsWordLetter(l.Value);) {
+                if (t.letters < static_cast<int>(t.letter.size()))
+                    t.letter[static_cast<std::size_t>(t.letters)] = detail::FoldUpper(l.Value);
+                ++t.letters;
+                i += l.Length;
+                if (i >= to) break;
+                l = DecodeAt(text, i);
+            }
+        } else {
+            err = Error(i, "unexpected " + Quoted(detail::CharAt(text, i)),
+                        "непонятный знак " + Quoted(detail::CharAt(text, i)));
+            return false;
+        }
+        t.text = text.substr(t.pos, i - t.pos);
+        // Only the row letter may run straight into the column ("N37", "R01-03").
+        const bool rowThenColumn =
+            m.items == 1 && item.count == 1 && !item.field[0].digits && t.digits;
+        if (t.joined && !rowThenColumn) {
+            err = Error(t.pos, "a separator is missing before " + Quoted(t.text),
+                        "перед " + Quoted(t.text) + " нет разделителя");
+            return false;
+        }
+        if (item.count == kMaxFields) {
+            err = Error(t.pos, "nothing may follow the 1:10,000 quarter",
+                        "после четверти листа 1:10 000 ничего быть не может");
+            return false;
+        }
+        item.field[static_cast<std::size_t>(item.count++)] = t;
+        separated = false;
+    }
+    if (m.item[m.items - 1].count == 0) {
+        err = m.items == 1
+                  ? Error(from, "the text is empty", "текст пуст")
+                  : Error(to, "a sheet is missing after the comma", "после запятой нет листа");
+        return false;
+    }
+    return true;
+}
+
+// Row letters: Latin A..U, and the Cyrillic capitals that look like some of them.
+int RowOfLetter(char32_t c) {
+    if (c >= 'A' && c <= 'U') return static_cast<int>(c - 'A') + 1;
+    switch (c) {
+    case U'А':
+        return 1;
+    case U'В':
+        return 2;
+    case U'С':
+        return 3;
+    case U'Е':
+        return 5;
+    case U'Н':
+        return 8;
+    case U'К':
+        return 11;
+    case U'М':
+        return 13;
+    case U'О':
+        return 15;
+    case U'Р':
+        return 16;
+    case U'Т':
+        return 20;
+    default:
+        return 0;
+    }
+}
+
+bool ReadRow(const Token& t, bool& digitNotation, int& row, ReadError& err) {
+    digitNotation = t.digits;
+    if (t.digits) {
+        row = t.value;
+        if (row >= 1 && row <= 21) return true;
+        err = Error(t.pos, "row " + std::string(t.text) + " is outside 1–21",
+                    "ряд " + std::string(t.text) + " не в пределах 1–21");
+        return false;
+    }
+    row = t.letters == 1 ? RowOfLetter(t.letter[0]) : 0;
+    if (row != 0) return true;
+    err = Error(t.pos, "no row letter " + std::string(t.text) + " in the series",
+                "в разграфке нет ряда " + std::string(t.text));
+    return false;
+}
+
+bool ReadColumn(const Token& t, int& column, ReadError& err) {
+    if (!t.digits) {
+        err = Error(t.pos, "column " + std::string(t.text) + " is not a number",
+                    "колонна " + std::string(t.text) + " — не число");
+        return false;
+    }
+    column = t.value;
+    if (column >= 1 && column <= 60) return true;
+    err = Error(t.pos, "column " + std::string(t.text) + " is outside 1–60",
+                "колонна " + std::string(t.text) + " не в пределах 1–60");
+    return false;
+}
+
+// Letters А..Г (Cyrillic) or A..D (Latin), either case, as 1..4; 0 for anything else.
+int CyrillicQuarter(const Token& t) {
+    return t.letters == 1 && t.letter[0] >= U'А' && t.letter[0] <= U'Г'
+               ? static_cast<int>(t.letter[0] - U'А') + 1
+               : 0;
+}
+int LatinQuarter(const Token& t) {
+    return t.letters == 1 && t.letter[0] >= 'A' && t.letter[0] <= 'D'
+               ? static_cast<int>(t.letter[0] - 'A') + 1
+               : 0;
+}
+
+// A Roman numeral in any case: 1..39 when it is written the usual way, 0 when it is not one.
+int RomanValue(const Token& t) {
+    if (t.letters < 1 || t.letters > 7) return 0;
+    std::string upper;
+    for (int i = 0; i < t.letters; ++i) {
+        const char32_t c = t.letter[static_cast<std::size_t>(i)];
+        if (c != 'I' && c != 'V' && c != 'X') return 0;
+        upper.push_back(static_cast<char>(c));
+    }
+    static constexpr std::array<std::string_view, 3> kBeyond{"XXXVII", "XXXVIII", "XXXIX"};
+    for (int v = 1; v <= 36; ++v)
+        if (RomanText(v) == upper) return v;
+    for (int v = 0; v < 3; ++v)
+        if (kBeyond[static_cast<std::size_t>(v)] == upper) return 37 + v;
+    return 0;
+}
+
+bool AllRomanLetters(const Token& t) {
+    for (int i = 0; i < std::min<int>(t.letters, static_cast<int>(t.letter.size())); ++i) {
+        const char32_t c = t.letter[static_cast<std::size_t>(i)];
+        if (c != 'I' && c != 'V' && c != 'X') return false;
+    }
+    return t.letters <= static_cast<int>(t.letter.size());
+}
+
+// Ways to read the part field: the scale it makes (2, 3 or 4), its number, and how far the
+// spelling is from what the window writes (0 its own form, 1 another listed form, 2 a leading
+// zero the lists do not give), which orders the readings.
+struct PartOption {
+    int scale = 0;
+    int value = 0;
+    int penalty = 0;
+};
+struct PartOptions {
+    std::array<PartOption, 3> option;
+    int count = 0;
+    void Add(int scale, int value, int penalty) {
+        option[static_cast<std::size_t>(count++)] = {scale, value, penalty};
+    }
+    const PartOption* Find(int scale) const {
+        for (int i = 0; i < count; ++i)
+            if (option[static_cast<std::size_t>(i)].scale == scale)
+                return &option[static_cast<std::size_t>(i)];
+        return nullptr;
+    }
+};
+
+bool PartError(const Token& t, std::string_view range, ReadError& err) {
+    err = Error(t.pos, "part " + std::string(t.text) + " is outside " + std::string(range),
+                "часть " + std::string(t.text) + " не в пределах " + std::string(range));
+    return false;
+}
+
+bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadError& err) {
+    out.count = 0;
+    if (digitNotation) {
+        // The window's widths: 1 digit 1:500,000, 2 digits 1:200,000, 3 digits 1:100,000.
+        if (!t.digits) {
+            err = Error(t.pos, "part " + std::string(t.text) + " is not a number",
+                        "часть " + std::string(t.text) + " — не число");
+            return false;
+        }
+        static constexpr std::array<int, 4> kScale{0, 2, 3, 4};
+        static constexpr std::array<int, 4> kCount{0, 4, 36, 144};
+        static constexpr std::array<std::string_view, 4> kRange{"", "1–4", "01–36", "001–144"};
+        if (t.width > 3) {
+            err = Error(t.pos, "part " + std::string(t.text) + " is not of 1, 2 or 3 digits",
+                        "часть " + std::string(t.text) + " не из 1, 2 или 3 цифр");
+            return false;
+        }
+        const auto w = static_cast<std::size_t>(t.width);
+        if (t.value < 1 || t.value > kCount[w]) return PartError(t, kRange[w], err);
+        out.Add(kScale[w], t.value, 0);
+        return true;
+    }
+    if (t.digits) {
+        const int natural = t.value >= 100 ? 3 : t.value >= 10 ? 2 : 1;
+        if (t.width <= 3 && t.value >= 1 && t.value <= 144)
+            out.Add(4, t.value, t.width == natural ? 0 : t.width == 3 ? 1 : 2);
+        if (t.width == 1 && t.value >= 1 && t.value <= 4) out.Add(2, t.value, 1);
+        if (t.width == 2 && t.value >= 1 && t.value <= 36) out.Add(3, t.value, 1);
+        return out.count > 0 || PartError(t, "1–144", err);
+    }
+    if (const int q = CyrillicQuarter(t)) {
+        out.Add(2, q, 0);
+        return true;
+    }
+    if (const int q = LatinQuarter(t)) {
+        out.Add(2, q, 1);
+        return true;
+    }
+    if (AllRomanLetters(t)) {
+        const int v = RomanValue(t);
+        if (v >= 1 && v <= 36) {
+            out.Add(3, v, 0);
+            return true;
+        }
+        if (v > 36) return PartError(t, "I–XXXVI", err);
+        err = Error(t.pos, "part " + std::string(t.text) + " is not a Roman numeral",
+                    "часть " + std::string(t.text) + " — не римское число");
+        return false;
+    }
+    if (t.letters == 1) {
+        const bool cyrillic = detail::IsCyrillicLetter(t.letter[0]);
+        return PartError(t, cyrillic ? "А–Г" : "A–D", err);
+    }
+    err = Error(t.pos,
+                "part " + std::string(t.text) + " is not a letter, a Roman numeral or a number",
+                "часть " + std::string(t.text) + " — не буква, не римское число и не номер");
+    return false;
+}
+
+// Quarters: level 3 of 1:100,000 (А..Г), 4 of 1:50,000 (а..г), 5 of 1:25,000 (digits only).
+bool ReadQuarter(const Token& t, int level, bool digitNotation, int& value, ReadError& err) {
+    std::string_view range = "1–4";
+    if (t.digits) {
+        value = t.width == 1 ? t.value : 0;
+    } else if (digitNotation || level == 5) {
+        value = 0;
+    } else {
+        value = CyrillicQuarter(t);
+        if (value == 0) value = LatinQuarter(t);
+        const bool latin = t.letters >= 1 && detail::IsLatinLetter(t.letter[0]);
+        range = level == 3 ? (latin ? "A–D" : "А–Г") : (latin ? "a–d" : "а–г");
+    }
+    if (value >= 1 && value <= 4) return true;
+    err = Error(t.pos, "quarter " + std::string(t.text) + " is outside " + std::string(range),
+                "четверть " + std::string(t.text) + " не в пределах " + std::string(range));
+    return false;
+}
+
+void SetLevel(SheetKey& k, int level, int value) {
+    switch (level) {
+    case 1:
+        k.Column = value;
+        break;
+    case 2:
+        k.SubSheet = value;
+        break;
+    case 3:
+        k.Quarter = value;
+        break;
+    case 4:
+        k.Quarter25 = value;
+        break;
+    default:
+        k.Quarter10 = value;
+        break;
+    }
+}
+
+constexpr std::array<int, kMaxFields + 1> kScaleOfFields{0, 0, 1, 0, 5, 6, 7};
+
+std::string_view ScaleText(int scale, bool russian) {
+    if (scale == 2) return russian ? "1:500 000" : "1:500,000";
+    return russian ? "1:200 000" : "1:200,000";
+}
+
+// The sheets one scale reading of a member names, west to east as written.
+struct Candidate {
+    int scale = 0;
+    int penalty = 0;
+    std::array<SheetKey, kMaxItems> key;
+    int count = 0;
+};
+struct Candidates {
+    std::array<Candidate, 3> c;
+    int count = 0;
+    ReadError error;
+};
+
+// Keeps the error of the reading that got furthest into the text.
+void Keep(ReadError& best, bool& have, const ReadError& e) {
+    if (!have || e.Position > best.Position) best = e;
+    have = true;
+}
+
+bool ReadField(const Token& t, int level, int partScale, bool digitNotation, int& value,
+               ReadError& err) {
+    if (level == 1) return ReadColumn(t, value, err);
+    if (level >= 3) return ReadQuarter(t, level, digitNotation, value, err);
+    PartOptions parts;
+    if (!ClassifyPart(t, digitNotation, parts, err)) return false;
+    if (const PartOption* p = parts.Find(partScale)) {
+        value = p->value;
+        return true;
+    }
+    err =
+        Error(t.pos, "part " + std::string(t.text) + " is not of the same scale as the first sheet",
+              "часть " + std::string(t.text) + " другого масштаба, чем первый лист");
+    return false;
+}
+
+void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
+    out.count = 0;
+    const Item& first = m.item[0];
+    const int n = first.count;
+    int row = 0;
+    if (!ReadRow(first.field[0], digitNotation, row, out.error)) return;
+    if (n == 1) {
+        const Token& r = first.field[0];
+        out.error = Error(r.pos + r.text.size(), "the column is missing after the row",
+                          "после ряда нет колонны");
+        return;
+    }
+    PartOptions parts;
+    if (n == 2) {
+        parts.Add(1, 0, 0);
+    } else if (!ClassifyPart(first.field[2], digitNotation, parts, out.error)) {
+        return;
+    }
+    if (n > 3 && !parts.Find(4)) {
+        const PartOption& p = parts.option[0];
+        const Token& t = first.field[2];
+        out.error = Error(first.field[3].pos,
+                          "nothing may follow part " + std::string(t.text) + " of a " +
+                              std::string(ScaleText(p.scale, false)) + " sheet",
+                          "после части " + std::string(t.text) + " листа " +
+                              std::string(ScaleText(p.scale, true)) + " ничего быть не может");
+        return;
+    }
+    bool haveError = false;
+    for (int o = 0; o < parts.count; ++o) {
+        const PartOption& p = parts.option[static_cast<std::size_t>(o)];
+        if (n > 3 && p.scale != 4) continue;
+        Candidate c;
+        c.scale = n == 3 ? p.scale : kScaleOfFields[static_cast<std::size_t>(n)];
+        c.penalty = p.penalty;
+        SheetKey k;
+        k.Scale = c.scale;
+        k.Hemisphere = m.southern ? 'S' : 'N';
+        k.Row = row;
+        k.SubSheet = p.value;
+        bool ok = true;
+        ReadError err;
+        for (int level = 1; ok && level < n; ++level) {
+            if (level == 2) continue;
+            int v = 0;
+            ok = ReadField(first.field[static_cast<std::size_t>(level)], level, p.scale,
+                           digitNotation, v, err);
+            SetLevel(k, level, v);
+        }
+        c.key[0] = k;
+        c.count = 1;
+        // Each further item replaces the trailing fields of the sheet before it.
+        for (int j = 1; ok && j < m.items; ++j) {
+            const Item& item = m.item[static_cast<std::size_t>(j)];
+            if (item.count >= n) {
+                err = Error(item.field[static_cast<std::size_t>(n - 1)].pos,
+                            "too many fields after the comma", "после запятой слишком много полей");
+                ok = false;
+                break;
+            }
+            for (int f = 0; ok && f < item.count; ++f) {
+                const int level = n - item.count + f;
+                int v = 0;
+                ok = ReadField(item.field[static_cast<std::size_t>(f)], level, p.scale,
+                               digitNotation, v, err);
+                SetLevel(k, level, v);
+            }
+            c.key[static_cast<std::size_t>(c.count++)] = k;
+        }
+        if (ok)
+            out.c[static_cast<std::size_t>(out.count++)] = c;
+        else
+            Keep(out.error, haveError, err);
+    }
+}
+
+std::string Trimmed(const std::string& s) {
+    const std::size_t b = s.find_first_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b);
+}
+
+// A group of sheets read from the text becomes a reading when it is exactly one published
+// sheet (in any order) or a single sheet.
+bool Publish(const SheetKey* key, int count, bool digitNotation, DesignationReading& out,
+             ReadError& err) {
+    std::optional<PublishedSheet> p = PublishedSheetOf(key[0]);
+    if (!p) { // the reader builds only keys in range; kept total all the same
+        err = Error(0, "no such sheet", "такого листа нет");
+        return false;
+    }
+    bool ok = count == 1 || p->Count == count;
+    for (int i = 0; ok && i < count; ++i) {
+        int found = 0;
+        for (int j = 0; j < p->Count; ++j)
+            found += p->Members[static_cast<std::size_t>(j)] == key[i];
+        for (int j = 0; j < i; ++j)
+            found += key[j] == key[i] ? 2 : 0;
+        ok = found == 1;
+    }
+    if (!ok) {
+        const std::string first =
+            Trimmed(digitNotation ? FormatSheetNew(key[0]) : FormatSheetOld(key[0]));
+        const std::string group = Trimmed(digitNotation ? p->New : p->Old);
+        if (p->Count == 1)
+            err = Error(0,
+                        "these sheets are not published together: " + first + " is published alone",
+                        "эти листы не издаются вместе: " + first + " издаётся отдельно");
+        else
+            err = Error(
+                0, "these sheets are not published together: " + first + " is part of " + group,
+                "эти листы не издаются вместе: " + first + " входит в " + group);
+        return false;
+    }
+    out.Joined = count > 1;
+    out.Key = count > 1 ? p->Members[0] : key[0];
+    out.Published = std::move(*p);
+    return true;
+}
+
+// Reads the southern mark, then tokenises. `from`..`to` is the member without outer blanks.
+bool ParseMember(std::string_view text, std::size_t from, std::size_t to, Member& m,
+                 ReadError& err) {
+    // "s 9-34-13", "x14-37", "X N-37"; "s53" is the row letter S, and "X-37" the row letter X,
+    // which the series lacks.
+    const char32_t next = to - from >= 2 ? DecodeAt(text, from + 1).Value : U'-';
+    m.southern =
+        (text[from] == 's' && detail::IsBlank(next)) ||
+        ((text[from] == 'x' || text[from] == 'X') && (detail::IsBlank(next) || !IsSeparator(next)));
+    if (m.southern) ++from;
+    while (from < to && detail::IsBlank(DecodeAt(text, from).Value))
+        from += DecodeAt(text, from).Length;
+    if (m.southern && from == to) {
+        err = Error(from, "nothing follows the southern mark",
+                    "после знака южного полушария ничего нет");
+        return false;
+    }
+    return Tokenise(text, from, to, m, err);
+}
+
+void TrimBlanks(std::string_view text, std::size_t& from, std::size_t& to) {
+    while (from < to) {
+        const CodePoint c = DecodeAt(text, from);
+        if (!detail::IsBlank(c.Value)) break;
+        from += c.Length;
+    }
+    while (to > from) {
+        std::size_t b = to - 1;
+        while (b > from && (static_cast<unsigned char>(text[b]) & 0xC0) == 0x80)
+            --b;
+        if (!detail::IsBlank(DecodeAt(text, b).Value)) break;
+        to = b;
+    }
+}
+
+struct Ranked {
+    int penalty;
+    DesignationReading reading;
+};
+
+void Finish(std::vector<Ranked>& ranked, DesignationResult& r) {
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const Ranked& a, const Ranked& b) { return a.penalty < b.penalty; });
+    r.Readings.reserve(ranked.size());
+    for (Ranked& x : ranked)
+        r.Readings.push_back(std::move(x.reading));
+}
+
+} // namespace
+
+DesignationResult ReadDesignation(std::string_view text) {
+    DesignationResult r;
+    std::size_t from = 0, to = text.size();
+    TrimBlanks(text, from, to);
+    if (from == to) {
+        r.Error = Error(from, "the text is empty", "текст пуст");
+        return r;
+    }
+
+    // Members in full joined by "_" or "+", as scan archives name their files.
+    std::array<std::pair<std::size_t, std::size_t>, kMaxItems> span;
+    int members = 0;
+    for (std::size_t b = from, i = from;; ++i) {
+        if (i == to || text[i] == '_' || text[i] == '+') {
+            if (members == kMaxItems) {
+                r.Error = Error(b, "a published sheet joins at most four sheets",
+                                "в совместном листе не больше четырёх листов");
+                return r;
+            }
+            span[static_cast<std::size_t>(members++)] = {b, i};
+            if (i == to) break;
+            b = i + 1;
+        }
+    }
+
+    std::vector<Ranked> ranked;
+    bool haveError = false;
+    if (members == 1) {
+        Member m;
+        Candidates cs;
+        bool digitNotation = false;
+        if (!ParseMember(text, from, to, m, r.Error)) return r;
+        ReadMember(m, cs, digitNotation);
+        if (cs.count == 0) {
+            r.Error = cs.error;
+            return r;
+        }
+        for (int i = 0; i < cs.count; ++i) {
+            const Candidate& c = cs.c[static_cast<std::size_t>(i)];
+            Ranked x{c.penalty, {}};
+            ReadError err;
+            if (Publish(c.key.data(), c.count, digitNotation, x.reading, err))
+                ranked.push_back(std::move(x));
+            else
+                Keep(r.Error, haveError, ReadError{from, err.English, err.Russian});
+        }
+        if (!ranked.empty()) r.Error = {};
+        Finish(ranked, r);
+        return r;
+    }
+
+    std::array<Candidates, kMaxItems> each;
+    bool digitNotation = false;
+    for (int i = 0; i < members; ++i) {
+        auto [b, e] = span[static_cast<std::size_t>(i)];
+        TrimBlanks(text, b, e);
+        Member m;
+        if (b == e) {
+            r.Error = Error(b, "a sheet is missing between the joins",
+                            "между знаками соединения нет листа");
+            return r;
+        }
+        if (!ParseMember(text, b, e, m, r.Error)) return r;
+        if (m.items > 1) {
+            r.Error = Error(b, "a sheet joined by “_” or “+” must be written in full",
+                            "лист, соединённый через “_” или “+”, пишется полностью");
+            return r;
+        }
+        bool digits = false;
+        ReadMember(m, each[static_cast<std::size_t>(i)], digits);
+        if (each[static_cast<std::size_t>(i)].count == 0) {
+            r.Error = each[static_cast<std::size_t>(i)].error;
+            return r;
+        }
+        if (i == 0) digitNotation = digits;
+    }
+    // Every scale that reads each member is one reading of the whole.
+    const Candidates& lead = each[0];
+    for (int o = 0; o < lead.count; ++o) {
+        const int scale = lead.c[static_cast<std::size_t>(o)].scale;
+        std::array<SheetKey, kMaxItems> keys;
+        int penalty = 0;
+        bool all = true;
+        for (int i = 0; all && i < members; ++i) {
+            all = false;
+            const Candidates& cs = each[static_cast<std::size_t>(i)];
+            for (int j = 0; j < cs.count; ++j)
+                if (cs.c[static_cast<std::size_t>(j)].scale == scale) {
+                    keys[static_cast<std::size_t>(i)] = cs.c[static_cast<std::size_t>(j)].key[0];
+                    penalty += cs.c[static_cast<std::size_t>(j)].penalty;
+                    all = true;
+                }
+        }
+        if (!all) continue;
+        Ranked x{penalty, {}};
+        ReadError err;
+        if (Publish(keys.data(), members, digitNotation, x.reading, err))
+            ranked.push_back(std::move(x));
+        else
+            Keep(r.Error, haveError, ReadError{from, err.English, err.Russian});
+    }
+    if (ranked.empty() && !haveError)
+        r.Error = Error(from, "the sheets joined here are of different scales",
+                        "листы здесь разных масштабов");
+    if (!ranked.empty()) r.Error = {};
+    Finish(ranked, r);
+    return r;
+}
+
+} // namespace kavu

@@ -1,0 +1,84 @@
+// The sheets of one scale as cells of a single grid over the whole series, so that finding,
+// stepping and joining sheets is integer arithmetic on two numbers instead of a walk through
+// the nested parts of a designation. Internal to the engine.
+#pragma once
+
+#include "engine/sheet.h"
+
+#include <span>
+#include <string>
+
+namespace kavu::detail {
+
+/// Cells of a scale along each side of a 1:1,000,000 sheet: the 1:100,000 grid (12 x 12)
+/// halves at each scale below it.
+constexpr int CellsPerSide(int scale) {
+    constexpr int kSide[] = {0, 1, 2, 6, 12, 24, 48, 96};
+    return scale >= 1 && scale <= kSheetScaleCount ? kSide[scale] : 0;
+}
+
+/// X counts east from 180 degrees W, Y counts south from 84 degrees N, both from 0; one unit
+/// is one sheet of the scale.
+struct Cell {
+    int X = 0;
+    int Y = 0;
+};
+
+/// Cells of a scale round the whole parallel, and from 84 N to 84 S.
+constexpr int CellColumns(int scale) {
+    return 60 * CellsPerSide(scale);
+}
+constexpr int CellRows(int scale) {
+    return 42 * CellsPerSide(scale);
+}
+
+/// The cell of a key. Uses only the fields its scale has; the caller checks their ranges.
+constexpr Cell CellOfKey(const SheetKey& k) {
+    const int n = CellsPerSide(k.Scale);
+    int ly = 0, lx = 0; // within the 1:1,000,000 sheet, from its north-west corner
+    if (k.Scale >= 2 && k.Scale <= 4) {
+        ly = (k.SubSheet - 1) / n;
+        lx = (k.SubSheet - 1) % n;
+    } else if (k.Scale >= 5) {
+        int shift = k.Scale - 4;
+        ly = (k.SubSheet - 1) / 12 << shift;
+        lx = (k.SubSheet - 1) % 12 << shift;
+        for (int q : {k.Quarter, k.Quarter25, k.Quarter10}) {
+            if (--shift < 0) break;
+            ly += (q - 1) / 2 << shift;
+            lx += (q - 1) % 2 << shift;
+        }
+    }
+    const int band = k.Hemisphere == 'S' ? k.Row + 20 : 21 - k.Row; // from the north
+    return {(k.Column - 1) * n + lx, band * n + ly};
+}
+
+/// The key of a cell of `scale` (1..7); the cell must lie on the grid.
+constexpr SheetKey KeyOfCell(int scale, Cell c) {
+    const int n = CellsPerSide(scale);
+    const int band = c.Y / n, ly = c.Y % n;
+    const int column = c.X / n, lx = c.X % n;
+    SheetKey k;
+    k.Scale = scale;
+    k.Hemisphere = band >= 21 ? 'S' : 'N';
+    k.Row = band >= 21 ? band - 20 : 21 - band;
+    k.Column = column + 1;
+    if (scale >= 2 && scale <= 4) {
+        k.SubSheet = ly * n + lx + 1;
+    } else if (scale >= 5) {
+        int shift = scale - 4;
+        k.SubSheet = (ly >> shift) * 12 + (lx >> shift) + 1;
+        for (int* q : {&k.Quarter, &k.Quarter25, &k.Quarter10}) {
+            if (--shift < 0) break;
+            *q = (ly >> shift & 1) * 2 + (lx >> shift & 1) + 1;
+        }
+    }
+    return k;
+}
+
+/// The designation of sheets joined west to east (members of one scale, first one valid): the
+/// first in full, then each further one from the first field in which it differs from the one
+/// before: " T-37-1-А,Б,2-А,Б". `lettered` picks the old notation.
+std::string FormatMembers(std::span<const SheetKey> members, bool lettered);
+
+} // namespace kavu::detail

@@ -1,0 +1,318 @@
+#include "geo/layers.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <gdal_priv.h>
+#include <ogr_geometry.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+namespace kavu::geo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string GdalReason(const char* fallback) {
+    const char* text = CPLGetLastErrorMsg();
+    return text != nullptr && *text != '\0' ? text : fallback;
+}
+
+std::string Trimmed(std::string text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+// A fresh folder beside `target`, so that the finished file is moved, not copied, into place.
+std::optional<fs::path> TemporaryFolder(const fs::path& target, std::string& error) {
+    const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, ".kavu-%08llx",
+                      static_cast<unsigned long long>(random() & 0xffffffffu));
+        std::error_code ec;
+        const fs::path folder = parent / name;
+        if (fs::create_directory(folder, ec)) return folder;
+        if (ec) {
+            error = target.string() + ": " + ec.message();
+            return std::nullopt;
+        }
+    }
+    error = target.string() + ": cannot make a temporary folder beside it";
+    return std::nullopt;
+}
+
+// Moves every file the driver wrote (a shapefile is several) next to `target`.
+bool MoveInto(const fs::path& folder, const fs::path& target, std::string& error) {
+    const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        fs::rename(entry.path(), parent / entry.path().filename(), ec);
+        if (ec) break;
+    }
+    if (ec) error = target.string() + ": " + ec.message();
+    fs::remove_all(folder, ec);
+    return error.empty();
+}
+
+// West to east along the north edge, meridians straight, east to west along the south edge:
+// counter-clockwise from the south-west corner.
+std::vector<std::pair<double, double>> Outline(const SignedFrame& f) {
+    constexpr std::int32_t kStep = 60; // arc-seconds of longitude between vertices of a parallel
+    std::vector<std::pair<double, double>> xy;
+    auto deg = [](std::int32_t s) { return s / 3600.0; };
+    const std::int32_t steps = std::max<std::int32_t>(1, (f.East - f.West + kStep - 1) / kStep);
+    auto along = [&](std::int32_t i) {
+        return i == steps
+                   ? f.East
+                   : f.West + static_cast<std::int32_t>(std::int64_t{f.East - f.West} * i / steps);
+    };
+    for (std::int32_t i = 0; i <= steps; ++i)
+        xy.emplace_back(deg(along(i)), deg(f.South));
+    for (std::int32_t i = steps; i >= 0; --i)
+        xy.emplace_back(deg(along(i)), deg(f.North));
+    xy.push_back(xy.front());
+    return xy;
+}
+
+// A shifted longitude stays on the side of 180 degrees it came from.
+bool Shift(const DatumShift* toWgs84, double& latitude, double& longitude) {
+    if (toWgs84 == nullptr) return true;
+    const double original = longitude;
+    if (!toWgs84->ToWgs84(latitude, longitude)) return false;
+    longitude = original + std::remainder(longitude - original, 360.0);
+    return true;
+}
+
+} // namespace
+
+std::optional<FrameFeature> FeatureOf(const SheetKey& key) {
+    auto frame = ComputeSignedFrame(key);
+    auto published = PublishedSheetOf(key);
+    if (!frame || !published) return std::nullopt;
+    FrameFeature f;
+    f.Frame = *frame;
+    f.New = Trimmed(FormatSheetNew(key));
+    f.Old = Trimmed(FormatSheetOld(key));
+    f.Scale = std::string(ScaleName(key.Scale));
+    f.PublishedNew = Trimmed(published->New);
+    f.PublishedOld = Trimmed(published->Old);
+    return f;
+}
+
+FrameFeature FeatureOf(const PublishedSheet& sheet) {
+    FrameFeature f;
+    f.Frame = sheet.Frame;
+    f.New = f.PublishedNew = Trimmed(sheet.New);
+    f.Old = f.PublishedOld = Trimmed(sheet.Old);
+    f.Scale = std::string(ScaleName(sheet.Members[0].Scale));
+    return f;
+}
+
+std::string DriverForPath(const std::string& path) {
+    GDALAllRegister();
+    const std::string extension = CPLGetExtension(path.c_str());
+    if (extension.empty()) return {};
+    GDALDriverManager* manager = GetGDALDriverManager();
+    for (int i = 0; i < manager->GetDriverCount(); ++i) {
+        GDALDriver* driver = manager->GetDriver(i);
+        if (driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr ||
+            driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr)
+            continue;
+        const char* extensions = driver->GetMetadataItem(GDAL_DMD_EXTENSIONS);
+        if (extensions == nullptr) extensions = driver->GetMetadataItem(GDAL_DMD_EXTENSION);
+        if (extensions == nullptr) continue;
+        const CPLStringList list(CSLTokenizeString(extensions));
+        for (int k = 0; k < list.size(); ++k)
+            if (EQUAL(list[k], extension.c_str())) return driver->GetDescription();
+    }
+    return {};
+}
+
+bool WriteFrames(const std::string& path, const std::string& driverName,
+                 std::span<const FrameFeature> frames, const DatumShift* toWgs84,
+                 std::string& error) {
+    GDALAllRegister();
+    CPLErrorReset();
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    struct PopHandler {
+        ~PopHandler() { CPLPopErrorHandler(); }
+    } pop;
+
+    const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
+    if (name.empty()) {
+        error = path + ": no GDAL driver writes files named so; name one with --driver";
+        return false;
+    }
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name.c_str());
+    if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr ||
+        driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr) {
+        error = path + ": GDAL has no driver " + name + " that writes vector files";
+        return false;
+    }
+    const fs::path target(path);
+    if (target.filename().empty()) {
+        error = path + ": not a file name";
+        return false;
+    }
+    const auto folder = TemporaryFolder(target, error);
+    if (!folder) return false;
+    const std::string scratch = (*folder / target.filename()).string();
+
+    auto fail = [&](const char* fallback) {
+        error = path + ": " + GdalReason(fallback);
+        std::error_code ec;
+        fs::remove_all(*folder, ec);
+        return false;
+    };
+    {
+        std::unique_ptr<GDALDataset> dataset(
+            driver->Create(scratch.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+        if (!dataset) return fail("GDAL cannot create it");
+        OGRSpatialReference srs;
+        srs.importFromEPSG(toWgs84 != nullptr ? 4326 : 4284);
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        // Designations hold Cyrillic letters; formats that default to a code page (shapefile
+        // attributes) are asked for UTF-8.
+        CPLStringList layerOptions;
+        const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
+        if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
+            layerOptions.SetNameValue("ENCODING", "UTF-8");
+        OGRLayer* layer = dataset->CreateLayer("sheets", &srs, wkbPolygon, layerOptions.List());
+        if (layer == nullptr) return fail("GDAL cannot create a layer in it");
+        for (const char* field :
+             {kFieldNew, kFieldOld, kFieldScale, kFieldPublishedNew, kFieldPublishedOld}) {
+            OGRFieldDefn definition(field, OFTString);
+            if (layer->CreateField(&definition) != OGRERR_NONE)
+                return fail("GDAL cannot add the attributes");
+        }
+        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        for (const FrameFeature& frame : frames) {
+            OGRFeature feature(layer->GetLayerDefn());
+            feature.SetField(kFieldNew, frame.New.c_str());
+            feature.SetField(kFieldOld, frame.Old.c_str());
+            feature.SetField(kFieldScale, frame.Scale.c_str());
+            feature.SetField(kFieldPublishedNew, frame.PublishedNew.c_str());
+            feature.SetField(kFieldPublishedOld, frame.PublishedOld.c_str());
+            auto* ring = new OGRLinearRing;
+            for (auto [x, y] : Outline(frame.Frame)) {
+                if (!Shift(toWgs84, y, x)) {
+                    delete ring;
+                    CPLError(CE_Failure, CPLE_AppDefined, "PROJ cannot convert %s to WGS 84",
+                             frame.Old.c_str());
+                    return fail("");
+                }
+                ring->addPoint(x, y);
+            }
+            auto* polygon = new OGRPolygon;
+            polygon->addRingDirectly(ring);
+            feature.SetGeometryDirectly(polygon);
+            if (layer->CreateFeature(&feature) != OGRERR_NONE)
+                return fail("GDAL cannot write a frame");
+        }
+        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
+            return fail("GDAL cannot finish the layer");
+        // Drivers write much of the file on closing and report trouble only as an error.
+        CPLErrorReset();
+        dataset.reset();
+        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
+    }
+    return MoveInto(*folder, target, error);
+}
+
+std::optional<std::vector<ControlPoint>>
+CornerPoints(const SignedFrame& frame, const DatumShift* toWgs84, int width, int height) {
+    const struct {
+        const char* name;
+        std::int32_t lat, lon;
+        int px, ln;
+    } corners[] = {{"NW", frame.North, frame.West, 0, 0},
+                   {"NE", frame.North, frame.East, width, 0},
+                   {"SE", frame.South, frame.East, width, height},
+                   {"SW", frame.South, frame.West, 0, height}};
+    std::vector<ControlPoint> out;
+    for (const auto& c : corners) {
+        ControlPoint p;
+        p.Corner = c.name;
+        p.Pixel = c.px;
+        p.Line = c.ln;
+        p.Latitude = c.lat / 3600.0;
+        p.Longitude = c.lon / 3600.0;
+        if (!Shift(toWgs84, p.Latitude, p.Longitude)) return std::nullopt;
+        out.push_back(p);
+    }
+    return out;
+}
+
+namespace {
+// Shortest text that reads back to the same double.
+std::string Number(double v) {
+    char buffer[32];
+    for (int digits = 6; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+        if (std::strtod(buffer, nullptr) == v) break;
+    }
+    return buffer;
+}
+} // namespace
+
+std::string GdalTranslateGcps(std::span<const ControlPoint> points, bool sized) {
+    std::string out;
+    for (const ControlPoint& p : points) {
+        if (!out.empty()) out += ' ';
+        out += "-gcp ";
+        if (sized)
+            out += Number(p.Pixel) + " " + Number(p.Line);
+        else
+            out += std::string(p.Corner) + "_PIXEL " + p.Corner + "_LINE";
+        out += " " + Number(p.Longitude) + " " + Number(p.Latitude);
+    }
+    return out;
+}
+
+bool WritePointsFile(const std::string& path, std::span<const ControlPoint> points, int epsg,
+                     std::string& error) {
+    OGRSpatialReference srs;
+    char* wkt = nullptr;
+    const char* options[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
+    if (srs.importFromEPSG(epsg) != OGRERR_NONE || srs.exportToWkt(&wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        error = path + ": PROJ has no EPSG:" + std::to_string(epsg);
+        return false;
+    }
+    std::string text = std::string("#CRS: ") + wkt + "\n";
+    CPLFree(wkt);
+    text += "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n";
+    for (const ControlPoint& p : points)
+        text += Number(p.Longitude) + "," + Number(p.Latitude) + "," + Number(p.Pixel) + "," +
+                Number(p.Line == 0 ? 0.0 : -p.Line) + ",1,0,0,0\n";
+
+    const fs::path target(path);
+    const auto folder = TemporaryFolder(target, error);
+    if (!folder) return false;
+    {
+        std::ofstream file(*folder / target.filename(), std::ios::binary);
+        file << text;
+        file.close();
+        if (!file) {
+            std::error_code ec;
+            fs::remove_all(*folder, ec);
+            error = path + ": cannot write it";
+            return false;
+        }
+    }
+    return MoveInto(*folder, target, error);
+}
+
+} // namespace kavu::geo
