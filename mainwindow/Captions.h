@@ -37,6 +37,9 @@ inline constexpr CaptionText NothingToCopy{"Копировать пока неч
 inline constexpr CaptionText ExitPrompt{
     "Остались неэкспортированные данные.\r\nЗавершить работу программы?",
     "Exist non-exported data.\r\nExit program?"};
+// Followed by the settings file, "': ", the reason and a full stop.
+inline constexpr CaptionText SettingsNotSaved{"Не удалось сохранить настройки в файле '",
+                                              "Could not save the settings in the file '"};
 } // namespace captions
 
 // The language items name themselves in their own language.

@@ -1,8 +1,14 @@
 #include "mainwindow/WindowSettings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kavu {
@@ -20,8 +26,10 @@ std::optional<int> SettingToInt(const QString& text) {
 
 std::optional<bool> SettingToBool(const QString& text) {
     const QString t = text.trimmed();
-    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
-    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+    for (const char* yes : {"true", "yes", "on"})
+        if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) return true;
+    for (const char* no : {"false", "no", "off"})
+        if (t.compare(QLatin1String(no), Qt::CaseInsensitive) == 0) return false;
     if (const auto n = SettingToInt(t)) return *n != 0;
     return std::nullopt;
 }
@@ -46,6 +54,32 @@ QString BoolText(bool b) {
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
 
+StoreFailure Failed(const QString& path, int error) {
+    return {path, error, QString::fromLocal8Bit(std::strerror(error))};
+}
+
+// QSettings tells only that it could not write; trying what it tried tells why.
+std::optional<StoreFailure> Status(QSettings& store) {
+    store.sync();
+    if (store.status() == QSettings::NoError) return std::nullopt;
+    const QString path = store.fileName();
+    const QFileInfo file(path);
+    if (file.isDir()) return Failed(path, EISDIR);
+    QString dir = file.absolutePath();
+    while (!QFileInfo::exists(dir) && QFileInfo(dir).dir().path() != dir)
+        dir = QFileInfo(dir).dir().path();
+    if (!QFileInfo(dir).isDir()) return Failed(path, ENOTDIR);
+    if (dir != file.absolutePath()) return Failed(path, ENOENT);
+    errno = 0;
+    QTemporaryFile probe(file.absolutePath() + QStringLiteral("/XXXXXX"));
+    if (!probe.open()) return StoreFailure{path, errno, probe.errorString()};
+    QFile existing(path);
+    errno = 0;
+    if (file.exists() && !existing.open(QIODevice::ReadWrite | QIODevice::Append))
+        return StoreFailure{path, errno, existing.errorString()};
+    return StoreFailure{path, 0, QString()};
+}
+
 } // namespace
 
 WindowSettings ReadWindowSettings(QSettings& store) {
@@ -63,7 +97,7 @@ WindowSettings ReadWindowSettings(QSettings& store) {
     return s;
 }
 
-void WriteWindowSettings(QSettings& store, const WindowSettings& s) {
+std::optional<StoreFailure> WriteWindowSettings(QSettings& store, const WindowSettings& s) {
     store.beginGroup(kSettingsSection);
     store.setValue(QStringLiteral("Action"), QString::number(s.Action));
     store.setValue(QStringLiteral("AlwaysOnTop"), BoolText(s.AlwaysOnTop));
@@ -73,14 +107,14 @@ void WriteWindowSettings(QSettings& store, const WindowSettings& s) {
     store.setValue(QStringLiteral("Top"), QString::number(s.Top));
     store.setValue(QStringLiteral("PasteWgs84"), BoolText(s.PasteWgs84));
     store.endGroup();
-    store.sync();
+    return Status(store);
 }
 
-void DeleteWindowSettings(QSettings& store) {
+std::optional<StoreFailure> DeleteWindowSettings(QSettings& store) {
     store.beginGroup(kSettingsSection);
     store.remove(QString());
     store.endGroup();
-    store.sync();
+    return Status(store);
 }
 
 } // namespace kavu

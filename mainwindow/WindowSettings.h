@@ -27,20 +27,28 @@ struct WindowSettings {
 inline const QString kSettingsSection = QStringLiteral("Kavu 1.0");
 
 /// Reads "Language", "Action", "AlwaysOnTop", "SaveSettings", "Left", "Top", "PasteWgs84" in
-/// this order. A key
-/// that is absent, does not convert, or lies outside what the program writes (Language 1..2,
-/// Action 1..3, a 32-bit position) gives that key's default.
+/// this order. A key that is absent, does not convert, or lies outside what the program writes
+/// (Language 1..2, Action 1..3, a 32-bit position) gives that key's default.
 WindowSettings ReadWindowSettings(QSettings& store);
 
+/// Why the store could not be written: the file, the errno that trying it again gives, and the
+/// system's text for it.
+struct StoreFailure {
+    QString path;
+    int error = 0;
+    QString systemText;
+};
+
 /// Writes "Action", "AlwaysOnTop", "Language", "SaveSettings", "Left", "Top", "PasteWgs84" in
-/// this order, as
-/// decimal texts and "True"/"False".
-void WriteWindowSettings(QSettings& store, const WindowSettings& settings);
+/// this order, as decimal texts and "True"/"False". Nothing when the store took them, else why
+/// not.
+std::optional<StoreFailure> WriteWindowSettings(QSettings& store, const WindowSettings& settings);
 
 /// Removes the whole section; a section that is not there is not an error.
-void DeleteWindowSettings(QSettings& store);
+std::optional<StoreFailure> DeleteWindowSettings(QSettings& store);
 
 /// The conversions of stored texts, exposed for tests: nothing when the text does not convert.
+/// Booleans read "True"/"False", "yes"/"no", "on"/"off" in any case, and numbers (0 is false).
 std::optional<int> SettingToInt(const QString& text);
 std::optional<bool> SettingToBool(const QString& text);
 

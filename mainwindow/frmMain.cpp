@@ -17,6 +17,7 @@
 #include "resultlog/clsRSLT.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -43,6 +44,8 @@ QRect Twips(int left, int top, int width, int height) {
 constexpr int kWindowWidth = 3810;
 constexpr int kWindowHeight = 4020;
 constexpr int kFrameLeft = 120, kFrameTop = 120, kFrameWidth = 3495, kFrameHeight = 3135;
+// Below this the window's text would be hard to read; the result boxes narrow themselves then.
+constexpr int kSmallestPixelSize = 9;
 
 QString Tr(const CaptionText& text, int language) {
     return QString::fromUtf8(text[language]);
@@ -94,7 +97,7 @@ frmMain::frmMain(Services services, QWidget* parent)
     BuildMenus();
     BuildFrames();
     BuildClipboard();
-    FitLabels();
+    ApplyWindowFont();
     ApplyTabOrder();
     Load();
 }
@@ -293,9 +296,7 @@ void frmMain::BuildFrames() {
     connect(ctlLSTN_, &ctlLSTN::Cancel, this, &frmMain::ctlLSTN_Cancel);
 }
 
-void frmMain::FitLabels() {
-    // The labels are as wide as the layout allows; a caption that would not fit in either
-    // language gets a narrower or smaller face rather than losing letters.
+bool frmMain::FontFits(const QFont& font) const {
     using namespace captions;
     const std::pair<QLabel*, CaptionText> labels[] = {{lblNumber_, lblNumber},
                                                       {lblResult1_, lblResult1},
@@ -303,9 +304,27 @@ void frmMain::FitLabels() {
                                                       {lblScale_, lblScale},
                                                       {lblCoordinate_, lblCoordinate}};
     for (const auto& [label, text] : labels)
-        label->setFont(FitFont(label->font(),
-                               {QString::fromUtf8(text.Russian), QString::fromUtf8(text.English)},
-                               label->width()));
+        if (WidestText(font, {Tr(text, 1), Tr(text, 2)}) > label->contentsRect().width())
+            return false;
+    QStringList scaleNames;
+    for (int i = 1; i <= kScaleCount; ++i)
+        scaleNames << QString::fromUtf8(ScaleName(i).data(), static_cast<int>(ScaleName(i).size()));
+    if (WidestText(font, scaleNames) > LineEditTextRoom(txtScale_)) return false;
+    for (ctlGMS* d : {ctlY1_, ctlX1_, ctlY2_, ctlX2_, ctlY0_, ctlX0_})
+        if (!d->Fits(font)) return false;
+    for (int i = 1; i <= 10; ++i)
+        if (!ctlLst_[static_cast<std::size_t>(i)]->Fits(font)) return false;
+    for (int i = 1; i <= 5; ++i)
+        if (!ctlScale_[static_cast<std::size_t>(i)]->Fits(font)) return false;
+    return ctlLSTN_->Fits(font);
+}
+
+void frmMain::ApplyWindowFont() {
+    // One face and size for every label and box of the frames, chosen once from the font
+    // metrics: the largest in which every caption of both languages and every result fits.
+    QWidget* frames = centralWidget();
+    frames->setFont(LargestFittingFont(
+        frames->font(), [this](const QFont& f) { return FontFits(f); }, kSmallestPixelSize));
 }
 
 void frmMain::ApplyTabOrder() {
@@ -727,11 +746,29 @@ void frmMain::SaveWindowSettings() {
     const QPoint at = frameGeometry().topLeft();
     s.Left = at.x() * kTwipsPerPixel;
     s.Top = at.y() * kTwipsPerPixel;
-    WriteWindowSettings(*settings_, s);
+    TellStoreFailure(WriteWindowSettings(*settings_, s));
 }
 
 void frmMain::DeleteWindowSettings() {
-    kavu::DeleteWindowSettings(*settings_);
+    TellStoreFailure(kavu::DeleteWindowSettings(*settings_));
+}
+
+void frmMain::TellStoreFailure(const std::optional<StoreFailure>& failure) {
+    // Once a run: a second close after No would only repeat it.
+    if (!failure || toldStoreFailure_) return;
+    toldStoreFailure_ = true;
+    const QString reason = FailureReason(failure->error, failure->systemText, languageIndex_);
+    const QString text = Tr(captions::SettingsNotSaved, languageIndex_) +
+                         QDir::toNativeSeparators(failure->path) + QStringLiteral("'") +
+                         (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason) +
+                         QStringLiteral(".");
+    if (services_.warn) {
+        services_.warn(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kWindowCaption), text, QMessageBox::Ok,
+                    this);
+    box.exec();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -35,6 +35,7 @@ class ctlNNNN;
 class ctlNSEW;
 class ctlPos;
 class WheelRouter;
+struct StoreFailure;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -48,6 +49,8 @@ class frmMain : public QMainWindow {
         /// Makes the result log, with its file place, opener and message box. None: the log
         /// of the program directory and the desktop's opener.
         std::function<std::unique_ptr<clsRSLT>()> makeLog;
+        /// Shows a warning with an OK button. None: a message box.
+        std::function<void(const QString& text)> warn;
     };
 
     explicit frmMain(QWidget* parent = nullptr);
@@ -74,7 +77,8 @@ class frmMain : public QMainWindow {
   private:
     void BuildFrames();
     void BuildMenus();
-    void FitLabels();
+    bool FontFits(const QFont& font) const;
+    void ApplyWindowFont();
     void ApplyTabOrder();
     void Load();
 
@@ -86,6 +90,7 @@ class frmMain : public QMainWindow {
     void SetAlwaysOnTop(bool flag);
     void SaveWindowSettings();
     void DeleteWindowSettings();
+    void TellStoreFailure(const std::optional<StoreFailure>& failure);
     void PlaceWindow(int left, int top);
     clsRSLT& Log();
 
@@ -120,6 +125,7 @@ class frmMain : public QMainWindow {
     std::unique_ptr<WheelRouter> wheel_;
     bool activated_ = false;
     bool handlingRelease_ = false;
+    bool toldStoreFailure_ = false;
 
     // Window state.
     int currentView_ = 1;

@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace kavu {
 
@@ -67,24 +69,26 @@ int WidestText(const QFont& font, const QStringList& texts) {
     return widest;
 }
 
-QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
-              int smallestPixelSize) {
-    if (widest(base) <= room) return base;
+QFont LargestFittingFont(const QFont& base, const std::function<bool(const QFont&)>& fits,
+                         int smallestPixelSize) {
+    if (fits(base)) return base;
     QFont font = base;
-    for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-        font.setStretch(stretch);
-        if (widest(font) <= room) return font;
-    }
-    for (int px = QFontInfo(base).pixelSize() - 1; px >= smallestPixelSize; --px) {
-        font.setPixelSize(px);
-        if (widest(font) <= room) break;
+    const int largest = std::max(QFontInfo(base).pixelSize(), smallestPixelSize);
+    for (int px = largest; px >= smallestPixelSize; --px) {
+        if (px != largest) font.setPixelSize(px);
+        for (int stretch :
+             {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+            font.setStretch(stretch);
+            if (fits(font)) return font;
+        }
     }
     return font;
 }
 
-QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize) {
-    return FitFont(
-        base, [&texts](const QFont& f) { return WidestText(f, texts); }, room, smallestPixelSize);
+QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
+              int smallestPixelSize) {
+    return LargestFittingFont(
+        base, [&](const QFont& f) { return widest(f) <= room; }, smallestPixelSize);
 }
 
 int LineEditTextRoom(const QLineEdit* box) {
@@ -177,6 +181,34 @@ QString ProgramDirectory() {
     if (dir.isEmpty()) dir = QDir::currentPath();
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir;
+}
+
+QString FailureReason(int error, const QString& systemText, int language) {
+    const QString system = systemText.isEmpty() && error != 0
+                               ? QString::fromLocal8Bit(std::strerror(error))
+                               : systemText;
+    if (language == 2) return system;
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("на устройстве нет места");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав доступа");
+    case EROFS:
+        return QStringLiteral("файловая система только для чтения");
+    case EISDIR:
+        return QStringLiteral("на месте файла находится папка");
+    case ENOENT:
+        return QStringLiteral("нет такой папки");
+    case ENOTDIR:
+        return QStringLiteral("на месте папки находится файл");
+    case EDQUOT:
+        return QStringLiteral("превышена дисковая квота");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
+    default:
+        return system;
+    }
 }
 
 } // namespace kavu

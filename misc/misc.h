@@ -43,12 +43,14 @@ void ApplyEnabledLook(QWidget* box, bool enabled);
 
 /// Pixels the widest of `texts` takes in `font`.
 int WidestText(const QFont& font, const QStringList& texts);
-/// The font for a small box: `base` when the widest text (as `widest` measures it in a font)
-/// fits `room` pixels, else a narrower stretch of it, else that stretch at smaller sizes down to
-/// `smallestPixelSize`.
+/// The largest font in which `fits` holds: `base`, else a narrower stretch of it, else the same
+/// at each smaller pixel size down to `smallestPixelSize`; the narrowest and smallest when none
+/// does.
+QFont LargestFittingFont(const QFont& base, const std::function<bool(const QFont&)>& fits,
+                         int smallestPixelSize);
+/// The largest font in which the widest text (as `widest` measures it) fits `room` pixels.
 QFont FitFont(const QFont& base, const std::function<int(const QFont&)>& widest, int room,
               int smallestPixelSize = 6);
-QFont FitFont(const QFont& base, const QStringList& texts, int room, int smallestPixelSize = 6);
 
 /// Pixels a one-line box leaves for its text: its width less the style's frame, the margins a
 /// line edit keeps on either side, and one pixel for the cursor.
@@ -105,5 +107,11 @@ void SetTopmost(QWidget* window, bool flag);
 
 /// The directory that holds the program, always ending in a separator.
 QString ProgramDirectory();
+
+/// Why a file operation failed, for a message: `error` is the errno the failing call left and
+/// `systemText` the system's own words for it. Russian (`language` 1) gets Russian words for the
+/// usual causes (no space, no permission, read-only file system, a folder in the way, no such
+/// folder, disk quota, input/output error); anything else, and English, the system's text.
+QString FailureReason(int error, const QString& systemText, int language);
 
 } // namespace kavu

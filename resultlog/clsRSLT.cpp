@@ -14,6 +14,8 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <cerrno>
+
 namespace kavu {
 
 namespace {
@@ -54,10 +56,14 @@ QString WithSeparator(QString dir) {
 }
 
 // Root writes through permission bits, so only creating a file tells whether a folder takes one.
-bool TakesNewFiles(const QString& dir) {
-    if (!QFileInfo(dir).isDir()) return false;
+// The errno of a failed call is read at once, before another call can overwrite it.
+bool TakesNewFiles(const QString& dir, int* error, QString* systemText) {
+    errno = 0;
     QTemporaryFile probe(dir + kFileName + QStringLiteral(".XXXXXX"));
-    return probe.open();
+    if (probe.open()) return true;
+    *error = errno;
+    *systemText = probe.errorString();
+    return false;
 }
 
 // The locale's time format with seconds but without the time zone.
@@ -142,14 +148,21 @@ bool clsRSLT::Export() {
     const QString block = DateTimeLine(clock_(), QLocale::system()) + kCrLf + kCrLf + text_;
     QByteArray bytes;
     if (!Encode1251(block, &bytes)) {
-        Warn(FailureText(false, ExportPath(),
-                         English(Language)
-                             ? QStringLiteral("the text has characters that Windows-1251 lacks")
-                             : QStringLiteral("в тексте есть знаки, которых нет в Windows-1251")));
+        Failure failure{ExportPath(), false, 0,
+                        English(Language)
+                            ? QStringLiteral("the text has characters that Windows-1251 lacks")
+                            : QStringLiteral("в тексте есть знаки, которых нет в Windows-1251")};
+        Warn(FailureText(failure));
         return false;
     }
-    const QString path = ChooseDirectory() + kFileName;
-    if (!WriteFile(path, bytes)) return false;
+    Failure programFailure;
+    const QString path = ChooseDirectory(&programFailure) + kFileName;
+    Failure failure;
+    if (!WriteFile(path, bytes, &failure)) {
+        Warn(programFailure.path.isEmpty() ? FailureText(failure)
+                                           : BothFailedText(programFailure, failure));
+        return false;
+    }
 
     text_ = block;
     usedPath_ = path;
@@ -158,14 +171,21 @@ bool clsRSLT::Export() {
     return true;
 }
 
-QString clsRSLT::ChooseDirectory() {
+QString clsRSLT::ChooseDirectory(Failure* programFailure) {
     if (!usedPath_.isEmpty()) return QFileInfo(usedPath_).path() + QLatin1Char('/');
-    if (fallbackDirectory_.isEmpty() || TakesNewFiles(directory_)) return directory_;
+    if (fallbackDirectory_.isEmpty()) return directory_;
+    Failure probe{directory_ + kFileName, false, 0, QString()};
+    if (TakesNewFiles(directory_, &probe.error, &probe.systemText)) return directory_;
+    *programFailure = probe;
     QDir().mkpath(fallbackDirectory_); // a failure shows when the file cannot be opened
     return fallbackDirectory_;
 }
 
-bool clsRSLT::WriteFile(const QString& path, const QByteArray& bytes) {
+bool clsRSLT::WriteFile(const QString& path, const QByteArray& bytes, Failure* failure) {
+    const auto fail = [&](const QFileDevice& file, bool deleting) {
+        *failure = Failure{path, deleting, errno, file.errorString()};
+        return false;
+    };
     const QFileInfo old(path);
     if (firstExport_ && (old.exists() || old.isSymLink())) {
         // Only a plain file of ours gets its attributes reset: chmod would follow a link.
@@ -173,28 +193,33 @@ bool clsRSLT::WriteFile(const QString& path, const QByteArray& bytes) {
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
                                             QFile::WriteUser);
         QFile file(path);
-        if (!file.remove()) {
-            Warn(FailureText(true, path, file.errorString()));
-            return false;
-        }
+        errno = 0;
+        if (!file.remove()) return fail(file, true);
     }
 
     const bool existed = QFileInfo::exists(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        Warn(FailureText(false, path, file.errorString()));
-        return false;
-    }
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return fail(file, false);
     const qint64 end = file.size();
     bool ok = file.isSequential() || file.seek(end);
-    ok = ok && file.write(bytes) == bytes.size() && file.flush();
+    // A write cut short (a disk filling up) reports no error; the next write of the rest fails
+    // and tells why.
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        errno = 0;
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            fail(file, false);
+            ok = false;
+        }
+        done += written;
+    }
     if (!ok) {
-        const QString reason = file.errorString();
+        if (failure->path.isEmpty()) fail(file, false);
         // Leave no half block behind: a retry appends the whole block again.
         if (!file.isSequential()) file.resize(end);
         file.close();
         if (!existed) QFile::remove(path);
-        Warn(FailureText(false, path, reason));
         return false;
     }
     file.close();
@@ -242,16 +267,35 @@ QString clsRSLT::LaunchFailureText(const QString& path) const {
            QStringLiteral("Смотрите файл '") + shown + QStringLiteral("'.");
 }
 
-QString clsRSLT::FailureText(bool deleting, const QString& path, const QString& reason) const {
-    const QString shown = QDir::toNativeSeparators(path);
+QString clsRSLT::FailureText(const Failure& failure) const {
+    const QString shown = QDir::toNativeSeparators(failure.path);
+    const QString reason = FailureReason(failure.error, failure.systemText, Language);
     if (English(Language))
-        return (deleting ? QStringLiteral("Could not delete the old file '")
-                         : QStringLiteral("Could not write the file '")) +
+        return (failure.deleting ? QStringLiteral("Could not delete the old file '")
+                                 : QStringLiteral("Could not write the file '")) +
                shown + QStringLiteral("': ") + reason + QStringLiteral(".") + kCrLf +
                QStringLiteral("The data were not exported and are kept in the program.");
-    return (deleting ? QStringLiteral("Не удалось удалить старый файл '")
-                     : QStringLiteral("Не удалось записать файл '")) +
+    return (failure.deleting ? QStringLiteral("Не удалось удалить старый файл '")
+                             : QStringLiteral("Не удалось записать файл '")) +
            shown + QStringLiteral("': ") + reason + QStringLiteral(".") + kCrLf +
+           QStringLiteral("Данные не экспортированы и остаются в программе.");
+}
+
+QString clsRSLT::BothFailedText(const Failure& program, const Failure& documents) const {
+    const auto line = [this](const Failure& f) {
+        return QStringLiteral("'") + QDir::toNativeSeparators(f.path) + QStringLiteral("': ") +
+               FailureReason(f.error, f.systemText, Language);
+    };
+    if (English(Language))
+        return QStringLiteral("Could not write the file in the program folder or in the "
+                              "documents folder:") +
+               kCrLf + line(program) + QStringLiteral(";") + kCrLf + line(documents) +
+               QStringLiteral(".") + kCrLf +
+               QStringLiteral("The data were not exported and are kept in the program.");
+    return QStringLiteral("Не удалось записать файл ни в каталог программы, ни в папку "
+                          "документов:") +
+           kCrLf + line(program) + QStringLiteral(";") + kCrLf + line(documents) +
+           QStringLiteral(".") + kCrLf +
            QStringLiteral("Данные не экспортированы и остаются в программе.");
 }
 

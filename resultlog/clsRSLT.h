@@ -81,10 +81,18 @@ class clsRSLT : public QObject {
     void exportEnabledChanged(bool enabled);
 
   private:
-    bool WriteFile(const QString& path, const QByteArray& bytes);
-    QString ChooseDirectory();
+    /// A failed file operation: where, whether it was the removal of the old file, and why.
+    struct Failure {
+        QString path;
+        bool deleting = false;
+        int error = 0;
+        QString systemText;
+    };
+    bool WriteFile(const QString& path, const QByteArray& bytes, Failure* failure);
+    QString ChooseDirectory(Failure* programFailure);
     void Warn(const QString& text) const;
-    QString FailureText(bool deleting, const QString& path, const QString& reason) const;
+    QString FailureText(const Failure& failure) const;
+    QString BothFailedText(const Failure& program, const Failure& documents) const;
     QString LaunchFailureText(const QString& path) const;
 
     QString text_;

@@ -3,12 +3,8 @@
 #include "misc/misc.h"
 
 #include <QEvent>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QStringList>
-
-#include <algorithm>
 
 namespace kavu {
 
@@ -17,7 +13,6 @@ namespace {
 // 1215 x 285 twips.
 constexpr int kWidth = 81;
 constexpr int kHeight = 19;
-constexpr int kSmallestPixelSize = 6;
 
 // The widest texts the box can show: longitudes reach 180 degrees, and FormatAngle writes
 // non-zero seconds whatever the flags say.
@@ -35,7 +30,6 @@ ctlGMS::ctlGMS(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
     text_->setReadOnly(true);
     resize(kWidth, kHeight);
     text_->setGeometry(rect());
-    fitFont();
     ApplyEnabledLook(text_, isEnabled());
 }
 
@@ -65,18 +59,16 @@ QSize ctlGMS::sizeHint() const {
 
 void ctlGMS::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) ApplyEnabledLook(text_, isEnabled());
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitFont();
     QWidget::changeEvent(event);
 }
 
 void ctlGMS::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     text_->setGeometry(rect());
-    fitFont();
 }
 
-void ctlGMS::fitFont() {
-    text_->setFont(FitFont(font(), WidestTexts(), LineEditTextRoom(text_), kSmallestPixelSize));
+bool ctlGMS::Fits(const QFont& font) const {
+    return WidestText(font, WidestTexts()) <= LineEditTextRoom(text_);
 }
 
 } // namespace kavu

@@ -34,6 +34,9 @@ class ctlGMS : public QWidget {
     /// Always show the seconds; stays false while ShowMinute is false.
     void setShowSecond(bool on);
 
+    /// Every angle the box can show fits it in `font`.
+    bool Fits(const QFont& font) const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -42,8 +45,6 @@ class ctlGMS : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void fitFont();
-
     ctlGMSLogic logic_;
     QLineEdit* text_;
 };

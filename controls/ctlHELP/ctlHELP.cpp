@@ -12,11 +12,6 @@ namespace kavu {
 
 ctlHELP::ctlHELP(QWidget* parent)
     : QWidget(parent), txtHelp_(new QPlainTextEdit(this)), ctlOK_(new ctlLBL(this)) {
-    QFont f = font();
-    f.setPixelSize(11);
-    f.setStretch(QFont::SemiCondensed); // most lines then fit the box without wrapping
-    setFont(f);
-
     txtHelp_->setObjectName(QStringLiteral("txtHelp"));
     txtHelp_->setGeometry(0, 0, Px(3255), Px(2415));
     txtHelp_->setReadOnly(true);
@@ -26,7 +21,8 @@ ctlHELP::ctlHELP(QWidget* parent)
     txtHelp_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHelp_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtHelp_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtHelp_->document()->setDocumentMargin(2);
+    // Room between the border and the first letter of a line.
+    txtHelp_->document()->setDocumentMargin(Px(90));
     SetBackground(txtHelp_, SystemColor(kButtonFace));
     txtHelp_->installEventFilter(this);
 

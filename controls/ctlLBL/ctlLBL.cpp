@@ -19,11 +19,6 @@ constexpr int Tw(int pixels) {
 ctlLBL::ctlLBL(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    // The caption has 14 pixels of height; a font of 11 pixels fits it in every weight.
-    QFont f = font();
-    f.setPixelSize(11);
-    f.setStretch(QFont::SemiCondensed);
-    setFont(f);
     setFixedHeight(Px(ctlLBLLogic::kHeight));
     resize(Px(ctlLBLLogic::kStartWidth), Px(ctlLBLLogic::kHeight));
     logic_.Resize(Tw(width()));
@@ -55,17 +50,15 @@ QRect ctlLBL::CaptionRect() const {
 }
 
 QFont ctlLBL::CaptionFont() const {
-    // One size for both weights, the one at which the bold caption still fits, so the hover
-    // changes only the weight and never clips the caption.
     QFont f = font();
-    f.setBold(true);
-    const int room = CaptionRect().width();
-    for (int size = f.pixelSize(); size > 8; --size) {
-        f.setPixelSize(size);
-        if (QFontMetrics(f).horizontalAdvance(caption_) <= room) break;
-    }
     f.setBold(logic_.Hover());
     return f;
+}
+
+bool ctlLBL::Fits(const QFont& font) const {
+    QFont bold = font;
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(caption_) <= CaptionRect().width();
 }
 
 QSize ctlLBL::sizeHint() const {

@@ -34,8 +34,10 @@ class ctlLBL : public QWidget {
     QColor OutlineColour() const;
     /// Where the caption is drawn, in pixels.
     QRect CaptionRect() const;
-    /// The caption's font: bold while hovered, small enough for the bold caption to fit.
+    /// The caption's font: the control's own, bold while hovered.
     QFont CaptionFont() const;
+    /// The caption fits its area in `font`, bold as well, so the hover never clips it.
+    bool Fits(const QFont& font) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

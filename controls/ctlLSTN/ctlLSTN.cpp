@@ -1,9 +1,9 @@
 #include "controls/ctlLSTN/ctlLSTN.h"
 
 #include "controls/ctlLBL/ctlLBL.h"
+#include "controls/ctlLst/ctlLst.h"
 #include "misc/misc.h"
 
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -24,41 +24,25 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int widt
     return label;
 }
 
-// The largest font up to the panel's size in which the widest designation still fits a cell.
-QFont CellFont(QFont font, int room) {
-    static const QString widest = QStringLiteral("s 21-60-144-4");
-    font.setStretch(QFont::SemiCondensed);
-    for (int size = font.pixelSize(); size > 7; --size) {
-        font.setPixelSize(size);
-        if (QFontMetrics(font).horizontalAdvance(widest) <= room) break;
-    }
-    return font;
-}
+constexpr int kFrame = 1, kMargin = 1;
 
 } // namespace
 
 ctlLSTN::ctlLSTN(QWidget* parent)
     : QWidget(parent), lblScale_(MakeLabel(this, "lblScale", 1080, 0, 1095, 255)),
       ctlOK_(new ctlLBL(this)) {
-    QFont f = font();
-    f.setPixelSize(11);
-    setFont(f);
-
     lblScale_->setAlignment(Qt::AlignCenter);
     lblEast_[1] = MakeLabel(this, "lblEast1", 1080, 270, 975, 195);
     lblEast_[2] = MakeLabel(this, "lblEast2", 2160, 270, 975, 195);
     lblNord_[1] = MakeLabel(this, "lblNord1", 0, 990, 975, 195);
     lblNord_[2] = MakeLabel(this, "lblNord2", 0, 1710, 975, 195);
 
-    constexpr int kFrame = 1, kMargin = 1;
-    const QFont cellFont = CellFont(f, Px(1095) - 2 * (kFrame + kMargin) - 2);
     for (int k = 1; k <= 9; ++k) {
         auto* cell = new QPlainTextEdit(this);
         cell->setObjectName(QStringLiteral("Text%1").arg(k));
         // Neighbouring cells overlap by one pixel, so their frames draw one grid line.
         cell->setGeometry(Px(1080 * ((k - 1) % 3)), Px(480 + 720 * ((k - 1) / 3)), Px(1095),
                           Px(495));
-        cell->setFont(cellFont);
         cell->setFrameStyle(QFrame::Box | QFrame::Plain);
         cell->setLineWidth(kFrame);
         cell->document()->setDocumentMargin(kMargin);
@@ -93,6 +77,16 @@ ctlLSTN::ctlLSTN(QWidget* parent)
 
 QPlainTextEdit* ctlLSTN::Text(int k) const {
     return k >= 1 && k <= 9 ? text_[static_cast<std::size_t>(k)] : nullptr;
+}
+
+bool ctlLSTN::Fits(const QFont& font) const {
+    // A cell holds a designation per line; the edges are angles to the minute.
+    const int cellRoom = Text(1)->width() - 2 * (kFrame + kMargin) - 2;
+    const QStringList edges{QStringLiteral("N 84\u00B0 00'"), QStringLiteral("E 180\u00B0 00'"),
+                            QStringLiteral("W 180\u00B0 00'")};
+    return ctlLst::WidestDesignation(font) <= cellRoom &&
+           WidestText(font, edges) <= lblEast_[1]->width() &&
+           WidestText(font, {QStringLiteral("1:1000000")}) <= lblScale_->width();
 }
 
 void ctlLSTN::Reset() {

@@ -36,6 +36,9 @@ class ctlLSTN : public QWidget {
     /// Cell k, 1..9 from the north-west (objectName "Text<k>").
     QPlainTextEdit* Text(int k) const;
 
+    /// Every designation fits a cell and every edge its label in `font`.
+    bool Fits(const QFont& font) const;
+
   signals:
     void Cancel();
 

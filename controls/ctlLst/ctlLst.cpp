@@ -4,13 +4,9 @@
 #include "misc/misc.h"
 
 #include <QEvent>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QStringList>
 
-#include <algorithm>
-#include <functional>
 #include <string_view>
 
 namespace kavu {
@@ -50,18 +46,16 @@ const Pieces& DesignationPieces() {
     return pieces;
 }
 
-int WidestDesignation(const QFont& font) {
-    const QFontMetrics metrics(font);
-    const auto widest = [&](const QStringList& texts) {
-        int w = 0;
-        for (const QString& t : texts)
-            w = std::max(w, metrics.horizontalAdvance(t));
-        return w;
-    };
-    return widest(DesignationPieces().heads) + widest(DesignationPieces().tails);
+} // namespace
+
+int ctlLst::WidestDesignation(const QFont& font) {
+    return WidestText(font, DesignationPieces().heads) +
+           WidestText(font, DesignationPieces().tails);
 }
 
-} // namespace
+bool ctlLst::Fits(const QFont& font) const {
+    return WidestDesignation(font) <= LineEditTextRoom(text_);
+}
 
 ctlLst::ctlLst(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
     text_->setObjectName(QStringLiteral("Text"));
@@ -111,6 +105,8 @@ void ctlLst::changeEvent(QEvent* event) {
 }
 
 void ctlLst::fitFont() {
+    // The window's font fits the ten boxes; only a font it did not choose needs narrowing, and
+    // then every box of the family comes to the same answer.
     text_->setFont(FitFont(font(), WidestDesignation, LineEditTextRoom(text_), kSmallestPixelSize));
 }
 

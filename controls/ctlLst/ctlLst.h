@@ -43,6 +43,11 @@ class ctlLst : public QWidget {
     /// Scale index 1..5; takes effect at the next Calculate.
     void setCaliber(int caliber) { logic_.setCaliber(caliber); }
 
+    /// Pixels the widest designation of either notation takes in `font`.
+    static int WidestDesignation(const QFont& font);
+    /// Every designation fits the box in `font`.
+    bool Fits(const QFont& font) const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

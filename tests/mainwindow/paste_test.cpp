@@ -82,9 +82,10 @@ class Paste : public ::testing::Test {
     }
     void Shot(const char* name) const {
         const QString to = qEnvironmentVariable("KAVU_SCREENSHOT_DIR");
-        if (!to.isEmpty())
-            QGuiApplication::primaryScreen()->grabWindow(0).save(to + QLatin1Char('/') +
-                                                                 QLatin1String(name));
+        if (to.isEmpty()) return;
+        QTest::qWait(300); // for popups to be mapped and painted
+        QGuiApplication::primaryScreen()->grabWindow(0).save(to + QLatin1Char('/') +
+                                                             QLatin1String(name));
     }
 
     QTemporaryDir dir;
