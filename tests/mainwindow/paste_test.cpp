@@ -64,21 +64,17 @@ class Paste : public ::testing::Test {
         auto* label = Find<QLabel>("lblMessage");
         return label->isVisible() ? label->text() : QString();
     }
-    // The boxes and hemisphere letters of a mode; 0: everything a paste may change.
+    // The hemisphere letters and boxes of a mode; 0: both modes and the view, everything a
+    // paste may change (the results follow from them).
     QStringList State(int mode = 0) const {
-        QStringList s;
+        QStringList s{mode ? QString() : QString::number(w->VisibleFrame())};
         if (mode != 2) s << Find<ctlNSEW>("ctlSN")->Letter();
         if (mode != 1) s << Find<ctlNSEW>("ctlNS")->Letter() << Find<ctlNSEW>("ctlEW")->Letter();
         for (int i = 1; i <= 4; ++i) {
             if (mode != 2) s << TextOf(w->Nmb(i))->text();
             if (mode != 1) s << TextOf(w->Pos(i))->text();
         }
-        if (mode == 0) {
-            for (int i = 1; i <= 10; ++i)
-                s << w->Lst(i)->Result();
-            s << QString::number(w->VisibleFrame());
-        }
-        return s;
+        return mode ? s.mid(1) : s;
     }
     void Shot(const char* name) const {
         const QString to = qEnvironmentVariable("KAVU_SCREENSHOT_DIR");
@@ -213,10 +209,7 @@ TEST_F(Paste, TheFiftyThousandthTooltipNamesTheLargerAndPublishedSheets) {
 
 TEST_F(Paste, TheGpsSettingComesBackAndConvertsAcrossAFiftyThousandthEdge) {
     Open();
-    EXPECT_EQ(Find("mnuPasteWgs84")->text(), "Вставляемые координаты в WGS 84 (GPS)");
     EXPECT_FALSE(Find("mnuPasteWgs84")->isChecked());
-    EXPECT_EQ(Find("mnuPaste")->shortcuts(),
-              QList<QKeySequence>({QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}));
     // 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
     const QString nearEdge = QStringLiteral("55.75 37.748889");
     Press(nearEdge);
