@@ -121,11 +121,21 @@ bool LooksLikePoint(const QString& t) {
         if (c == QChar(0x00B0) || c == QChar(0x2032) || c == QChar(0x2033) ||
             c == QLatin1Char('\'') || c == QLatin1Char('"'))
             return true;
-    for (qsizetype i = 1; i + 1 < t.size(); ++i)
-        if ((t[i] == QLatin1Char('.') || t[i] == QLatin1Char(',')) && t[i - 1].isDigit() &&
-            t[i + 1].isDigit())
-            return true;
-    return false;
+    bool letters = t.front().isLetter(), dashed = false, decimal = false, lettered = false;
+    for (qsizetype i = 1; i + 1 < t.size(); ++i) {
+        const QChar c = t[i], before = t[i - 1], after = t[i + 1];
+        letters = letters || c.isLetter();
+        const bool separator = c == QLatin1Char('-') || c == QChar(0x2013) || c == QChar(0x2014) ||
+                               c == QLatin1Char('_') || c == QLatin1Char('+');
+        dashed = dashed || (separator && before.isDigit());
+        lettered = lettered || (separator && (before.isLetter() || after.isLetter()));
+        decimal = decimal || ((c == QLatin1Char('.') || c == QLatin1Char(',')) &&
+                              before.isDigit() && after.isDigit());
+    }
+    letters = letters || t.back().isLetter();
+    // Bare numbers are a point out of range more often than a designation ("91 37"); a letter
+    // joined to a field by a dash is a designation ("P-37,39").
+    return (decimal && !lettered) || (!letters && !dashed);
 }
 
 PasteAnswer Reject(const TwoLanguages& message) {

@@ -126,3 +126,12 @@ TEST(CopiedText, AnglesAgreeWithTheWindowsAndKeepTheFraction) {
     EXPECT_EQ(ExactAngleText('E', 5 * kSec + 500'000'000), "E 0° 00' 05.5\"");
     EXPECT_EQ(ExactAngleText('E', 60 * kSec - 1), "E 0° 00' 59.99\"");
 }
+
+TEST(PastedText, TheReasonComesFromTheReaderTheTextWasMeantFor) {
+    const std::pair<const char*, const char*> cases[] = {{"91 37", "latitude"},
+                                                         {"95.5, 37.6", "latitude"},
+                                                         {"P-37,39", "published"},
+                                                         {"N-37-145", "part 145"}};
+    for (const auto& [text, reason] : cases)
+        EXPECT_TRUE(ReadPasted(QString::fromUtf8(text)).Message[2].contains(reason)) << text;
+}
