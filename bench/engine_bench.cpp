@@ -1,6 +1,8 @@
-// The engine's work per user action: a point to its ten designations, a sheet to its frame
-// and six angle texts, and one neighbour block.
+// The engine's work per user action: a point to its ten designations (fourteen with the two
+// larger scales), a sheet to its frame and six angle texts, one neighbour block, and the
+// published sheet of a point.
 #include "engine/neighbours.h"
+#include "engine/published.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,6 +26,37 @@ void PointToTenDesignations(benchmark::State& state) {
     }
 }
 BENCHMARK(PointToTenDesignations);
+
+// The same at all seven scales.
+void PointToFourteenDesignations(benchmark::State& state) {
+    std::int32_t lat = 55 * 3600 + 45 * 60;
+    const std::int32_t lon = 37 * 3600 + 37 * 60;
+    for (auto _ : state) {
+        for (int scale = 1; scale <= kSheetScaleCount; ++scale) {
+            const auto r = SheetOfPoint("N", lat, "E", lon, scale);
+            std::string n = FormatSheetNew(r->Key);
+            std::string o = FormatSheetOld(r->Key);
+            benchmark::DoNotOptimize(n);
+            benchmark::DoNotOptimize(o);
+        }
+        lat = lat == 55 * 3600 + 45 * 60 ? 55 * 3600 + 46 * 60 : 55 * 3600 + 45 * 60;
+    }
+}
+BENCHMARK(PointToFourteenDesignations);
+
+// The published 1:50,000 sheet of a point with its two texts, at a latitude (degrees) where
+// sheets stand alone (55), in pairs (70) and in fours (78).
+void PublishedSheetOfPoint(benchmark::State& state) {
+    std::int32_t lat = static_cast<std::int32_t>(state.range(0)) * 3600 + 45 * 60;
+    const std::int32_t lon = 37 * 3600 + 37 * 60;
+    for (auto _ : state) {
+        const auto r = SheetOfPoint("N", lat, "E", lon, 5);
+        auto p = PublishedSheetOf(r->Key);
+        benchmark::DoNotOptimize(p);
+        lat = lat % 3600 == 45 * 60 ? lat + 10 * 60 : lat - 10 * 60; // the next 1:50,000 row
+    }
+}
+BENCHMARK(PublishedSheetOfPoint)->Arg(55)->Arg(70)->Arg(78);
 
 // The sheet entry of sheet-to-coordinates mode: frame, six angles, both designations.
 void SheetToFrameAndTexts(benchmark::State& state) {

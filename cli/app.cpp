@@ -161,6 +161,7 @@ int RunOptions(const Options& o) {
         return kUsage;
     }
     query.Published = o.Published;
+    query.PointFrames = format == Format::GeoJson; // the only format that draws them
     Area area;
     if (o.Chosen == Command::Cover) {
         if (o.Box.empty())

@@ -32,9 +32,11 @@ struct SheetTexts {
     void Set(const SheetKey& key) {
         New = FormatSheetNew(key);
         Old = FormatSheetOld(key);
-        Published = PublishedSheetOf(key);
+        // Sheets were printed joined only from row 16 (60 degrees) on, and never at 1:10,000.
+        Published.reset();
+        if (key.Row >= 16 && key.Scale != 7) Published = PublishedSheetOf(key);
     }
-    void Fill(SheetRecord& r, const SheetKey& key) const {
+    void Fill(SheetRecord& r, const SheetKey& key, bool withFrame = true) const {
         r.Scale = key.Scale;
         r.New = Shown(New);
         r.Old = Shown(Old);
@@ -42,7 +44,7 @@ struct SheetTexts {
         const bool joined = Published && Published->Joined();
         r.PublishedNew = joined ? Shown(Published->New) : std::string_view();
         r.PublishedOld = joined ? Shown(Published->Old) : std::string_view();
-        r.Frame = ComputeSignedFrame(key).value_or(SignedFrame{});
+        if (withFrame) r.Frame = ComputeSignedFrame(key).value_or(SignedFrame{});
     }
 };
 
@@ -100,22 +102,20 @@ bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, Reco
     ExactPoint point = read.Point;
     if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
         return false;
-    std::array<PointSheet, 8> sheets;
-    for (std::size_t i = 0; i < query.Scales.size(); ++i) {
-        const auto sheet = SheetOfExactPoint(point, query.Scales[i]);
-        if (!sheet) {
-            problem.Reason = "the series has no sheets beyond 84\u00B0 N and 84\u00B0 S";
-            return false;
-        }
-        sheets[i] = *sheet;
+    // The grid ends at 84 degrees at every scale: one look tells whether there is an answer.
+    std::optional<PointSheet> sheet = SheetOfExactPoint(point, query.Scales.front());
+    if (!sheet) {
+        problem.Reason = "the series has no sheets beyond 84\u00B0 N and 84\u00B0 S";
+        return false;
     }
     r.Point = point;
     SheetTexts texts;
     for (std::size_t i = 0; i < query.Scales.size(); ++i) {
-        texts.Set(sheets[i].Key);
-        texts.Fill(r, sheets[i].Key);
-        r.LatitudeJunction = sheets[i].LatitudeJunction;
-        r.LongitudeJunction = sheets[i].LongitudeJunction;
+        if (i > 0) sheet = SheetOfExactPoint(point, query.Scales[i]);
+        texts.Set(sheet->Key);
+        texts.Fill(r, sheet->Key, query.PointFrames);
+        r.LatitudeJunction = sheet->LatitudeJunction;
+        r.LongitudeJunction = sheet->LongitudeJunction;
         sink.Write(r);
     }
     return true;

@@ -27,6 +27,7 @@ struct Query {
                              // (none: the name must have one); rescale: the target
     int From = 0;            // rescale: the scale of the reading of NAME (0: it must have one)
     bool Published = false;  // cover: published sheets instead of sheets
+    bool PointFrames = true; // point: records carry the frame of the sheet
     Datum Coordinates;       // where points enter and frames leave
 };
 

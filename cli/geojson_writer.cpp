@@ -4,28 +4,6 @@
 #include "cli/writers.h"
 
 namespace kavu::cli {
-
-Json FrameGeometry(const FrameDegrees& d) {
-    const auto ring = [&](double west, double east) {
-        const double s = RoundDegrees(d.South), n = RoundDegrees(d.North);
-        west = RoundDegrees(west);
-        east = RoundDegrees(east);
-        return Json::array(
-            {Json::array({Json::array({west, s}), Json::array({east, s}), Json::array({east, n}),
-                          Json::array({west, n}), Json::array({west, s})})});
-    };
-    double west = d.West, east = d.East;
-    if (east > 180) { // a frame given past the antimeridian, as a datum shift may leave it
-        west -= 360;
-        east -= 360;
-    }
-    if (west >= -180 && west < east)
-        return Json{{"type", "Polygon"}, {"coordinates", ring(west, east)}};
-    if (west < -180) west += 360;
-    return Json{{"type", "MultiPolygon"},
-                {"coordinates", Json::array({ring(west, 180), ring(-180, east)})}};
-}
-
 namespace {
 
 class GeoJsonWriter : public FormatWriter {
@@ -37,12 +15,15 @@ class GeoJsonWriter : public FormatWriter {
 
     void Write(const SheetRecord& r) override {
         if (!r.Present) return;
-        Json feature{{"type", "Feature"},
-                     {"geometry", FrameGeometry(ToDegrees(r.Frame, datum_))},
-                     {"properties", RecordJson(r, shape_, datum_, false)}};
+        json_.Clear();
+        json_.Object().Key("type").String("Feature").Key("geometry");
+        AppendFrameGeometry(json_, ToDegrees(r.Frame, datum_));
+        json_.Key("properties").Object();
+        AppendRecordMembers(json_, r, shape_, datum_, false);
+        json_.End().End();
         out_.Put(first_ ? "\n" : ",\n");
         first_ = false;
-        out_.Put(Dump(feature));
+        out_.Put(json_.Text());
     }
 
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
@@ -53,6 +34,7 @@ class GeoJsonWriter : public FormatWriter {
     RecordShape shape_;
     Output& out_;
     const Datum& datum_;
+    JsonBuilder json_;
     bool first_ = true;
 };
 

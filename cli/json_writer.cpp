@@ -3,7 +3,6 @@
 #include "cli/writers.h"
 
 namespace kavu::cli {
-
 namespace {
 
 class JsonLinesWriter : public FormatWriter {
@@ -12,22 +11,34 @@ class JsonLinesWriter : public FormatWriter {
         : shape_(ShapeOf(command)), out_(out), datum_(datum) {}
 
     void Write(const SheetRecord& r) override {
-        out_.Put(Dump(RecordJson(r, shape_, datum_, shape_.Frame)));
-        out_.Put('\n');
+        json_.Clear();
+        json_.Object();
+        AppendRecordMembers(json_, r, shape_, datum_, shape_.Frame);
+        json_.End();
+        Put();
     }
 
     void WriteEmpty(std::size_t line, std::string_view input, std::string_view reason) override {
-        Json j{{"line", line != 0 ? Json(line) : Json(nullptr)},
-               {"input", JsonText(input)},
-               {"error", JsonText(reason)}};
-        out_.Put(Dump(j));
-        out_.Put('\n');
+        json_.Clear();
+        json_.Object().Key("line");
+        if (line != 0)
+            json_.Integer(line);
+        else
+            json_.Null();
+        json_.Key("input").String(input).Key("error").String(reason).End();
+        Put();
     }
 
   private:
+    void Put() {
+        out_.Put(json_.Text());
+        out_.Put('\n');
+    }
+
     RecordShape shape_;
     Output& out_;
     const Datum& datum_;
+    JsonBuilder json_;
 };
 
 } // namespace

@@ -20,12 +20,34 @@ std::size_t Width(std::string_view text) {
     return n;
 }
 
-void PutPadded(std::string& line, std::string_view text, std::size_t width) {
-    line.append(text);
-    const std::size_t w = Width(text);
-    line.append(w < width ? width - w : 0, ' ');
-    line.append("  ");
-}
+// The line is built in a fixed buffer: appending to a string costs more than the engine's
+// whole answer when a million lines stream through.
+class Line {
+  public:
+    void Clear() { size_ = 0; }
+    void Put(std::string_view text) {
+        if (text.size() > kRoom - size_) text = text.substr(0, kRoom - size_);
+        for (const char c : text)
+            data_[size_++] = c;
+    }
+    void Pad(std::string_view text, std::size_t width) {
+        Put(text);
+        const std::size_t w = Width(text);
+        for (std::size_t i = w; i < width + 2 && size_ < kRoom; ++i)
+            data_[size_++] = ' ';
+    }
+    std::string_view Finish() {
+        while (size_ > 0 && data_[size_ - 1] == ' ')
+            --size_;
+        data_[size_++] = '\n';
+        return {data_, size_};
+    }
+
+  private:
+    static constexpr std::size_t kRoom = 511; // and one byte for the line end
+    char data_[kRoom + 1];
+    std::size_t size_ = 0;
+};
 
 class TextWriter : public FormatWriter {
   public:
@@ -33,41 +55,40 @@ class TextWriter : public FormatWriter {
         : command_(command), out_(out), datum_(datum) {}
 
     void Write(const SheetRecord& r) override {
-        line_.clear();
-        if (command_ == Command::Around) PutPadded(line_, CellName(r.Cell), 2);
-        PutPadded(line_, ScaleName(r.Scale), kScaleWidth);
+        line_.Clear();
+        if (command_ == Command::Around) line_.Pad(CellName(r.Cell), 2);
+        line_.Pad(ScaleName(r.Scale), kScaleWidth);
         if (!r.Present) {
-            line_.append("absent");
+            line_.Put("absent");
         } else {
-            PutPadded(line_, r.New, kNewWidth);
-            PutPadded(line_, r.Old, kOldWidth);
-            if (r.LatitudeJunction) line_.append("on a parallel  ");
-            if (r.LongitudeJunction) line_.append("on a meridian  ");
+            line_.Pad(r.New, kNewWidth);
+            line_.Pad(r.Old, kOldWidth);
+            if (r.LatitudeJunction) line_.Put("on a parallel  ");
+            if (r.LongitudeJunction) line_.Put("on a meridian  ");
             if (command_ == Command::Frame) {
                 const FrameDegrees d = ToDegrees(r.Frame, datum_);
-                AppendDms(line_, d.North, true);
-                line_.push_back(' ');
-                AppendDms(line_, d.West, false);
-                line_.append(" \u2013 ");
-                AppendDms(line_, d.South, true);
-                line_.push_back(' ');
-                AppendDms(line_, d.East, false);
-                line_.append("  centre ");
-                AppendDms(line_, d.CentreLatitude, true);
-                line_.push_back(' ');
-                AppendDms(line_, d.CentreLongitude, false);
-                line_.append("  ");
+                scratch_.clear();
+                AppendDms(scratch_, d.North, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.West, false);
+                scratch_ += " \u2013 ";
+                AppendDms(scratch_, d.South, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.East, false);
+                scratch_ += "  centre ";
+                AppendDms(scratch_, d.CentreLatitude, true);
+                scratch_ += ' ';
+                AppendDms(scratch_, d.CentreLongitude, false);
+                scratch_ += "  ";
+                line_.Put(scratch_);
             }
-            if (!r.PublishedNew.empty())
-                line_.append("published ")
-                    .append(r.PublishedNew)
-                    .append("  ")
-                    .append(r.PublishedOld);
+            if (!r.PublishedNew.empty()) {
+                line_.Put("published ");
+                line_.Pad(r.PublishedNew, 0);
+                line_.Put(r.PublishedOld);
+            }
         }
-        while (!line_.empty() && line_.back() == ' ')
-            line_.pop_back();
-        line_.push_back('\n');
-        out_.Put(line_);
+        out_.Put(line_.Finish());
     }
 
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
@@ -76,7 +97,8 @@ class TextWriter : public FormatWriter {
     Command command_;
     Output& out_;
     const Datum& datum_;
-    std::string line_;
+    Line line_;
+    std::string scratch_;
 };
 
 } // namespace

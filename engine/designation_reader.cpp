@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 namespace kavu {
 namespace {
@@ -21,15 +22,19 @@ ReadError Error(std::size_t pos, std::string english, std::string russian) {
 constexpr int kMaxFields = 6;
 constexpr int kMaxItems = 4; // no published sheet has more members
 
+// Left uninitialised on purpose: the reader fills every field it reads, and a member holds
+// two dozen of them.
 struct Token {
-    bool digits = false; // else letters
-    bool joined = false; // no separator before it
-    std::size_t pos = 0;
-    std::string_view text;
-    int value = 0; // digits, capped at 9999
-    int width = 0; // digits
-    std::array<char32_t, 8> letter{};
-    int letters = 0; // may exceed letter.size() for a long word
+    bool digits; // else letters
+    bool joined; // no separator before it
+    std::size_t pos;
+    const char* data; // the token's bytes
+    std::size_t size;
+    int value; // digits; 9999 for more than four
+    int width; // digits
+    std::array<char32_t, 8> letter;
+    int letters; // may exceed letter.size() for a long word
+    std::string_view text() const { return {data, size}; }
 };
 
 struct Item {
@@ -62,6 +67,12 @@ bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m
     bool separated = true;
     std::size_t i = from;
     while (i < to) {
+        const char b = text[i];
+        if (b == '-' || b == ' ' || b == '.') { // the common separators, before decoding
+            separated = true;
+            ++i;
+            continue;
+        }
         const CodePoint c = DecodeAt(text, i);
         if (IsSeparator(c.Value)) {
             separated = true;
@@ -84,16 +95,23 @@ bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m
             continue;
         }
         Item& item = m.item[m.items - 1];
-        Token t;
+        if (item.count == kMaxFields) {
+            err = Error(i, "nothing may follow the 1:10,000 quarter",
+                        "после четверти листа 1:10 000 ничего быть не может");
+            return false;
+        }
+        Token& t = item.field[static_cast<std::size_t>(item.count)];
+        t.digits = false;
+        t.value = t.width = t.letters = 0;
         t.pos = i;
         t.joined = !separated && item.count > 0;
         if (c.Value >= '0' && c.Value <= '9') {
             t.digits = true;
             while (i < to && text[i] >= '0' && text[i] <= '9') {
-                t.value = std::min(t.value * 10 + (text[i] - '0'), 9999);
-                ++t.width;
+                if (++t.width <= 4) t.value = t.value * 10 + (text[i] - '0');
                 ++i;
             }
+            if (t.width > 4) t.value = 9999;
         } else if (IsWordLetter(c.Value)) {
             for (CodePoint l = c; IsWordLetter(l.Value);) {
                 if (t.letters < static_cast<int>(t.letter.size()))
@@ -108,21 +126,17 @@ bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m
                         "непонятный знак " + Quoted(detail::CharAt(text, i)));
             return false;
         }
-        t.text = text.substr(t.pos, i - t.pos);
+        t.data = text.data() + t.pos;
+        t.size = i - t.pos;
         // Only the row letter may run straight into the column ("N37", "R01-03").
         const bool rowThenColumn =
             m.items == 1 && item.count == 1 && !item.field[0].digits && t.digits;
         if (t.joined && !rowThenColumn) {
-            err = Error(t.pos, "a separator is missing before " + Quoted(t.text),
-                        "перед " + Quoted(t.text) + " нет разделителя");
+            err = Error(t.pos, "a separator is missing before " + Quoted(t.text()),
+                        "перед " + Quoted(t.text()) + " нет разделителя");
             return false;
         }
-        if (item.count == kMaxFields) {
-            err = Error(t.pos, "nothing may follow the 1:10,000 quarter",
-                        "после четверти листа 1:10 000 ничего быть не может");
-            return false;
-        }
-        item.field[static_cast<std::size_t>(item.count++)] = t;
+        ++item.count;
         separated = false;
     }
     if (m.item[m.items - 1].count == 0) {
@@ -168,27 +182,27 @@ bool ReadRow(const Token& t, bool& digitNotation, int& row, ReadError& err) {
     if (t.digits) {
         row = t.value;
         if (row >= 1 && row <= 21) return true;
-        err = Error(t.pos, "row " + std::string(t.text) + " is outside 1–21",
-                    "ряд " + std::string(t.text) + " не в пределах 1–21");
+        err = Error(t.pos, "row " + std::string(t.text()) + " is outside 1–21",
+                    "ряд " + std::string(t.text()) + " не в пределах 1–21");
         return false;
     }
     row = t.letters == 1 ? RowOfLetter(t.letter[0]) : 0;
     if (row != 0) return true;
-    err = Error(t.pos, "no row letter " + std::string(t.text) + " in the series",
-                "в разграфке нет ряда " + std::string(t.text));
+    err = Error(t.pos, "no row letter " + std::string(t.text()) + " in the series",
+                "в разграфке нет ряда " + std::string(t.text()));
     return false;
 }
 
 bool ReadColumn(const Token& t, int& column, ReadError& err) {
     if (!t.digits) {
-        err = Error(t.pos, "column " + std::string(t.text) + " is not a number",
-                    "колонна " + std::string(t.text) + " — не число");
+        err = Error(t.pos, "column " + std::string(t.text()) + " is not a number",
+                    "колонна " + std::string(t.text()) + " — не число");
         return false;
     }
     column = t.value;
     if (column >= 1 && column <= 60) return true;
-    err = Error(t.pos, "column " + std::string(t.text) + " is outside 1–60",
-                "колонна " + std::string(t.text) + " не в пределах 1–60");
+    err = Error(t.pos, "column " + std::string(t.text()) + " is outside 1–60",
+                "колонна " + std::string(t.text()) + " не в пределах 1–60");
     return false;
 }
 
@@ -252,8 +266,8 @@ struct PartOptions {
 };
 
 bool PartError(const Token& t, std::string_view range, ReadError& err) {
-    err = Error(t.pos, "part " + std::string(t.text) + " is outside " + std::string(range),
-                "часть " + std::string(t.text) + " не в пределах " + std::string(range));
+    err = Error(t.pos, "part " + std::string(t.text()) + " is outside " + std::string(range),
+                "часть " + std::string(t.text()) + " не в пределах " + std::string(range));
     return false;
 }
 
@@ -262,16 +276,16 @@ bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadErro
     if (digitNotation) {
         // The window's widths: 1 digit 1:500,000, 2 digits 1:200,000, 3 digits 1:100,000.
         if (!t.digits) {
-            err = Error(t.pos, "part " + std::string(t.text) + " is not a number",
-                        "часть " + std::string(t.text) + " — не число");
+            err = Error(t.pos, "part " + std::string(t.text()) + " is not a number",
+                        "часть " + std::string(t.text()) + " — не число");
             return false;
         }
         static constexpr std::array<int, 4> kScale{0, 2, 3, 4};
         static constexpr std::array<int, 4> kCount{0, 4, 36, 144};
         static constexpr std::array<std::string_view, 4> kRange{"", "1–4", "01–36", "001–144"};
         if (t.width > 3) {
-            err = Error(t.pos, "part " + std::string(t.text) + " is not of 1, 2 or 3 digits",
-                        "часть " + std::string(t.text) + " не из 1, 2 или 3 цифр");
+            err = Error(t.pos, "part " + std::string(t.text()) + " is not of 1, 2 or 3 digits",
+                        "часть " + std::string(t.text()) + " не из 1, 2 или 3 цифр");
             return false;
         }
         const auto w = static_cast<std::size_t>(t.width);
@@ -302,8 +316,8 @@ bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadErro
             return true;
         }
         if (v > 36) return PartError(t, "I–XXXVI", err);
-        err = Error(t.pos, "part " + std::string(t.text) + " is not a Roman numeral",
-                    "часть " + std::string(t.text) + " — не римское число");
+        err = Error(t.pos, "part " + std::string(t.text()) + " is not a Roman numeral",
+                    "часть " + std::string(t.text()) + " — не римское число");
         return false;
     }
     if (t.letters == 1) {
@@ -311,8 +325,8 @@ bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadErro
         return PartError(t, cyrillic ? "А–Г" : "A–D", err);
     }
     err = Error(t.pos,
-                "part " + std::string(t.text) + " is not a letter, a Roman numeral or a number",
-                "часть " + std::string(t.text) + " — не буква, не римское число и не номер");
+                "part " + std::string(t.text()) + " is not a letter, a Roman numeral or a number",
+                "часть " + std::string(t.text()) + " — не буква, не римское число и не номер");
     return false;
 }
 
@@ -330,8 +344,8 @@ bool ReadQuarter(const Token& t, int level, bool digitNotation, int& value, Read
         range = level == 3 ? (latin ? "A–D" : "А–Г") : (latin ? "a–d" : "а–г");
     }
     if (value >= 1 && value <= 4) return true;
-    err = Error(t.pos, "quarter " + std::string(t.text) + " is outside " + std::string(range),
-                "четверть " + std::string(t.text) + " не в пределах " + std::string(range));
+    err = Error(t.pos, "quarter " + std::string(t.text()) + " is outside " + std::string(range),
+                "четверть " + std::string(t.text()) + " не в пределах " + std::string(range));
     return false;
 }
 
@@ -391,9 +405,9 @@ bool ReadField(const Token& t, int level, int partScale, bool digitNotation, int
         value = p->value;
         return true;
     }
-    err =
-        Error(t.pos, "part " + std::string(t.text) + " is not of the same scale as the first sheet",
-              "часть " + std::string(t.text) + " другого масштаба, чем первый лист");
+    err = Error(t.pos,
+                "part " + std::string(t.text()) + " is not of the same scale as the first sheet",
+                "часть " + std::string(t.text()) + " другого масштаба, чем первый лист");
     return false;
 }
 
@@ -405,7 +419,7 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
     if (!ReadRow(first.field[0], digitNotation, row, out.error)) return;
     if (n == 1) {
         const Token& r = first.field[0];
-        out.error = Error(r.pos + r.text.size(), "the column is missing after the row",
+        out.error = Error(r.pos + r.text().size(), "the column is missing after the row",
                           "после ряда нет колонны");
         return;
     }
@@ -419,9 +433,9 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
         const PartOption& p = parts.option[0];
         const Token& t = first.field[2];
         out.error = Error(first.field[3].pos,
-                          "nothing may follow part " + std::string(t.text) + " of a " +
+                          "nothing may follow part " + std::string(t.text()) + " of a " +
                               std::string(ScaleText(p.scale, false)) + " sheet",
-                          "после части " + std::string(t.text) + " листа " +
+                          "после части " + std::string(t.text()) + " листа " +
                               std::string(ScaleText(p.scale, true)) + " ничего быть не может");
         return;
     }
@@ -551,17 +565,86 @@ void TrimBlanks(std::string_view text, std::size_t& from, std::size_t& to) {
     }
 }
 
-struct Ranked {
-    int penalty;
-    DesignationReading reading;
-};
+// Orders the candidates by how near their spelling is to the window's own and turns each
+// that names a published sheet (or a single sheet) into a reading.
+void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, DesignationResult& r) {
+    std::array<int, 3> order{0, 1, 2};
+    for (int i = 1; i < cs.count; ++i) // stable: the scales' own order breaks ties
+        for (int j = i; j > 0 && cs.c[static_cast<std::size_t>(order[j])].penalty <
+                                     cs.c[static_cast<std::size_t>(order[j - 1])].penalty;
+             --j)
+            std::swap(order[static_cast<std::size_t>(j)], order[static_cast<std::size_t>(j - 1)]);
+    bool haveError = false;
+    r.Readings.reserve(static_cast<std::size_t>(cs.count));
+    for (int i = 0; i < cs.count; ++i) {
+        const Candidate& c = cs.c[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+        ReadError err;
+        if (!Publish(c.key.data(), c.count, digitNotation, r.Readings.emplace_back(), err)) {
+            r.Readings.pop_back();
+            err.Position = from;
+            Keep(r.Error, haveError, err);
+        }
+    }
+    if (!r.Readings.empty()) r.Error = {};
+}
 
-void Finish(std::vector<Ranked>& ranked, DesignationResult& r) {
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const Ranked& a, const Ranked& b) { return a.penalty < b.penalty; });
-    r.Readings.reserve(ranked.size());
-    for (Ranked& x : ranked)
-        r.Readings.push_back(std::move(x.reading));
+// Members in full joined by "_" or "+": every scale that reads each member is one reading.
+void ReadJoinedMembers(std::string_view text, std::size_t from,
+                       std::span<const std::pair<std::size_t, std::size_t>> span,
+                       DesignationResult& r) {
+    const int members = static_cast<int>(span.size());
+    std::array<Candidates, kMaxItems> each;
+    bool digitNotation = false;
+    for (int i = 0; i < members; ++i) {
+        auto [b, e] = span[static_cast<std::size_t>(i)];
+        TrimBlanks(text, b, e);
+        Member m;
+        if (b == e) {
+            r.Error = Error(b, "a sheet is missing between the joins",
+                            "между знаками соединения нет листа");
+            return;
+        }
+        if (!ParseMember(text, b, e, m, r.Error)) return;
+        if (m.items > 1) {
+            r.Error = Error(b, "a sheet joined by “_” or “+” must be written in full",
+                            "лист, соединённый через “_” или “+”, пишется полностью");
+            return;
+        }
+        bool digits = false;
+        Candidates& cs = each[static_cast<std::size_t>(i)];
+        ReadMember(m, cs, digits);
+        if (cs.count == 0) {
+            r.Error = std::move(cs.error);
+            return;
+        }
+        if (i == 0) digitNotation = digits;
+    }
+    Candidates joined;
+    const Candidates& lead = each[0];
+    for (int o = 0; o < lead.count; ++o) {
+        Candidate& c = joined.c[static_cast<std::size_t>(joined.count)];
+        c = Candidate{};
+        c.scale = lead.c[static_cast<std::size_t>(o)].scale;
+        c.count = members;
+        bool all = true;
+        for (int i = 0; all && i < members; ++i) {
+            all = false;
+            const Candidates& cs = each[static_cast<std::size_t>(i)];
+            for (int j = 0; j < cs.count; ++j) {
+                const Candidate& x = cs.c[static_cast<std::size_t>(j)];
+                if (x.scale != c.scale) continue;
+                c.key[static_cast<std::size_t>(i)] = x.key[0];
+                c.penalty += x.penalty;
+                all = true;
+            }
+        }
+        if (all) ++joined.count;
+    }
+    if (joined.count == 0)
+        r.Error = Error(from, "the sheets joined here are of different scales",
+                        "листы здесь разных масштабов");
+    else
+        PublishAll(joined, digitNotation, from, r);
 }
 
 } // namespace
@@ -576,6 +659,19 @@ DesignationResult ReadDesignation(std::string_view text) {
     }
 
     // Members in full joined by "_" or "+", as scan archives name their files.
+    const std::string_view body = text.substr(from, to - from);
+    if (body.find('_') == std::string_view::npos && body.find('+') == std::string_view::npos) {
+        Member m;
+        Candidates cs;
+        bool digitNotation = false;
+        if (!ParseMember(text, from, to, m, r.Error)) return r;
+        ReadMember(m, cs, digitNotation);
+        if (cs.count == 0)
+            r.Error = std::move(cs.error);
+        else
+            PublishAll(cs, digitNotation, from, r);
+        return r;
+    }
     std::array<std::pair<std::size_t, std::size_t>, kMaxItems> span;
     int members = 0;
     for (std::size_t b = from, i = from;; ++i) {
@@ -591,87 +687,7 @@ DesignationResult ReadDesignation(std::string_view text) {
         }
     }
 
-    std::vector<Ranked> ranked;
-    bool haveError = false;
-    if (members == 1) {
-        Member m;
-        Candidates cs;
-        bool digitNotation = false;
-        if (!ParseMember(text, from, to, m, r.Error)) return r;
-        ReadMember(m, cs, digitNotation);
-        if (cs.count == 0) {
-            r.Error = cs.error;
-            return r;
-        }
-        for (int i = 0; i < cs.count; ++i) {
-            const Candidate& c = cs.c[static_cast<std::size_t>(i)];
-            Ranked x{c.penalty, {}};
-            ReadError err;
-            if (Publish(c.key.data(), c.count, digitNotation, x.reading, err))
-                ranked.push_back(std::move(x));
-            else
-                Keep(r.Error, haveError, ReadError{from, err.English, err.Russian});
-        }
-        if (!ranked.empty()) r.Error = {};
-        Finish(ranked, r);
-        return r;
-    }
-
-    std::array<Candidates, kMaxItems> each;
-    bool digitNotation = false;
-    for (int i = 0; i < members; ++i) {
-        auto [b, e] = span[static_cast<std::size_t>(i)];
-        TrimBlanks(text, b, e);
-        Member m;
-        if (b == e) {
-            r.Error = Error(b, "a sheet is missing between the joins",
-                            "между знаками соединения нет листа");
-            return r;
-        }
-        if (!ParseMember(text, b, e, m, r.Error)) return r;
-        if (m.items > 1) {
-            r.Error = Error(b, "a sheet joined by “_” or “+” must be written in full",
-                            "лист, соединённый через “_” или “+”, пишется полностью");
-            return r;
-        }
-        bool digits = false;
-        ReadMember(m, each[static_cast<std::size_t>(i)], digits);
-        if (each[static_cast<std::size_t>(i)].count == 0) {
-            r.Error = each[static_cast<std::size_t>(i)].error;
-            return r;
-        }
-        if (i == 0) digitNotation = digits;
-    }
-    // Every scale that reads each member is one reading of the whole.
-    const Candidates& lead = each[0];
-    for (int o = 0; o < lead.count; ++o) {
-        const int scale = lead.c[static_cast<std::size_t>(o)].scale;
-        std::array<SheetKey, kMaxItems> keys;
-        int penalty = 0;
-        bool all = true;
-        for (int i = 0; all && i < members; ++i) {
-            all = false;
-            const Candidates& cs = each[static_cast<std::size_t>(i)];
-            for (int j = 0; j < cs.count; ++j)
-                if (cs.c[static_cast<std::size_t>(j)].scale == scale) {
-                    keys[static_cast<std::size_t>(i)] = cs.c[static_cast<std::size_t>(j)].key[0];
-                    penalty += cs.c[static_cast<std::size_t>(j)].penalty;
-                    all = true;
-                }
-        }
-        if (!all) continue;
-        Ranked x{penalty, {}};
-        ReadError err;
-        if (Publish(keys.data(), members, digitNotation, x.reading, err))
-            ranked.push_back(std::move(x));
-        else
-            Keep(r.Error, haveError, ReadError{from, err.English, err.Russian});
-    }
-    if (ranked.empty() && !haveError)
-        r.Error = Error(from, "the sheets joined here are of different scales",
-                        "листы здесь разных масштабов");
-    if (!ranked.empty()) r.Error = {};
-    Finish(ranked, r);
+    ReadJoinedMembers(text, from, {span.data(), static_cast<std::size_t>(members)}, r);
     return r;
 }
 

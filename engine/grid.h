@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string>
+#include <type_traits>
 
 namespace kavu::detail {
 
@@ -53,20 +54,21 @@ constexpr Cell CellOfKey(const SheetKey& k) {
     return {(k.Column - 1) * n + lx, band * n + ly};
 }
 
-/// The key of a cell of `scale` (1..7); the cell must lie on the grid.
-constexpr SheetKey KeyOfCell(int scale, Cell c) {
-    const int n = CellsPerSide(scale);
+/// The key of a cell of `Scale`; the cell must lie on the grid. The scale is a template
+/// argument so that every division is by a constant.
+template <int Scale> constexpr SheetKey KeyOfCellAt(Cell c) {
+    constexpr int n = CellsPerSide(Scale);
     const int band = c.Y / n, ly = c.Y % n;
     const int column = c.X / n, lx = c.X % n;
     SheetKey k;
-    k.Scale = scale;
+    k.Scale = Scale;
     k.Hemisphere = band >= 21 ? 'S' : 'N';
     k.Row = band >= 21 ? band - 20 : 21 - band;
     k.Column = column + 1;
-    if (scale >= 2 && scale <= 4) {
+    if constexpr (Scale >= 2 && Scale <= 4) {
         k.SubSheet = ly * n + lx + 1;
-    } else if (scale >= 5) {
-        int shift = scale - 4;
+    } else if constexpr (Scale >= 5) {
+        int shift = Scale - 4;
         k.SubSheet = (ly >> shift) * 12 + (lx >> shift) + 1;
         for (int* q : {&k.Quarter, &k.Quarter25, &k.Quarter10}) {
             if (--shift < 0) break;
@@ -74,6 +76,32 @@ constexpr SheetKey KeyOfCell(int scale, Cell c) {
         }
     }
     return k;
+}
+
+/// Calls `f` with the scale (1..7) as a `std::integral_constant`, so that the work it does
+/// for the scale divides by constants; any other scale is taken as 7.
+template <class F> constexpr auto WithScale(int scale, F f) {
+    switch (scale) {
+    case 1:
+        return f(std::integral_constant<int, 1>{});
+    case 2:
+        return f(std::integral_constant<int, 2>{});
+    case 3:
+        return f(std::integral_constant<int, 3>{});
+    case 4:
+        return f(std::integral_constant<int, 4>{});
+    case 5:
+        return f(std::integral_constant<int, 5>{});
+    case 6:
+        return f(std::integral_constant<int, 6>{});
+    default:
+        return f(std::integral_constant<int, 7>{});
+    }
+}
+
+/// The key of a cell of `scale` (1..7); the cell must lie on the grid.
+constexpr SheetKey KeyOfCell(int scale, Cell c) {
+    return WithScale(scale, [c](auto s) { return KeyOfCellAt<decltype(s)::value>(c); });
 }
 
 /// The designation of sheets joined west to east (members of one scale, first one valid): the

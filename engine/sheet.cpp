@@ -2,34 +2,36 @@
 
 #include "engine/grid.h"
 
-#include <cstring>
+#include <algorithm>
+#include <array>
 
 namespace kavu {
 namespace {
 
-// Longest window designation: "s U-60-144-Г" (13 bytes); angles stay under 16 bytes too, so
-// every text the window shows fits the small-string buffer and building one allocates nothing.
-// The longest text of all, a joined 1:25,000 sheet, is 28 bytes.
+// Writes into the string the caller returns, sized beforehand to the longest text the call
+// can write and cut to length at the end: the text is built in place, byte by byte (the
+// pieces are 1..6 bytes, too short to gain from a call to memcpy). Every window text (at most
+// "s U-60-144-Г", 13 bytes) fits the small-string buffer, so building one allocates nothing.
+// Longest designation: "s U-60-144-Г-г-4" (18 bytes); longest published one
+// "s U-60-144-В-в,г,Г-в,г" (28). Every window text (at most "s U-60-144-Г", 13 bytes) fits the
+// small-string buffer, so building one allocates nothing.
 class TextBuilder {
+    static constexpr std::size_t kLongestPiece = 6;
+
   public:
     void Put(char c) { buf_[n_++] = c; }
+    // Pieces come from the tables, 1..6 bytes ("XXXIII"): a bounded byte loop copies them
+    // without a call to memcpy, which would cost more than the copy.
     void Put(std::string_view s) {
-        std::memcpy(buf_ + n_, s.data(), s.size());
-        n_ += s.size();
-    }
-    void PutNumber(int v) { // 0..999
-        if (v >= 100) Put(static_cast<char>('0' + v / 100));
-        if (v >= 10) Put(static_cast<char>('0' + v / 10 % 10));
-        Put(static_cast<char>('0' + v % 10));
-    }
-    void PutTwoDigits(int v) {
-        Put(static_cast<char>('0' + v / 10));
-        Put(static_cast<char>('0' + v % 10));
+        const std::size_t size = std::min(s.size(), kLongestPiece);
+        for (std::size_t i = 0; i < size; ++i)
+            buf_[n_ + i] = s[i];
+        n_ += size;
     }
     std::string Take() const { return std::string(buf_, n_); }
 
   private:
-    char buf_[40];
+    char buf_[32];
     std::size_t n_ = 0;
 };
 
@@ -79,47 +81,41 @@ int FieldCount(const SheetKey& k) {
 
 enum class Notation { New, Old };
 
-void PutField(TextBuilder& t, const SheetKey& k, int field, Notation notation) {
+// The texts of the fields a designation writes, straight from the tables: row, column, part,
+// then the quarters; `Count` of them.
+struct FieldTexts {
+    std::array<std::string_view, 6> Text;
+    int Count = 0;
+};
+
+FieldTexts Fields(const SheetKey& k, Notation notation) {
     const bool old = notation == Notation::Old;
-    switch (field) {
-    case 0:
-        if (old)
-            t.Put(RowLetter(k.Row));
-        else
-            t.PutNumber(k.Row);
-        break;
-    case 1:
-        t.PutNumber(k.Column);
-        break;
+    FieldTexts f;
+    f.Count = FieldCount(k);
+    f.Text[0] = old ? RowLetter(k.Row) : NumberText(k.Row);
+    f.Text[1] = NumberText(k.Column);
+    if (f.Count == 2) return f;
+    switch (k.Scale) {
     case 2:
-        switch (k.Scale) {
-        case 2:
-            t.Put(old ? QuarterLetter(k.SubSheet) : NumberText(k.SubSheet));
-            break;
-        case 3:
-            t.Put(old ? RomanText(k.SubSheet) : Number2Text(k.SubSheet));
-            break;
-        default:
-            t.Put(old ? NumberText(k.SubSheet) : Number3Text(k.SubSheet));
-            break;
-        }
+        f.Text[2] = old ? QuarterLetter(k.SubSheet) : NumberText(k.SubSheet);
         break;
     case 3:
-        t.Put(old ? QuarterLetter(k.Quarter) : NumberText(k.Quarter));
-        break;
-    case 4:
-        t.Put(old ? SmallQuarterLetter(k.Quarter25) : NumberText(k.Quarter25));
+        f.Text[2] = old ? RomanText(k.SubSheet) : Number2Text(k.SubSheet);
         break;
     default:
-        t.Put(NumberText(k.Quarter10));
+        f.Text[2] = old ? NumberText(k.SubSheet) : Number3Text(k.SubSheet);
         break;
     }
+    f.Text[3] = old ? QuarterLetter(k.Quarter) : NumberText(k.Quarter);
+    f.Text[4] = old ? SmallQuarterLetter(k.Quarter25) : NumberText(k.Quarter25);
+    f.Text[5] = NumberText(k.Quarter10);
+    return f;
 }
 
-void PutFields(TextBuilder& t, const SheetKey& k, int from, int to, Notation notation) {
-    for (int i = from; i < to; ++i) {
+void PutFields(TextBuilder& t, const FieldTexts& f, int from) {
+    for (int i = from; i < f.Count; ++i) {
         if (i > from) t.Put('-');
-        PutField(t, k, i, notation);
+        t.Put(f.Text[static_cast<std::size_t>(i)]);
     }
 }
 
@@ -128,24 +124,11 @@ void PutHemisphere(TextBuilder& t, const SheetKey& k) {
     t.Put(' ');
 }
 
-int FieldValue(const SheetKey& k, int field) {
-    switch (field) {
-    case 0:
-        return k.Row;
-    case 1:
-        return k.Column;
-    case 2:
-        return k.SubSheet;
-    default:
-        return QuarterField(k, field - 3);
-    }
-}
-
 std::string Format(const SheetKey& k, Notation notation) {
     if (!Formattable(k)) return {};
     TextBuilder t;
     PutHemisphere(t, k);
-    PutFields(t, k, 0, FieldCount(k), notation);
+    PutFields(t, Fields(k, notation), 0);
     return t.Take();
 }
 
@@ -163,17 +146,20 @@ bool Framable(const SheetKey& k) {
 std::string detail::FormatMembers(std::span<const SheetKey> members, bool lettered) {
     if (members.empty() || !IsSheetKey(members[0])) return {};
     const Notation notation = lettered ? Notation::Old : Notation::New;
-    const int fields = FieldCount(members[0]);
     TextBuilder t;
     PutHemisphere(t, members[0]);
-    PutFields(t, members[0], 0, fields, notation);
+    PutFields(t, Fields(members[0], notation), 0);
     for (std::size_t m = 1; m < members.size(); ++m) {
-        int from = 0;
-        while (from < fields - 1 &&
-               FieldValue(members[m], from) == FieldValue(members[m - 1], from))
-            ++from;
+        const SheetKey& a = members[m - 1];
+        const SheetKey& b = members[m];
+        const int from = a.Row != b.Row               ? 0
+                         : a.Column != b.Column       ? 1
+                         : a.SubSheet != b.SubSheet   ? 2
+                         : a.Quarter != b.Quarter     ? 3
+                         : a.Quarter25 != b.Quarter25 ? 4
+                                                      : 5;
         t.Put(',');
-        PutFields(t, members[m], from, fields, notation);
+        PutFields(t, Fields(b, notation), from);
     }
     return t.Take();
 }
@@ -240,15 +226,17 @@ std::optional<PointSheet> SheetOfPoint(std::string_view NS, std::int32_t Latitud
     if (north ? Latitude > kMaxLatitude : Latitude >= kMaxLatitude) return std::nullopt;
     if (west ? Longitude > kMaxLongitude : Longitude >= kMaxLongitude) return std::nullopt;
 
-    const std::int32_t height = SheetHeight(scale), width = SheetWidth(scale);
-    PointSheet r;
-    r.LatitudeJunction = Latitude % height == 0;
-    r.LongitudeJunction = Longitude % width == 0;
     // Grid values: south of 84 degrees N and east of 180 degrees W.
     const std::int32_t y = north ? kMaxLatitude - Latitude : kMaxLatitude + Latitude;
     const std::int32_t x = west ? kMaxLongitude - Longitude : kMaxLongitude + Longitude;
-    r.Key = detail::KeyOfCell(scale, {x / width, y / height});
-    return r;
+    return detail::WithScale(scale, [=](auto s) {
+        constexpr int S = decltype(s)::value;
+        PointSheet r;
+        r.Key = detail::KeyOfCellAt<S>({x / SheetWidth(S), y / SheetHeight(S)});
+        r.LatitudeJunction = Latitude % SheetHeight(S) == 0;
+        r.LongitudeJunction = Longitude % SheetWidth(S) == 0;
+        return r;
+    });
 }
 
 std::optional<PointSheet> SheetOfExactPoint(const ExactPoint& p, int scale) {
@@ -257,16 +245,19 @@ std::optional<PointSheet> SheetOfExactPoint(const ExactPoint& p, int scale) {
     if (!InRange(scale, 1, kSheetScaleCount) || p.Latitude > top || p.Latitude <= -top ||
         p.Longitude < -half || p.Longitude > half)
         return std::nullopt;
-    const std::int64_t height = std::int64_t{SheetHeight(scale)} * kUnitsPerSecond;
-    const std::int64_t width = std::int64_t{SheetWidth(scale)} * kUnitsPerSecond;
-    PointSheet r;
-    r.LatitudeJunction = p.Latitude % height == 0;
-    r.LongitudeJunction = p.Longitude % width == 0;
-    // +180 degrees is the meridian of column 1.
+    // Grid values, as above; +180 degrees is the meridian of column 1.
     const std::int64_t x = p.Longitude == half ? 0 : p.Longitude + half;
     const std::int64_t y = top - p.Latitude;
-    r.Key = detail::KeyOfCell(scale, {static_cast<int>(x / width), static_cast<int>(y / height)});
-    return r;
+    return detail::WithScale(scale, [&p, x, y](auto s) {
+        constexpr int S = decltype(s)::value;
+        constexpr std::int64_t height = std::int64_t{SheetHeight(S)} * kUnitsPerSecond;
+        constexpr std::int64_t width = std::int64_t{SheetWidth(S)} * kUnitsPerSecond;
+        PointSheet r;
+        r.Key = detail::KeyOfCellAt<S>({static_cast<int>(x / width), static_cast<int>(y / height)});
+        r.LatitudeJunction = p.Latitude % height == 0;
+        r.LongitudeJunction = p.Longitude % width == 0;
+        return r;
+    });
 }
 
 std::string FormatAngle(std::string_view letter, std::int32_t seconds, bool ShowMinute,

@@ -14,9 +14,8 @@ struct CodePoint {
     std::size_t Length = 1;
 };
 
-inline CodePoint DecodeAt(std::string_view text, std::size_t pos) {
+inline CodePoint DecodeMultiByte(std::string_view text, std::size_t pos) {
     const auto b0 = static_cast<unsigned char>(text[pos]);
-    if (b0 < 0x80) return {b0, 1};
     auto cont = [&](std::size_t i) {
         return pos + i < text.size() && (static_cast<unsigned char>(text[pos + i]) & 0xC0) == 0x80;
     };
@@ -33,6 +32,11 @@ inline CodePoint DecodeAt(std::string_view text, std::size_t pos) {
         if (v >= 0x10000 && v <= 0x10FFFF) return {v, 4};
     }
     return {0xFFFD, 1};
+}
+
+inline CodePoint DecodeAt(std::string_view text, std::size_t pos) {
+    const auto b0 = static_cast<unsigned char>(text[pos]);
+    return b0 < 0x80 ? CodePoint{b0, 1} : DecodeMultiByte(text, pos);
 }
 
 inline void AppendUtf8(std::string& out, char32_t c) {

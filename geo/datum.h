@@ -1,6 +1,7 @@
 // Datum shift between WGS 84 (EPSG:4326, what GPS receivers and web maps give) and the 1942
 // datum the series is drawn on (EPSG:4284, Krassowsky ellipsoid), through PROJ. Build one per
-// run: creating the transformation is the slow part.
+// run: creating the transformation is the slow part. It keeps PROJ's values for the cells of
+// the globe it has been asked about, so one object serves one thread at a time.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,8 @@ class DatumShift {
     ~DatumShift();
 
     /// Degrees, latitude first. False (values unchanged) when PROJ cannot convert the point.
+    /// Within 1e-9 degree (0.1 mm) of PROJ; ToWgs84 is the inverse of ToSeries, so a round
+    /// trip returns the point to well under a millimetre.
     bool ToSeries(double& latitude, double& longitude) const; // WGS 84 -> 1942
     bool ToWgs84(double& latitude, double& longitude) const;  // 1942 -> WGS 84
 

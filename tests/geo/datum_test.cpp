@@ -1,10 +1,13 @@
 #include "engine/sheet.h"
 #include "geo/datum.h"
 
+#include <proj.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -71,8 +74,8 @@ TEST(DatumShift, AgreesWithCs2csBothWays) {
 // where PROJ's forward and inverse pick different operations.
 TEST(DatumShift, RoundTripUnderAMillimetre) {
     double worst = 0;
-    for (double lat = -84; lat <= 84; lat += 0.73) {
-        for (double lon = -180; lon < 180; lon += 0.91) {
+    for (double lat = -84; lat <= 84; lat += 1.13) {
+        for (double lon = -180; lon < 180; lon += 1.37) {
             double a = lat, b = lon;
             ASSERT_TRUE(Shift().ToSeries(a, b));
             ASSERT_TRUE(Shift().ToWgs84(a, b));
@@ -84,6 +87,36 @@ TEST(DatumShift, RoundTripUnderAMillimetre) {
             ASSERT_LT(worst, 1e-3) << lat << " " << lon;
         }
     }
+}
+
+// The shift is interpolated between values PROJ gives; it must stay within 1e-9 degree of
+// PROJ everywhere: at random over the globe, and point by point across the south and west
+// edges of the area where PROJ changes operation (41.19 N, 19.58 E) and across 180 degrees.
+TEST(DatumShift, AgreesWithProjPointByPoint) {
+    PJ_CONTEXT* ctx = proj_context_create();
+    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
+    PJ* proj = proj_normalize_for_visualization(ctx, raw);
+    ASSERT_NE(proj, nullptr);
+    auto check = [&](double lat, double lon) {
+        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
+        double a = lat, b = lon;
+        ASSERT_TRUE(Shift().ToSeries(a, b));
+        ASSERT_NEAR(a, c.xy.y, 1e-9) << lat << " " << lon;
+        ASSERT_NEAR(std::remainder(b - c.xy.x, 360.0), 0, 1e-9) << lat << " " << lon;
+    };
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> latitude(-89, 89), longitude(-180, 180);
+    for (int i = 0; i < 20000; ++i)
+        check(latitude(random), longitude(random));
+    for (double lat = 40.9; lat < 41.5; lat += 0.0007)
+        check(lat, 44.83);
+    for (double lon = 19.3; lon < 19.9; lon += 0.0007)
+        check(55.1, lon);
+    for (double lon = 179.7; lon < 180.3; lon += 0.0007)
+        check(65.3, std::remainder(lon, 360.0));
+    proj_destroy(proj);
+    proj_destroy(raw);
+    proj_context_destroy(ctx);
 }
 
 TEST(DatumShift, RefusesWhatIsNotAPoint) {

@@ -102,6 +102,15 @@ TEST_F(Files, KmlPolygonAcross180) {
 </Polygon></Placemark></Document></kml>
 )");
     EXPECT_EQ(Cover(path, 1), (std::set<std::string>{" Q-60", " Q-1"}));
+    std::string error;
+    auto shapes = ReadShapes(path, {&Shift(), false, 0}, error);
+    ASSERT_TRUE(shapes) << error;
+    SheetCover cover(1);
+    ASSERT_TRUE(AddToCover(*shapes, cover, error));
+    std::vector<std::string> published;
+    for (const auto& sheet : cover.Published())
+        published.push_back(sheet.Old);
+    EXPECT_EQ(published, (std::vector<std::string>{" Q-1,2", " Q-59,60"}));
     EXPECT_EQ(Cover(path, 4),
               (std::set<std::string>{" Q-60-96", " Q-60-108", " Q-1-85", " Q-1-97"}));
 }
