@@ -66,19 +66,29 @@ bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m
     m.items = 1;
     bool separated = true;
     std::size_t i = from;
+    std::size_t dash = std::string_view::npos; // a separator other than a blank, not yet used
     while (i < to) {
         const char b = text[i];
         if (b == '-' || b == ' ' || b == '.') { // the common separators, before decoding
             separated = true;
+            if (b != ' ' && dash == std::string_view::npos) dash = i;
             ++i;
             continue;
         }
         const CodePoint c = DecodeAt(text, i);
         if (IsSeparator(c.Value)) {
             separated = true;
+            if (!detail::IsBlank(c.Value) && dash == std::string_view::npos) dash = i;
             i += c.Length;
             continue;
         }
+        // A dash stands between two fields, not before the first or after the last.
+        if (dash != std::string_view::npos && (c.Value == ',' || m.item[m.items - 1].count == 0)) {
+            err = Error(dash, "unexpected " + Quoted(detail::CharAt(text, dash)),
+                        "непонятный знак " + Quoted(detail::CharAt(text, dash)));
+            return false;
+        }
+        dash = std::string_view::npos;
         if (c.Value == ',') {
             if (m.item[m.items - 1].count == 0) {
                 err = Error(i, "a sheet is missing before the comma", "перед запятой нет листа");
@@ -138,6 +148,11 @@ bool Tokenise(std::string_view text, std::size_t from, std::size_t to, Member& m
         }
         ++item.count;
         separated = false;
+    }
+    if (dash != std::string_view::npos) {
+        err = Error(dash, "a field is missing after " + Quoted(detail::CharAt(text, dash)),
+                    "после " + Quoted(detail::CharAt(text, dash)) + " нет поля");
+        return false;
     }
     if (m.item[m.items - 1].count == 0) {
         err = m.items == 1

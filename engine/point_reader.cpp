@@ -14,8 +14,6 @@ namespace {
 using detail::CodePoint;
 using detail::DecodeAt;
 
-__extension__ typedef unsigned __int128 Wide;
-
 constexpr std::int64_t kSecond = kUnitsPerSecond;
 constexpr std::int64_t kMinuteUnits = 60 * kSecond;
 constexpr std::int64_t kDegreeUnits = 3600 * kSecond;
@@ -261,20 +259,24 @@ struct Coordinate {
     bool inexact = false;    // true value lies above `units`
 };
 
-// Adds `fraction` (decimal digits) of `unit` to the coordinate, exactly where it can.
-void AddFraction(Coordinate& c, std::string_view fraction, std::int64_t unit) {
-    Wide num = 0, den = 1;
-    for (std::size_t k = 0; k < fraction.size(); ++k) {
-        if (k < 18) {
-            num = num * 10 + static_cast<unsigned>(fraction[k] - '0');
-            den *= 10;
-        } else if (fraction[k] != '0') {
-            c.inexact = true;
-        }
+// Adds a decimal fraction of a degree (part 0), minute (1) or second (2) to the coordinate,
+// exactly however many digits it has. One of these is m * 10^e units: the first e digits are
+// whole units, m times the rest is the carry of a digit-by-digit product.
+void AddFraction(Coordinate& c, std::string_view fraction, std::size_t part) {
+    static constexpr std::array<unsigned, 3> kFactor{36, 6, 1};
+    static constexpr std::array<std::size_t, 3> kExponent{11, 10, 9};
+    const unsigned m = kFactor[part];
+    const std::size_t e = kExponent[part];
+    std::uint64_t whole = 0;
+    for (std::size_t k = 0; k < e; ++k)
+        whole = whole * 10 + (k < fraction.size() ? static_cast<unsigned>(fraction[k] - '0') : 0);
+    unsigned carry = 0;
+    for (std::size_t k = fraction.size(); k > e; --k) {
+        const unsigned v = static_cast<unsigned>(fraction[k - 1] - '0') * m + carry;
+        if (v % 10 != 0) c.inexact = true;
+        carry = v / 10;
     }
-    num *= static_cast<Wide>(unit);
-    c.units += static_cast<std::uint64_t>(num / den);
-    if (num % den != 0) c.inexact = true;
+    c.units += whole * m + carry;
 }
 
 struct Parser {
@@ -342,7 +344,7 @@ struct Parser {
             ++i;
             ++parts;
             if (num.hasFraction) {
-                AddFraction(c, num.fraction, kUnit[part]);
+                AddFraction(c, num.fraction, part);
                 break;
             }
         }

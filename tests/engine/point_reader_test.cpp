@@ -1,11 +1,13 @@
-// The point reader over sweeps of the globe in each format family, its exact rounding, its
-// errors, and the sheet of a point read from text at the edges of every scale.
+// The point reader over sweeps of the globe in each format family, its errors, and the sheet
+// of a point read from text beside the edges of every scale.
+#include "engine/neighbours.h"
 #include "engine/readers.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -13,51 +15,38 @@ using namespace kavu;
 
 namespace {
 
-__extension__ typedef __int128 Wide;
-
 constexpr std::int64_t kSec = kUnitsPerSecond;
 
-std::string Digits(std::int64_t v, int width) {
-    std::string s = std::to_string(v);
-    return std::string(static_cast<std::size_t>(std::max(0, width - int(s.size()))), '0') + s;
+std::string Digits(std::int64_t v, std::size_t width) {
+    const std::string s = std::to_string(v);
+    return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
 }
 
-// `micro` millionths of a degree as decimal degrees with point or comma, trailing zeros kept
-// or dropped.
-std::string Decimal(std::int64_t micro, char point, bool sign, bool trim) {
-    const std::int64_t a = micro < 0 ? -micro : micro;
-    std::string frac = Digits(a % 1000000, 6);
+// Millionths of a degree as decimal degrees, with a point or a comma, zeros kept or trimmed.
+std::string Decimal(std::int64_t micro, char point, bool plus, bool trim) {
+    std::string frac = Digits(std::abs(micro) % 1000000, 6);
     while (trim && !frac.empty() && frac.back() == '0')
         frac.pop_back();
-    std::string s = micro < 0 ? "-" : sign ? "+" : "";
-    s += std::to_string(a / 1000000);
-    return frac.empty() ? s : s + point + frac;
+    const std::string whole = (micro < 0 ? "-"
+                               : plus    ? "+"
+                                         : "") +
+                              std::to_string(std::abs(micro) / 1000000);
+    return frac.empty() ? whole : whole + point + frac;
 }
 
-struct Marks {
-    const char *deg, *min, *sec;
-};
-constexpr std::array<Marks, 4> kMarks{
+// Degree, minute and second marks, and hemisphere words north, south, east, west.
+constexpr std::array<std::array<const char*, 3>, 4> kMarks{
     {{"°", "'", "\""}, {"°", "′", "″"}, {"º", "’", "”"}, {" ", " ", " "}}};
-// Hemisphere words: [style][north, south, east, west].
 constexpr std::array<std::array<const char*, 4>, 4> kLetters{{{"N", "S", "E", "W"},
                                                               {"n", "s", "e", "w"},
                                                               {"с.ш.", "ю.ш.", "в.д.", "з.д."},
                                                               {"С", "Ю", "В", "З"}}};
 
-// Tenths of a second as degrees, minutes and seconds with marks.
-std::string Dms(std::int64_t tenths, const Marks& m) {
-    const std::int64_t s = tenths / 10;
-    std::string t =
-        std::to_string(s / 3600) + m.deg + Digits(s / 60 % 60, 2) + m.min + Digits(s % 60, 2);
-    if (tenths % 10) t += "." + std::to_string(tenths % 10);
-    return t + m.sec;
-}
-
-// Thousandths of a minute as degrees and decimal minutes.
-std::string Dm(std::int64_t milli, const Marks& m) {
-    return std::to_string(milli / 60000) + m.deg + std::to_string(milli % 60000 / 1000) + "." +
-           Digits(milli % 1000, 3) + m.min;
+// Tenths of a second (absolute) as degrees, minutes and seconds.
+std::string Dms(std::int64_t tenths, const std::array<const char*, 3>& m) {
+    const std::int64_t s = std::abs(tenths) / 10, t = std::abs(tenths) % 10;
+    return std::to_string(s / 3600) + m[0] + Digits(s / 60 % 60, 2) + m[1] + Digits(s % 60, 2) +
+           (t ? "." + std::to_string(t) : "") + m[2];
 }
 
 void ExpectPoint(const std::string& text, std::int64_t lat, std::int64_t lon) {
@@ -76,12 +65,12 @@ void ExpectError(const std::string& text, std::string_view reason, std::size_t p
 
 } // namespace
 
-TEST(PointReader, DecimalDegreesOverTheGlobe) {
+TEST(PointReader, EveryFormatFamilyOverTheGlobe) {
     constexpr std::array<const char*, 6> kPointSep{", ", ",", " ", "  ", "\t", " ,  "};
     constexpr std::array<const char*, 3> kCommaSep{"; ", ";", " "};
     for (std::int64_t lat = -90000000; lat <= 90000000; lat += 1234567)
         for (std::int64_t lon = -180000000; lon <= 180000000; lon += 2345679) {
-            const std::int64_t la = lat * 3600000, lo = lon * 3600000; // units of 1e-6 degree
+            const std::int64_t la = lat * 3600000, lo = lon * 3600000; // 1e-6 degree in units
             const bool odd = (lat ^ lon) & 1;
             for (const char* sep : kPointSep)
                 ExpectPoint(Decimal(lat, '.', odd, odd) + sep + Decimal(lon, '.', !odd, !odd), la,
@@ -90,15 +79,12 @@ TEST(PointReader, DecimalDegreesOverTheGlobe) {
                 ExpectPoint(Decimal(lat, ',', false, odd) + sep + Decimal(lon, ',', odd, true), la,
                             lo);
         }
-}
-
-TEST(PointReader, DegreesMinutesSecondsWithEveryMarkAndLetter) {
-    for (std::int64_t lat = -900 * 3600; lat <= 900 * 3600; lat += 7919 * 3)
-        for (std::int64_t lon = -1800 * 3600; lon <= 1800 * 3600; lon += 15013 * 7) {
+    // Degrees, minutes, seconds in tenths, with every mark and hemisphere word in both places.
+    for (std::int64_t lat = -900 * 3600; lat <= 900 * 3600; lat += 7919 * 7)
+        for (std::int64_t lon = -1800 * 3600; lon <= 1800 * 3600; lon += 15013 * 11) {
             const std::int64_t la = lat * kSec / 10, lo = lon * kSec / 10;
-            const std::int64_t alat = lat < 0 ? -lat : lat, alon = lon < 0 ? -lon : lon;
-            for (const Marks& m : kMarks) {
-                const std::string y = Dms(alat, m), x = Dms(alon, m);
+            for (const auto& m : kMarks) {
+                const std::string y = Dms(lat, m), x = Dms(lon, m);
                 for (const auto& l : kLetters) {
                     const std::string ns = l[lat < 0 ? 1 : 0], ew = l[lon < 0 ? 3 : 2];
                     ExpectPoint(y + ns + " " + x + ew, la, lo);
@@ -107,46 +93,17 @@ TEST(PointReader, DegreesMinutesSecondsWithEveryMarkAndLetter) {
                 }
                 ExpectPoint((lat < 0 ? "-" : "") + y + ", " + (lon < 0 ? "-" : "+") + x, la, lo);
             }
-            if (lat % 600 == 0 && lon % 600 == 0 &&
-                alon < 1800 * 3600) { // whole minutes: decimal-minute form
-                const std::int64_t mla = alat / 600 * 1000, mlo = alon / 600 * 1000 + 250;
-                ExpectPoint(std::string(lat < 0 ? "S" : "N") + Dm(mla, kMarks[3]) + " " +
-                                (lon < 0 ? "W" : "E") + Dm(mlo, kMarks[3]),
-                            la, lon < 0 ? lo - kSec * 15 : lo + kSec * 15);
-            }
+            // Degrees and decimal minutes: the tenths of a second as thousandths of a minute.
+            const auto dm = [](std::int64_t t) {
+                const std::int64_t milli = std::abs(t) * 10 / 6; // exact when t is a multiple of 6
+                return std::to_string(milli / 60000) + " " + std::to_string(milli / 1000 % 60) +
+                       "." + Digits(milli % 1000, 3);
+            };
+            const std::int64_t dlat = lat / 6 * 6, dlon = lon / 6 * 6;
+            ExpectPoint(std::string(dlat < 0 ? "S" : "N") + dm(dlat) + " " +
+                            (dlon < 0 ? "W" : "E") + dm(dlon),
+                        dlat * kSec / 10, dlon * kSec / 10);
         }
-}
-
-// Beyond the unit, latitude rounds up and longitude down (in signed values), so that a point
-// a hair north of a parallel or west of a meridian stays on its side of it.
-TEST(PointReader, LongDecimalsRoundLatitudeUpAndLongitudeDown) {
-    std::mt19937_64 rng(7);
-    for (int n = 0; n < 20000; ++n) {
-        const int digits = 12 + n % 8;
-        std::string frac;
-        for (int i = 0; i < digits; ++i)
-            frac.push_back(static_cast<char>('0' + rng() % 10));
-        const int whole = static_cast<int>(rng() % 90);
-        const bool neg = n % 3 == 0;
-        const std::string v = (neg ? "-" : "") + std::to_string(whole) + "." + frac;
-        const PointResult r = ReadPoint(v + " " + v);
-        ASSERT_TRUE(r.Ok) << v;
-        // The true value in units is whole*3.6e12 + frac*3.6e12/10^digits.
-        Wide den = 1;
-        for (int i = 0; i < digits; ++i)
-            den *= 10;
-        const Wide num = (Wide(whole) * den + Wide(std::stoull(frac.substr(0, 19)))) * 3600 * kSec;
-        const Wide lat = neg ? -Wide(r.Point.Latitude) : Wide(r.Point.Latitude);
-        const Wide lon = neg ? -Wide(r.Point.Longitude) : Wide(r.Point.Longitude);
-        // |lat| is the smallest (north) or largest (south) unit count on the true value's
-        // side; |lon| the other way round.
-        const Wide up = lat * den >= num && (lat - 1) * den < num ? 1 : 0;
-        const Wide down = lat * den <= num && (lat + 1) * den > num ? 1 : 0;
-        ASSERT_TRUE(neg ? down : up) << v;
-        const Wide lonUp = lon * den >= num && (lon - 1) * den < num ? 1 : 0;
-        const Wide lonDown = lon * den <= num && (lon + 1) * den > num ? 1 : 0;
-        ASSERT_TRUE(neg ? lonUp : lonDown) << v;
-    }
 }
 
 TEST(PointReader, OutOfRangeAndLeftOverTextAreErrorsWithAReason) {
@@ -177,3 +134,68 @@ TEST(PointReader, OutOfRangeAndLeftOverTextAreErrorsWithAReason) {
     ExpectError("  55.7 # 37", "unexpected “#”", 7);
     ExpectError("", "the text is empty", 0);
 }
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+// Decimal degrees, 20 fractional digits, of a value 1e-20 degree below (`side` -1) or above
+// (+1) the angle of `seconds`, or the nearest such decimal on that side when it has none.
+std::string Beside(std::int64_t seconds, int side) {
+    if (seconds == -180 * 3600 && side < 0) seconds = 180 * 3600; // west of 180 W
+    const Wide scale = Wide(10000000000) * 10000000000, num = Wide(seconds) * scale;
+    Wide v = num / 3600;
+    const bool exact = v * 3600 == num;
+    v += (!exact && num < 0 ? -1 : 0) + (side > 0 ? 1 : exact ? -1 : 0);
+    const Wide a = v < 0 ? -v : v;
+    const std::string frac = std::to_string(static_cast<std::uint64_t>(a % scale / 10)) +
+                             std::to_string(static_cast<int>(a % 10));
+    return (v < 0 ? "-" : "") + std::to_string(static_cast<std::int64_t>(a / scale)) + "." +
+           std::string(20 - frac.size(), '0') + frac;
+}
+
+// Tenths of a second as text with a hemisphere letter; west of 180 W wraps.
+std::string Letters(std::int64_t tenths, bool latitude) {
+    if (!latitude && tenths < -180 * 36000) tenths += 360 * 36000;
+    return Dms(tenths, kMarks[0]) + kLetters[0][(latitude ? 0 : 2) + (tenths < 0 ? 1 : 0)];
+}
+
+std::optional<SheetKey> SheetOfText(const std::string& text, int scale) {
+    const PointResult r = ReadPoint(text);
+    EXPECT_TRUE(r.Ok) << text << ": " << r.Error.English;
+    const auto s = SheetOfExactPoint(r.Point, scale);
+    return s ? std::optional<SheetKey>(s->Key) : std::nullopt;
+}
+
+class ExactEdges : public ::testing::TestWithParam<int> {};
+
+} // namespace
+
+// The north and west edges of a sample of sheets at every scale: on the edge is in the sheet;
+// 0.4" or 1e-20 degree north of it in the sheet to the north, west of it in the one to the west.
+TEST_P(ExactEdges, TextBesideAnEdgeFallsOnItsSide) {
+    const int scale = GetParam();
+    std::mt19937 rng(scale);
+    for (int n = 0; n < 1500; ++n) {
+        const std::int64_t lat =
+            std::uniform_int_distribution<std::int64_t>(-84 * 3600 + 1, 84 * 3600)(rng);
+        const std::int64_t lon =
+            std::uniform_int_distribution<std::int64_t>(-180 * 3600, 180 * 3600 - 1)(rng);
+        const SheetKey key = SheetOfExactPoint({lat * kSec, lon * kSec}, scale)->Key;
+        const SignedFrame f = *ComputeSignedFrame(key);
+        const std::int64_t inLat = f.North - 1, inLon = f.West + 1; // inside, by the corner
+        const std::optional<SheetKey> north = StepNorth(key), west = StepWest(key);
+        const std::string y = " " + Letters(inLon * 10, false), x = Letters(inLat * 10, true) + " ";
+        EXPECT_EQ(SheetOfText(Letters(f.North * 10, true) + y, scale), key);
+        EXPECT_EQ(SheetOfText(Letters(f.North * 10 + 4, true) + y, scale), north);
+        EXPECT_EQ(SheetOfText(Letters(f.North * 10 - 4, true) + y, scale), key);
+        EXPECT_EQ(SheetOfText(x + Letters(f.West * 10, false), scale), key);
+        EXPECT_EQ(SheetOfText(x + Letters(f.West * 10 - 4, false), scale), west);
+        EXPECT_EQ(SheetOfText(Beside(f.North, -1) + " " + Beside(inLon, 1), scale), key);
+        EXPECT_EQ(SheetOfText(Beside(f.North, 1) + " " + Beside(inLon, 1), scale), north);
+        EXPECT_EQ(SheetOfText(Beside(inLat, 1) + " " + Beside(f.West, 1), scale), key);
+        EXPECT_EQ(SheetOfText(Beside(inLat, 1) + " " + Beside(f.West, -1), scale), west);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, ExactEdges, ::testing::Range(1, 8));
