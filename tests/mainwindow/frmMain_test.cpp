@@ -9,12 +9,16 @@
 #include "controls/ctlNNNN/ctlNNNN.h"
 #include "controls/ctlNSEW/ctlNSEW.h"
 #include "controls/ctlPos/ctlPos.h"
+#include "mainwindow/WindowSettings.h"
 #include "misc/misc.h"
 #include "resultlog/clsRSLT.h"
+#include "tests/support/WorkedExamples.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -25,13 +29,13 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 using namespace kavu;
 
@@ -39,11 +43,6 @@ namespace {
 
 QLineEdit* TextOf(QWidget* control) {
     return control->findChild<QLineEdit*>(QStringLiteral("Text"));
-}
-
-QByteArray Cp1251(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
 }
 
 class Window : public ::testing::Test {
@@ -62,6 +61,7 @@ class Window : public ::testing::Test {
             prompts << text;
             return answerYes;
         };
+        s.warn = [this](const QString& text) { warnings << text; };
         s.makeLog = [this] {
             auto log = std::make_unique<clsRSLT>(dir.path() + QStringLiteral("/"), QString());
             log->setOpener([this](const QString& path) {
@@ -111,6 +111,43 @@ class Window : public ::testing::Test {
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     }
     QString Shown(const char* display) const { return Find<ctlGMS>(display)->Result(); }
+    // The six angle displays: corners first, the centre last, as the log writes them.
+    QString Corners() const {
+        QStringList t;
+        for (const char* d : {"ctlY1", "ctlX1", "ctlY2", "ctlX2", "ctlY0", "ctlX0"})
+            t << Shown(d);
+        return t.join('|');
+    }
+    QString Results() const {
+        QStringList t;
+        for (int i = 1; i <= 10; ++i)
+            t << w->Lst(i)->Result();
+        return t.join('|');
+    }
+    // "1" for each named widget or action that is enabled (or checked), "0" otherwise.
+    QString Enabled(std::initializer_list<const char*> names) const {
+        QString bits;
+        for (const char* n : names) {
+            QAction* a = Action(n);
+            bits += (a ? a->isEnabled() : Find<QWidget>(n)->isEnabled()) ? '1' : '0';
+        }
+        return bits;
+    }
+    QString Checked(std::initializer_list<const char*> names) const {
+        QString bits;
+        for (const char* n : names)
+            bits += Action(n)->isChecked() ? '1' : '0';
+        return bits;
+    }
+    void Put(const char* key, const char* value) {
+        store->setValue(kSettingsSection + '/' + QLatin1String(key), QString::fromLatin1(value));
+    }
+    QString Stored(const char* key) const {
+        return store->value(kSettingsSection + '/' + QLatin1String(key)).toString();
+    }
+    void Hemisphere(const char* name, int second) {
+        Find<ctlNSEW>(name)->findChild<QScrollBar*>(QStringLiteral("VScroll"))->setValue(second);
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<QSettings> store;
@@ -125,25 +162,17 @@ TEST_F(Window, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Действие");
     EXPECT_EQ(Find<QLabel>("lblNumber")->text(), "Введите номер листа:");
     EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Лист -> Координаты");
-    EXPECT_EQ(win.CurrentView(), 1);
-    EXPECT_EQ(win.VisibleFrame(), 1);
-    EXPECT_TRUE(Action("mnuAct1")->isChecked());
-    EXPECT_FALSE(Action("mnuAct2")->isChecked());
-    EXPECT_TRUE(Action("mnuLng1")->isChecked());
-    EXPECT_FALSE(Action("mnuAlwaysOnTop")->isChecked());
-    EXPECT_FALSE(Action("mnuSaveSettings")->isChecked());
-    EXPECT_FALSE(Action("mnuExport")->isEnabled());
+    EXPECT_EQ(std::pair(win.CurrentView(), win.VisibleFrame()), std::pair(1, 1));
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2", "mnuLng1", "mnuAlwaysOnTop", "mnuSaveSettings"}),
+              "10100");
+    EXPECT_EQ(Enabled({"mnuExport", "cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2", "ctlNmb1",
+                       "ctlNmb2", "ctlNmb3", "ctlNmb4"}),
+              "000001000");
     EXPECT_EQ(Action("mnuContents")->shortcut(), QKeySequence(Qt::Key_F1));
-    for (const char* b : {"cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2"})
-        EXPECT_FALSE(Find<QPushButton>(b)->isEnabled()) << b;
-    EXPECT_TRUE(win.Nmb(1)->isEnabled());
-    for (int i = 2; i <= 4; ++i)
-        EXPECT_FALSE(win.Nmb(i)->isEnabled());
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
-    // Centred on the screen.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15);
-    EXPECT_EQ(win.pos().y(), (screen.height() * 15 - 4020) / 2 / 15);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry(); // centred
+    EXPECT_EQ(win.pos(), QPoint((screen.width() * 15 - 3810) / 2 / 15,
+                                (screen.height() * 15 - 4020) / 2 / 15));
     EXPECT_TRUE(Close(true));
     EXPECT_TRUE(prompts.isEmpty());
     EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
@@ -153,44 +182,26 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     frmMain& win = Open();
     Type(win.Nmb(1), "n");
     EXPECT_EQ(TextOf(win.Nmb(1))->text(), "N");
-    EXPECT_TRUE(win.Nmb(2)->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("cmdClear1")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
-    EXPECT_EQ(Shown("ctlY1"), "");
+    EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "cmdClear1", "cmdKeep1"}), "1010");
+    EXPECT_EQ(Corners(), "|||||");
     Type(win.Nmb(2), "37");
-    EXPECT_EQ(Shown("ctlY1"), "N 56° 00'");
-    EXPECT_EQ(Shown("ctlX1"), "E 36° 00'");
-    EXPECT_EQ(Shown("ctlY2"), "N 52° 00'");
-    EXPECT_EQ(Shown("ctlX2"), "E 42° 00'");
-    EXPECT_EQ(Shown("ctlY0"), "N 54° 00'");
-    EXPECT_EQ(Shown("ctlX0"), "E 39° 00'");
+    EXPECT_EQ(Corners(), "N 56° 00'|E 36° 00'|N 52° 00'|E 42° 00'|N 54° 00'|E 39° 00'");
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:1000000");
-    EXPECT_TRUE(win.Nmb(3)->isEnabled());
-    EXPECT_FALSE(win.Nmb(4)->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
-
+    EXPECT_EQ(Enabled({"ctlNmb3", "ctlNmb4", "cmdKeep1"}), "101");
     Type(win.Nmb(3), "001");
-    EXPECT_TRUE(win.Nmb(4)->isEnabled());
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:100000");
     Type(win.Nmb(4), "в");
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "В");
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:50000");
     EXPECT_EQ(Shown("ctlX0"), "E 36° 07' 30\"");
-
     // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
     Type(win.Nmb(3), "1");
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "");
     EXPECT_FALSE(win.Nmb(4)->isEnabled());
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:500000");
-    EXPECT_EQ(Shown("ctlY1"), "N 56° 00'");
-    EXPECT_EQ(Shown("ctlX2"), "E 39° 00'");
-
-    // The southern sheet of the same numbers, at once.
-    QScrollBar* sn = Find<ctlNSEW>("ctlSN")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
-    sn->setValue(1);
-    EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
-    EXPECT_EQ(Shown("ctlY2"), "S 54° 00'");
-
+    EXPECT_EQ(Corners(), "N 56° 00'|E 36° 00'|N 54° 00'|E 39° 00'|N 55° 00'|E 37° 30'");
+    Hemisphere("ctlSN", 1); // the southern sheet of the same numbers, at once
+    EXPECT_EQ(Corners(), "S 52° 00'|E 36° 00'|S 54° 00'|E 39° 00'|S 53° 00'|E 37° 30'");
     // An invalid text flashes, comes back and recomputes the same result.
     const int flashes = FlashMonitor::instance().count();
     TextOf(win.Nmb(2))->end(false);
@@ -198,108 +209,86 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_GT(FlashMonitor::instance().count(), flashes);
     EXPECT_EQ(TextOf(win.Nmb(2))->text(), "37");
     EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
-
     // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
     Type(win.Nmb(1), "");
-    for (int i = 2; i <= 4; ++i) {
-        EXPECT_FALSE(win.Nmb(i)->isEnabled());
+    EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
+    for (int i = 2; i <= 4; ++i)
         EXPECT_EQ(TextOf(win.Nmb(i))->text(), "");
-    }
-    EXPECT_EQ(Shown("ctlY1"), "");
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "");
-    EXPECT_FALSE(Find<QPushButton>("cmdClear1")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
+    EXPECT_EQ(Corners() + Find<QLineEdit>("txtScale")->text(), "|||||");
 }
 
 TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    Put("Action", "2");
     frmMain& win = Open();
     EXPECT_EQ(win.VisibleFrame(), 2);
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
     EXPECT_FALSE(win.Pos(2)->isEnabled());
     Type(win.Pos(1), "55");
-    EXPECT_TRUE(win.Pos(2)->isEnabled());
-    EXPECT_EQ(win.Lst(1)->Result(), "");
-    EXPECT_FALSE(win.Scale(1)->isEnabled());
+    EXPECT_EQ(Enabled({"ctlPos2", "ctlScale1"}) + win.Lst(1)->Result(), "10");
     Type(win.Pos(3), "37");
-    EXPECT_EQ(win.Lst(1)->Result(), " 14-37");
-    EXPECT_EQ(win.Lst(10)->Result(), " N-37-39-А");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), ""); // empty minutes count as 0
-    for (int i = 1; i <= 5; ++i)
-        EXPECT_TRUE(win.Scale(i)->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("cmdKeep2")->isEnabled());
+    // Empty minutes count as 0.
+    EXPECT_EQ(win.Lst(1)->Result() + "|" + win.Lst(10)->Result(), " 14-37| N-37-39-А");
+    EXPECT_EQ(TextOf(win.Pos(2))->text(), "");
+    EXPECT_EQ(
+        Enabled({"ctlScale1", "ctlScale2", "ctlScale3", "ctlScale4", "ctlScale5", "cmdKeep2"}),
+        "111111");
     Type(win.Pos(2), "45");
     Type(win.Pos(4), "37");
-    EXPECT_EQ(win.Lst(5)->Result(), " 14-37-004-3");
-    EXPECT_EQ(win.Lst(8)->Result(), " N-37-II");
-
+    EXPECT_EQ(Results(), " 14-37| 14-37-1| 14-37-02| 14-37-004| 14-37-004-3| N-37| N-37-А| "
+                         "N-37-II| N-37-4| N-37-4-В");
     // Carry from 59 minutes into the degrees, each spinner reporting its own change.
     Type(win.Pos(1), "10");
     Type(win.Pos(2), "59");
     QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Up);
-    EXPECT_EQ(TextOf(win.Pos(1))->text(), "11");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");
+    EXPECT_EQ(TextOf(win.Pos(1))->text() + TextOf(win.Pos(2))->text(), "110");
     EXPECT_EQ(win.Lst(1)->Result(), " 3-37");
     QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Down);
-    EXPECT_EQ(TextOf(win.Pos(1))->text(), "10");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), "59");
-
+    EXPECT_EQ(TextOf(win.Pos(1))->text() + TextOf(win.Pos(2))->text(), "1059");
     // N 84: the minutes count as 0 and cannot rise; S turns 84 into 83 and empties them.
     Type(win.Pos(1), "84");
     EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");
     EXPECT_EQ(win.Pos(2)->MaxValue(), 0);
     EXPECT_EQ(win.Lst(1)->Result(), " 21-37");
-    QScrollBar* ns = Find<ctlNSEW>("ctlNS")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
-    ns->setValue(1);
-    EXPECT_EQ(TextOf(win.Pos(1))->text(), "83");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), "");
+    Hemisphere("ctlNS", 1);
+    EXPECT_EQ(TextOf(win.Pos(1))->text() + "|" + TextOf(win.Pos(2))->text(), "83|");
     EXPECT_EQ(win.Lst(1)->Result(), "s 21-37");
-
     // W 180: minutes 0; back to E turns it into 179 and empties the minutes.
-    QScrollBar* ew = Find<ctlNSEW>("ctlEW")->findChild<QScrollBar*>(QStringLiteral("VScroll"));
-    ew->setValue(1);
+    Hemisphere("ctlEW", 1);
     EXPECT_EQ(win.Pos(3)->MaxValue(), 180);
     EXPECT_EQ(TextOf(win.Pos(4))->text(), "37"); // 37 W keeps its minutes
     Type(win.Pos(3), "180");
     EXPECT_EQ(TextOf(win.Pos(4))->text(), "0");
     EXPECT_EQ(win.Lst(1)->Result(), "s 21-1");
-    ew->setValue(0);
-    EXPECT_EQ(TextOf(win.Pos(3))->text(), "179");
-    EXPECT_EQ(TextOf(win.Pos(4))->text(), "");
+    Hemisphere("ctlEW", 0);
+    EXPECT_EQ(TextOf(win.Pos(3))->text() + "|" + TextOf(win.Pos(4))->text(), "179|");
     EXPECT_EQ(win.Lst(1)->Result(), "s 21-60");
-
     // Emptying the latitude degrees empties and closes the minutes and clears the results.
     Type(win.Pos(1), "");
-    EXPECT_FALSE(win.Pos(2)->isEnabled());
-    EXPECT_EQ(win.Lst(1)->Result(), "");
-    EXPECT_FALSE(win.Scale(1)->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("cmdClear2")->isEnabled());
+    EXPECT_EQ(Enabled({"ctlPos2", "ctlScale1", "cmdClear2"}) + win.Lst(1)->Result(), "001");
 }
 
 TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    Put("Action", "2");
     frmMain& win = Open();
     Type(win.Pos(1), "56");
     Type(win.Pos(3), "37");
     Click(win.Scale(3));
-    EXPECT_EQ(win.VisibleFrame(), 3);
-    EXPECT_EQ(win.CurrentView(), 3);
     auto* panel = Find<ctlLSTN>("ctlLSTN");
-    EXPECT_EQ(panel->Y(), 56 * 3600);
-    EXPECT_EQ(panel->X(), 37 * 3600);
-    // Help over the panel comes back to the panel.
-    Action("mnuContents")->trigger();
+    EXPECT_EQ(std::tuple(win.VisibleFrame(), win.CurrentView(), panel->Y(), panel->X()),
+              std::tuple(3, 3, 56 * 3600, 37 * 3600));
+    Action("mnuContents")->trigger(); // help over the panel comes back to the panel
     EXPECT_EQ(win.VisibleFrame(), 0);
     emit Find<ctlHELP>("ctlHELP")->Cancel();
     EXPECT_EQ(win.VisibleFrame(), 3);
     emit panel->Cancel();
-    EXPECT_EQ(win.VisibleFrame(), 2);
-    EXPECT_EQ(win.CurrentView(), 2);
+    EXPECT_EQ(std::pair(win.VisibleFrame(), win.CurrentView()), std::pair(2, 2));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
     EXPECT_EQ(TextOf(win.Pos(1))->text(), "56");
 }
 
-TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
+// A sheet kept in one mode and a point in the other go out in one block, in the language of the
+// moment each was kept; closing after the export asks nothing.
+TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     frmMain& win = Open();
     Type(win.Nmb(1), "14");
     Type(win.Nmb(2), "37");
@@ -307,54 +296,33 @@ TEST_F(Window, KeepExportAndCloseWithoutAQuestion) {
     EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
     EXPECT_TRUE(Action("mnuExport")->isEnabled());
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
-
-    Action("mnuExport")->trigger();
-    EXPECT_FALSE(Action("mnuExport")->isEnabled());
-    ASSERT_EQ(opened.size(), 1);
-    QFile file(opened[0]);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray expected = Cp1251(
-        clsRSLT::DateTimeLine(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)), QLocale::system()) +
-        QStringLiteral("\r\n\r\n"
-                       "Лист  14-37 ( N-37 )\r\n"
-                       "масштаб 1:1000000\r\n"
-                       "координаты:\r\n"
-                       "верхний левый угол: N 56° 00' E 36° 00'\r\n"
-                       "нижний правый угол: N 52° 00' E 42° 00'\r\n"
-                       "центр листа:        N 54° 00' E 39° 00'\r\n"
-                       "\r\n"));
-    EXPECT_EQ(file.readAll(), expected);
-    EXPECT_TRUE(expected.contains('\xB0'));
-    EXPECT_TRUE(Close(false));
-    EXPECT_TRUE(prompts.isEmpty());
-}
-
-TEST_F(Window, PointResultEndToEndInEnglish) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
-    store->setValue(QStringLiteral("Kavu 1.0/Language"), QStringLiteral("2"));
-    frmMain& win = Open();
+    Action("mnuLng2")->trigger();
+    Action("mnuAct2")->trigger();
     Type(win.Pos(1), "55");
     Type(win.Pos(2), "45");
     Type(win.Pos(3), "37");
     Type(win.Pos(4), "37");
     Click(Find<QPushButton>("cmdKeep2"));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+
+    // A failed export keeps everything kept for the next try.
+    const QString exportFile = dir.filePath(QStringLiteral("Export.txt"));
+    ASSERT_TRUE(QDir().mkdir(exportFile));
     Action("mnuExport")->trigger();
+    EXPECT_EQ(std::pair(int(warnings.size()), Action("mnuExport")->isEnabled()),
+              std::pair(1, true));
+    ASSERT_TRUE(QDir().rmdir(exportFile));
+    Action("mnuExport")->trigger();
+    EXPECT_FALSE(Action("mnuExport")->isEnabled());
     ASSERT_EQ(opened.size(), 1);
     QFile file(opened[0]);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray body = file.readAll();
-    const QByteArray entry =
-        Cp1251(clsRSLT::Label(2, 6) + "N 55° 45' E 37° 37'\r\n" + clsRSLT::Label(2, 7) +
-               QStringLiteral("\r\n"
-                              "1:1000000  14-37 ( N-37 )\r\n"
-                              "1:500000   14-37-1 ( N-37-А )\r\n"
-                              "1:200000   14-37-02 ( N-37-II )\r\n"
-                              "1:100000   14-37-004 ( N-37-4 )\r\n"
-                              "1:50000    14-37-004-3 ( N-37-4-В )\r\n"
-                              "\r\n"));
-    EXPECT_TRUE(body.endsWith(entry)) << body.toStdString();
-    EXPECT_EQ(body.count("\r\n"), 10);
+    const QByteArray expected = examples::Cp1251(
+        clsRSLT::DateTimeLine(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)), QLocale::system()) +
+        "\r\n\r\n" + examples::kSheetRu + examples::kPointEn);
+    EXPECT_EQ(file.readAll(), expected);
+    EXPECT_TRUE(Close(false));
+    EXPECT_TRUE(prompts.isEmpty());
 }
 
 TEST_F(Window, KeptResultsAskBeforeClosing) {
@@ -363,60 +331,49 @@ TEST_F(Window, KeptResultsAskBeforeClosing) {
     Type(win.Nmb(1), "14");
     Type(win.Nmb(2), "37");
     Click(Find<QPushButton>("cmdKeep1"));
-    EXPECT_FALSE(Close(false)); // No keeps the window
-    ASSERT_EQ(prompts.size(), 1);
-    EXPECT_EQ(prompts[0], "Остались неэкспортированные данные.\r\nЗавершить работу программы?");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/SaveSettings")).toString(), "True");
+    EXPECT_FALSE(Close(false)); // No keeps the window, and the settings are written all the same
+    EXPECT_EQ(prompts,
+              QStringList{"Остались неэкспортированные данные.\r\nЗавершить работу программы?"});
+    EXPECT_EQ(Stored("SaveSettings"), "True");
     Action("mnuLng2")->trigger();
     EXPECT_FALSE(Close(false));
-    EXPECT_EQ(prompts[1], "Exist non-exported data.\r\nExit program?");
-    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/Language")).toString(), "2");
+    EXPECT_EQ(prompts.value(1), "Exist non-exported data.\r\nExit program?");
+    EXPECT_EQ(Stored("Language"), "2");
     EXPECT_TRUE(Close(true));
 }
 
 TEST_F(Window, SettingsComeBackInTheNextWindow) {
-    {
-        frmMain& win = Open();
-        Action("mnuLng2")->trigger();
-        Action("mnuAct2")->trigger();
-        Action("mnuAlwaysOnTop")->trigger();
-        Action("mnuSaveSettings")->trigger();
-        win.move(40, 30);
-        EXPECT_TRUE(win.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        ASSERT_TRUE(Close(true));
-    }
-    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/Action")).toString(), "2");
-    EXPECT_EQ(store->value(QStringLiteral("Kavu 1.0/AlwaysOnTop")).toString(), "True");
+    Open().move(40, 30);
+    for (const char* item : {"mnuLng2", "mnuAct2", "mnuAlwaysOnTop", "mnuSaveSettings"})
+        Action(item)->trigger();
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    ASSERT_TRUE(Close(true));
+    EXPECT_EQ(Stored("Action") + Stored("AlwaysOnTop"), "2True");
     frmMain& again = Open();
-    EXPECT_EQ(again.LanguageIndex(), 2);
+    EXPECT_EQ(std::pair(again.LanguageIndex(), again.VisibleFrame()), std::pair(2, 2));
     EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Action");
-    EXPECT_EQ(again.VisibleFrame(), 2);
-    EXPECT_TRUE(Action("mnuAlwaysOnTop")->isChecked());
+    EXPECT_EQ(Checked({"mnuAlwaysOnTop", "mnuSaveSettings"}), "11");
     EXPECT_TRUE(again.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(Action("mnuSaveSettings")->isChecked());
     EXPECT_EQ(again.frameGeometry().topLeft(), QPoint(40, 30));
-    // Unchecked and closed: the section is gone and the next start has the defaults.
-    Action("mnuSaveSettings")->trigger();
+    Action("mnuSaveSettings")->trigger(); // unchecked and closed: the section is gone
     ASSERT_TRUE(Close(true));
     EXPECT_TRUE(store->allKeys().isEmpty());
 }
 
 TEST_F(Window, SavedNeighbourViewAndBadValues) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("3"));
-    store->setValue(QStringLiteral("Kavu 1.0/Language"), QStringLiteral("7"));
-    store->setValue(QStringLiteral("Kavu 1.0/Left"), QStringLiteral("-300000"));
-    store->setValue(QStringLiteral("Kavu 1.0/Top"), QStringLiteral("150"));
+    Put("Action", "3");
+    Put("Language", "7");
+    Put("Left", "-300000");
+    Put("Top", "150");
     frmMain& win = Open();
     EXPECT_EQ(win.VisibleFrame(), 3);
-    EXPECT_FALSE(Action("mnuAct1")->isChecked());
-    EXPECT_FALSE(Action("mnuAct2")->isChecked());
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
     EXPECT_EQ(win.LanguageIndex(), 1); // 7 is no language: the default
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15); // off screen: centred
     emit Find<ctlLSTN>("ctlLSTN")->Cancel();
     EXPECT_EQ(win.VisibleFrame(), 2);
-    EXPECT_FALSE(Action("mnuAct1")->isChecked());
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
 }
 
 TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
@@ -429,10 +386,11 @@ TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
     EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "About");
     EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Sheet -> Coordinate");
     EXPECT_EQ(Find<QLabel>("lblResult2")->text(), "Result:");
-    for (const char* name : {"cmdKeep1", "cmdKeep2", "imgKeep1", "imgKeep2"})
-        EXPECT_EQ(Find<QWidget>(name)->toolTip(), "Keep") << name;
-    for (const char* name : {"cmdClear1", "cmdClear2", "imgClear1", "imgClear2"})
-        EXPECT_EQ(Find<QWidget>(name)->toolTip(), "Clear") << name;
+    QStringList tips;
+    for (const char* name : {"cmdKeep1", "cmdKeep2", "imgKeep1", "imgKeep2", "cmdClear1",
+                             "cmdClear2", "imgClear1", "imgClear2"})
+        tips << Find<QWidget>(name)->toolTip();
+    EXPECT_EQ(tips.join(' '), "Keep Keep Keep Keep Clear Clear Clear Clear");
     Action("mnuContents")->trigger();
     EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Help");
     Action("mnuLng1")->trigger();
@@ -443,7 +401,7 @@ TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
 }
 
 TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
-    store->setValue(QStringLiteral("Kavu 1.0/Action"), QStringLiteral("2"));
+    Put("Action", "2");
     frmMain& win = Open();
     Type(win.Pos(1), "10");
     Type(win.Pos(3), "20");
@@ -469,6 +427,87 @@ TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
     notch(lon, 120);
     EXPECT_EQ(lon->text(), "20");
     EXPECT_EQ(lat->text(), "10");
+    // The sheet-number boxes take the same notches.
+    Action("mnuAct1")->trigger();
+    Type(win.Nmb(1), "14");
+    TextOf(win.Nmb(1))->setFocus();
+    QTest::mouseMove(TextOf(win.Nmb(1)), QPoint(5, 5));
+    notch(TextOf(win.Nmb(1)), 120);
+    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "15");
+}
+
+// In both languages every label and box of the frames has the one font, and in it every caption
+// and the widest results are wholly in view (a box too narrow scrolls, hiding an end).
+TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
+    for (const char* language : {"1", "2"}) {
+        Put("Language", language);
+        Put("Action", "2");
+        frmMain& win = Open();
+        QWidget* frames = Find<QWidget>("central");
+        const QFontInfo font(frames->font());
+        for (QWidget* w : frames->findChildren<QWidget*>()) {
+            const QFontInfo own(w->font());
+            ASSERT_EQ(std::tuple(own.family(), own.pixelSize(), own.style()),
+                      std::tuple(font.family(), font.pixelSize(), font.style()))
+                << w->objectName().toStdString();
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                          label->contentsRect().width())
+                    << label->text().toStdString();
+            }
+        }
+        for (int i = 1; i <= 5; ++i) { // bold while hovered
+            QFont bold = win.Scale(i)->font();
+            bold.setBold(true);
+            EXPECT_LE(QFontMetrics(bold).horizontalAdvance(win.Scale(i)->Caption()),
+                      win.Scale(i)->CaptionRect().width());
+        }
+        const auto inView = [](QLineEdit* b) {
+            b->setCursorPosition(b->text().size());
+            const bool start = b->cursorPositionAt(QPoint(4, 9)) == 0;
+            b->setCursorPosition(0);
+            return start && b->cursorPositionAt(QPoint(b->width() - 4, 9)) == b->text().size();
+        };
+        for (const char* corner : {"E", "W"}) { // the widest designations of both notations
+            Hemisphere("ctlNS", 1);
+            Hemisphere("ctlEW", *corner == 'W');
+            for (int lat = 80; lat <= 83; ++lat)
+                for (int lon = 174; lon <= 179; ++lon) {
+                    Type(win.Pos(1), QString::number(lat));
+                    Type(win.Pos(2), QStringLiteral("59"));
+                    Type(win.Pos(3), QString::number(lon));
+                    Type(win.Pos(4), QStringLiteral("59"));
+                    for (int i = 1; i <= 10; ++i)
+                        ASSERT_TRUE(inView(TextOf(win.Lst(i))))
+                            << win.Lst(i)->Result().toStdString();
+                }
+        }
+        Action("mnuAct1")->trigger();
+        Type(win.Nmb(1), "u");
+        Type(win.Nmb(2), "60");
+        Type(win.Nmb(3), "144");
+        Type(win.Nmb(4), "4");
+        for (const char* name : {"ctlY1", "ctlX1", "ctlY0", "ctlX0", "ctlY2", "ctlX2"})
+            EXPECT_TRUE(inView(TextOf(Find<QWidget>(name)))) << Shown(name).toStdString();
+        EXPECT_TRUE(Close(true));
+    }
+}
+
+// A settings file that cannot be written: the user hears once, with the place and the reason,
+// and the window closes all the same.
+TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
+    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
+    ASSERT_TRUE(QDir().mkdir(inTheWay));
+    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
+    Open();
+    Action("mnuSaveSettings")->trigger();
+    Type(w->Nmb(1), "14");
+    Type(w->Nmb(2), "37");
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Close(false));
+    EXPECT_TRUE(Close(true));
+    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
+                                    "': на месте файла находится папка."});
 }
 
 } // namespace

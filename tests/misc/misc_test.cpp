@@ -3,11 +3,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
+#include <vector>
 
 namespace kavu {
 namespace {
@@ -86,6 +92,53 @@ TEST(SetTopmost, TogglesStaysOnTopWithoutMovingOrResizing) {
     EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(hidden.isVisible() || hidden.testAttribute(Qt::WA_Moved));
     SetTopmost(nullptr, true);
+}
+
+// Russian words for the usual causes, the system's own for every other errno and in English.
+TEST(FailureReason, RussianForTheUsualCausesTheSystemsTextOtherwise) {
+    const std::map<int, const char*> russian{{ENOSPC, "на устройстве нет места"},
+                                             {EACCES, "нет прав доступа"},
+                                             {EPERM, "нет прав доступа"},
+                                             {EROFS, "файловая система только для чтения"},
+                                             {EISDIR, "на месте файла находится папка"},
+                                             {ENOENT, "нет такой папки"},
+                                             {ENOTDIR, "на месте папки находится файл"},
+                                             {EDQUOT, "превышена дисковая квота"},
+                                             {EIO, "ошибка ввода-вывода"}};
+    for (int error = 1; error < 134; ++error) {
+        const QString system = QString::fromLocal8Bit(std::strerror(error));
+        EXPECT_EQ(FailureReason(error, system, 2), system);
+        EXPECT_EQ(FailureReason(error, QString(), 2), system); // no text given: the errno's
+        EXPECT_EQ(FailureReason(error, system, 1),
+                  russian.count(error) ? QString::fromUtf8(russian.at(error)) : system);
+    }
+}
+
+// For every room from nothing to more than enough: the font chosen fits whenever any does, and
+// the next larger one (by size, then by width) does not.
+TEST(LargestFittingFont, TheLargestThatFits) {
+    QFont base = QApplication::font();
+    base.setPixelSize(12);
+    const QString text = QStringLiteral("Введите координаты:");
+    std::vector<QFont> candidates; // largest first
+    for (int px = 12; px >= 9; --px)
+        for (int stretch : {100, 87, 75}) {
+            QFont f = base;
+            f.setPixelSize(px);
+            f.setStretch(stretch);
+            candidates.push_back(f);
+        }
+    const auto width = [&](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); };
+    for (int room = 0; room <= width(base) + 1; ++room) {
+        const QFont chosen = LargestFittingFont(
+            base, [&](const QFont& f) { return width(f) <= room; }, 9);
+        const auto first = std::find_if(candidates.begin(), candidates.end(),
+                                        [&](const QFont& f) { return width(f) <= room; });
+        const QFont& expected = first == candidates.end() ? candidates.back() : *first;
+        ASSERT_EQ(std::pair(QFontInfo(chosen).pixelSize(), chosen.stretch() % 100),
+                  std::pair(QFontInfo(expected).pixelSize(), expected.stretch() % 100))
+            << room;
+    }
 }
 
 } // namespace

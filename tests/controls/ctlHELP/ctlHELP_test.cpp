@@ -33,11 +33,14 @@ struct Panel {
     QPlainTextEdit* text = help.findChild<QPlainTextEdit*>(QStringLiteral("txtHelp"));
     QSignalSpy cancels{&help, &ctlHELP::Cancel};
 
-    // The first visible line, or "#0" for the text's first line; it must start right at the top.
+    // The first visible line, or "#0" for the text's first line; it must start right at the top,
+    // its first letter clear of the left border.
     QString Top() const {
         const QTextBlock block = text->cursorForPosition(QPoint(0, 0)).block();
-        const int top = text->cursorRect(QTextCursor(block)).top();
-        EXPECT_TRUE(top >= 0 && top <= 4) << top;
+        const QRect at = text->cursorRect(QTextCursor(block));
+        const qreal margin = text->document()->documentMargin();
+        EXPECT_TRUE(at.top() >= 0 && at.top() <= margin + 2) << at.top();
+        EXPECT_GE(at.left(), 4);
         return block.blockNumber() == 0 ? QStringLiteral("#0") : block.text();
     }
 };

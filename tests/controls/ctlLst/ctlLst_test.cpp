@@ -104,21 +104,6 @@ TEST_F(ctlLstTest, EveryMinuteOfLatitudeAndOfLongitude) {
                 ASSERT_NO_FATAL_FAILURE(CheckAll(ns, lat, ew, lon));
 }
 
-TEST_F(ctlLstTest, EquatorAndTwoDegreesNorth) {
-    CalculateAll("N", 0, "E", 0);
-    const char* expected[11] = {"",           "s 1-31",       "s 1-31-1",  "s 1-31-01",
-                                "s 1-31-001", "s 1-31-001-1", "s A-31",    "s A-31-А",
-                                "s A-31-I",   "s A-31-1",     "s A-31-1-А"};
-    for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(field[i]->Result().toStdString(), expected[i]) << i;
-        EXPECT_EQ(Look(i), Colours(kRed, kYellow)) << i;
-    }
-    // 2 degrees N bounds every sheet but the millionth: the north edge of the third quarter.
-    CalculateAll("N", 2 * kDeg, "E", 37 * kDeg + 37 * kMin);
-    EXPECT_EQ(field[1]->Result(), " 1-37");
-    EXPECT_EQ(field[2]->Result(), " 1-37-3");
-}
-
 // Clear on a disabled field shows the button face, Calculate the junction colours; no sheet (a
 // Caliber outside 1..5, a negative angle) clears the text and its colours.
 TEST_F(ctlLstTest, ClearDisabledAndNoSheet) {
@@ -136,31 +121,6 @@ TEST_F(ctlLstTest, ClearDisabledAndNoSheet) {
         field[4]->Calculate("N", lat, "E", 37 * kDeg);
         EXPECT_EQ(field[4]->Result(), "") << caliber;
         EXPECT_EQ(Look(4), Colours(kPlainText, kPlainBack));
-    }
-}
-
-// The widest texts of both notations (the southernmost, easternmost millionth sheet) are wholly
-// in view in the fixed 73-pixel box, also under a large inherited font: a box too narrow scrolls
-// to its cursor, hiding the start or the end.
-TEST_F(ctlLstTest, WidestDesignationsFitTheBox) {
-    QFont big = frame.font();
-    big.setPixelSize(22);
-    for (const QFont& font : {frame.font(), big}) {
-        frame.setFont(font);
-        field[1]->resize(200, 40); // the size is fixed
-        for (std::int32_t lat = 80 * kDeg + 10 * kMin; lat < 84 * kDeg; lat += 20 * kMin)
-            for (std::int32_t lon = 174 * kDeg + 10 * kMin; lon < 180 * kDeg; lon += 30 * kMin) {
-                CalculateAll("S", lat, "E", lon);
-                for (int i = 1; i <= 10; ++i) {
-                    QLineEdit* b = box[i];
-                    ASSERT_EQ(field[i]->size(), QSize(73, 19)); // 1095 x 285 twips
-                    b->setCursorPosition(b->text().size());
-                    ASSERT_EQ(b->cursorPositionAt(QPoint(4, 9)), 0) << b->text().toStdString();
-                    b->setCursorPosition(0);
-                    ASSERT_EQ(b->cursorPositionAt(QPoint(69, 9)), b->text().size())
-                        << b->text().toStdString() << " px " << font.pixelSize();
-                }
-            }
     }
 }
 
