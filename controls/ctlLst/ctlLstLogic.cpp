@@ -7,11 +7,12 @@ namespace kavu {
 std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int32_t Latitude,
                                                   std::string_view EW,
                                                   std::int32_t Longitude) const {
+    // The engine knows the larger scales too; this field shows 1..5 only.
+    if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
     return Show(SheetOfPoint(NS, Latitude, EW, Longitude, caliber_));
 }
 
 std::optional<ctlLstShown> ctlLstLogic::Calculate(const ExactPoint& point) const {
-    // The exact routine takes the larger scales too; this field shows 1..5 only.
     if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
     return Show(SheetOfExactPoint(point, caliber_));
 }
