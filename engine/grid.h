@@ -11,8 +11,8 @@
 
 namespace kavu::detail {
 
-/// Cells of a scale along each side of a 1:1,000,000 sheet: the 1:100,000 grid (12 x 12)
-/// halves at each scale below it.
+/// Cells of a scale along each side of a 1:1,000,000 sheet: 12 at 1:100,000, twice as many at
+/// each larger scale, since each is the quarters of the one before.
 constexpr int CellsPerSide(int scale) {
     constexpr int kSide[] = {0, 1, 2, 6, 12, 24, 48, 96};
     return scale >= 1 && scale <= kSheetScaleCount ? kSide[scale] : 0;
@@ -99,12 +99,22 @@ template <class F> constexpr auto WithScale(int scale, F f) {
     }
 }
 
+/// The signed frame of `count` cells of `scale` side by side from `first` eastwards.
+constexpr SignedFrame FrameOfCells(int scale, Cell first, int count = 1) {
+    SignedFrame f;
+    f.North = kMaxLatitude - first.Y * SheetHeight(scale);
+    f.South = f.North - SheetHeight(scale);
+    f.West = first.X * SheetWidth(scale) - kMaxLongitude;
+    f.East = f.West + count * SheetWidth(scale);
+    return f;
+}
+
 /// The key of a cell of `scale` (1..7); the cell must lie on the grid.
 constexpr SheetKey KeyOfCell(int scale, Cell c) {
     return WithScale(scale, [c](auto s) { return KeyOfCellAt<decltype(s)::value>(c); });
 }
 
-/// The designation of sheets joined west to east (members of one scale, first one valid): the
+/// The designation of sheets joined west to east (keys IsSheetKey accepts, of one scale): the
 /// first in full, then each further one from the first field in which it differs from the one
 /// before: " T-37-1-А,Б,2-А,Б". `lettered` picks the old notation.
 std::string FormatMembers(std::span<const SheetKey> members, bool lettered);

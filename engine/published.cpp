@@ -24,14 +24,13 @@ std::optional<PublishedSheet> PublishedSheetOf(const SheetKey& key) {
     PublishedSheet p;
     p.Count = GroupSize(key);
     const detail::Cell c = detail::CellOfKey(key);
-    const int first = c.X - c.X % p.Count;
+    const detail::Cell first{c.X - c.X % p.Count, c.Y};
     for (int i = 0; i < p.Count; ++i)
-        p.Members[static_cast<std::size_t>(i)] = detail::KeyOfCell(key.Scale, {first + i, c.Y});
+        p.Members[static_cast<std::size_t>(i)] = detail::KeyOfCell(key.Scale, {first.X + i, c.Y});
     const std::span<const SheetKey> members(p.Members.data(), static_cast<std::size_t>(p.Count));
     p.New = detail::FormatMembers(members, false);
     p.Old = detail::FormatMembers(members, true);
-    p.Frame = *ComputeSignedFrame(members.front());
-    p.Frame.East = ComputeSignedFrame(members.back())->East;
+    p.Frame = detail::FrameOfCells(key.Scale, first, p.Count);
     return p;
 }
 

@@ -2,30 +2,35 @@
 
 #include "engine/grid.h"
 
-#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kavu {
 namespace {
 
-// Writes into the string the caller returns, sized beforehand to the longest text the call
-// can write and cut to length at the end: the text is built in place, byte by byte (the
-// pieces are 1..6 bytes, too short to gain from a call to memcpy). Every window text (at most
-// "s U-60-144-Г", 13 bytes) fits the small-string buffer, so building one allocates nothing.
 // Longest designation: "s U-60-144-Г-г-4" (18 bytes); longest published one
 // "s U-60-144-В-в,г,Г-в,г" (28). Every window text (at most "s U-60-144-Г", 13 bytes) fits the
 // small-string buffer, so building one allocates nothing.
 class TextBuilder {
-    static constexpr std::size_t kLongestPiece = 6;
-
   public:
     void Put(char c) { buf_[n_++] = c; }
-    // Pieces come from the tables, 1..6 bytes ("XXXIII"): a bounded byte loop copies them
-    // without a call to memcpy, which would cost more than the copy.
+    // The pieces come from the tables, 1..6 bytes ("XXXIII"): two overlapping moves of a fixed
+    // size copy any of them without the call to memcpy that would cost more than the copy.
     void Put(std::string_view s) {
-        const std::size_t size = std::min(s.size(), kLongestPiece);
-        for (std::size_t i = 0; i < size; ++i)
-            buf_[n_ + i] = s[i];
+        char* to = buf_ + n_;
+        const char* from = s.data();
+        const std::size_t size = s.size();
+        if (size > 8) {
+            std::memcpy(to, from, size);
+        } else if (size >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + size - 4, from + size - 4, 4);
+        } else if (size >= 2) {
+            std::memcpy(to, from, 2);
+            std::memcpy(to + size - 2, from + size - 2, 2);
+        } else if (size == 1) {
+            *to = *from;
+        }
         n_ += size;
     }
     std::string Take() const { return std::string(buf_, n_); }
@@ -106,13 +111,14 @@ FieldTexts Fields(const SheetKey& k, Notation notation) {
         f.Text[2] = old ? NumberText(k.SubSheet) : Number3Text(k.SubSheet);
         break;
     }
-    f.Text[3] = old ? QuarterLetter(k.Quarter) : NumberText(k.Quarter);
-    f.Text[4] = old ? SmallQuarterLetter(k.Quarter25) : NumberText(k.Quarter25);
-    f.Text[5] = NumberText(k.Quarter10);
+    if (f.Count > 3) f.Text[3] = old ? QuarterLetter(k.Quarter) : NumberText(k.Quarter);
+    if (f.Count > 4) f.Text[4] = old ? SmallQuarterLetter(k.Quarter25) : NumberText(k.Quarter25);
+    if (f.Count > 5) f.Text[5] = NumberText(k.Quarter10);
     return f;
 }
 
-void PutFields(TextBuilder& t, const FieldTexts& f, int from) {
+// Inlined into both writers, so that the builder stays in registers.
+[[gnu::always_inline]] inline void PutFields(TextBuilder& t, const FieldTexts& f, int from) {
     for (int i = from; i < f.Count; ++i) {
         if (i > from) t.Put('-');
         t.Put(f.Text[static_cast<std::size_t>(i)]);
@@ -144,7 +150,7 @@ bool Framable(const SheetKey& k) {
 } // namespace
 
 std::string detail::FormatMembers(std::span<const SheetKey> members, bool lettered) {
-    if (members.empty() || !IsSheetKey(members[0])) return {};
+    if (members.empty()) return {};
     const Notation notation = lettered ? Notation::Old : Notation::New;
     TextBuilder t;
     PutHemisphere(t, members[0]);
@@ -184,10 +190,10 @@ std::string FormatSheetOld(const SheetKey& key) {
 
 std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& k) {
     if (!Framable(k)) return std::nullopt;
-    // Grid values: south of 84 degrees N and east of 180 degrees W.
+    // Grid values of the north-west corner: south of 84 degrees N and east of 180 degrees W.
     const detail::Cell c = detail::CellOfKey(k);
     const std::int32_t height = SheetHeight(k.Scale), width = SheetWidth(k.Scale);
-    const std::int32_t south = c.Y * height, west = c.X * width;
+    const std::int32_t top = c.Y * height, west = c.X * width;
     auto lat = [](std::int32_t v) {
         return v >= kMaxLatitude ? v - kMaxLatitude : kMaxLatitude - v;
     };
@@ -195,9 +201,9 @@ std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& k) {
         return u >= kMaxLongitude ? u - kMaxLongitude : kMaxLongitude - u;
     };
     SheetFrame f;
-    f.Y1 = lat(south);
-    f.Y2 = lat(south + height);
-    f.Y0 = lat(south + height / 2);
+    f.Y1 = lat(top);
+    f.Y2 = lat(top + height);
+    f.Y0 = lat(top + height / 2);
     f.X1 = lon(west);
     f.X2 = lon(west + width);
     f.X0 = lon(west + width / 2);
@@ -207,14 +213,7 @@ std::optional<SheetFrame> ComputeSheetFrame(const SheetKey& k) {
 
 std::optional<SignedFrame> ComputeSignedFrame(const SheetKey& k) {
     if (!IsSheetKey(k)) return std::nullopt;
-    const detail::Cell c = detail::CellOfKey(k);
-    const std::int32_t height = SheetHeight(k.Scale), width = SheetWidth(k.Scale);
-    SignedFrame f;
-    f.North = kMaxLatitude - c.Y * height;
-    f.South = f.North - height;
-    f.West = c.X * width - kMaxLongitude;
-    f.East = f.West + width;
-    return f;
+    return detail::FrameOfCells(k.Scale, detail::CellOfKey(k));
 }
 
 std::optional<PointSheet> SheetOfPoint(std::string_view NS, std::int32_t Latitude,

@@ -7,7 +7,7 @@ namespace kavu {
 std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int32_t Latitude,
                                                   std::string_view EW,
                                                   std::int32_t Longitude) const {
-    // The engine knows the larger scales too; this field shows 1..5 only.
+    // The box shows the window's scales only; the engine knows larger ones.
     if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
     return Show(SheetOfPoint(NS, Latitude, EW, Longitude, caliber_));
 }

@@ -1,28 +1,41 @@
-#include "engine/sheet.h"
+// Frames and the sheet of a point, whole-second and exact.
+#include "sheets.h"
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <cstdlib>
+#include <limits>
+#include <vector>
 
 using namespace kavu;
+using kavu::test::Key;
 
 namespace {
-SheetKey Key(int scale, char h, int row, int col, int part = 0, int q = 0, int q25 = 0,
-             int q10 = 0) {
-    return SheetKey{scale, h, row, col, part, q, q25, q10};
-}
+
 SheetFrame Frame(int y1, int x1, int y2, int x2, int y0, int x0, char ew) {
     SheetFrame f;
     f.Y1 = y1, f.X1 = x1, f.Y2 = y2, f.X2 = x2, f.Y0 = y0, f.X0 = x0, f.EW = ew;
     return f;
 }
+
+constexpr std::int64_t kUnit = kUnitsPerSecond;
+
+// The whole-second routine on a signed point; +180 degrees is written as 180 W.
+std::optional<PointSheet> Whole(std::int32_t lat, std::int32_t lon, int scale) {
+    return SheetOfPoint(lat > 0 ? "N" : "S", std::abs(lat),
+                        lon < 0 || lon == kMaxLongitude ? "W" : "E", std::abs(lon), scale);
+}
+
+std::optional<PointSheet> Exact(std::int64_t lat, std::int64_t lon, int scale,
+                                std::int64_t latUnits = 0, std::int64_t lonUnits = 0) {
+    return SheetOfExactPoint({lat * kUnit + latUnits, lon * kUnit + lonUnits}, scale);
+}
+
 } // namespace
 
 TEST(SheetFrame, WorkedExamples) {
     EXPECT_EQ(ComputeSheetFrame(Key(1, 'N', 14, 37)),
               Frame(201600, 129600, 187200, 151200, 194400, 140400, 'E'));
-    EXPECT_EQ(ComputeSheetFrame(Key(5, 'N', 14, 37, 4, 3)),
-              Frame(201000, 135000, 200400, 135900, 200700, 135450, 'E'));
     EXPECT_EQ(ComputeSheetFrame(Key(5, 'S', 9, 34, 61, 4)),
               Frame(121800, 65700, 122400, 66600, 122100, 66150, 'E'));
     EXPECT_EQ(ComputeSheetFrame(Key(5, 'N', 11, 18, 117, 3)),
@@ -30,99 +43,35 @@ TEST(SheetFrame, WorkedExamples) {
     EXPECT_EQ(ComputeSheetFrame(Key(1, 'N', 21, 1)),
               Frame(302400, 648000, 288000, 626400, 295200, 637200, 'W'));
     EXPECT_EQ(ComputeSheetFrame(Key(1, 'S', 1, 31)), Frame(0, 0, 14400, 21600, 7200, 10800, 'E'));
-    EXPECT_EQ(ComputeSheetFrame(Key(4, 'N', 14, 37, 144)),
-              Frame(188400, 149400, 187200, 151200, 187800, 150300, 'E'));
     // 55°50′–55°45′ N, 37°30′–37°37′30″ E; 55°42′30″–55°40′ N, 37°41′15″–37°45′ E.
     EXPECT_EQ(ComputeSheetFrame(Key(6, 'N', 14, 37, 4, 3, 1)),
               Frame(201000, 135000, 200700, 135450, 200850, 135225, 'E'));
     EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 37, 4, 3, 4, 4)),
               Frame(200550, 135675, 200400, 135900, 200475, 135787, 'E'));
-    // The centre's half second is dropped to the west in the western hemisphere too.
-    EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 30, 12, 2, 2, 2))->X0, 113); // W 0°01′52.5″
+    // The centre's half second at 1:10,000 is dropped to the west on both sides of 0 degrees.
+    EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 30, 12, 2, 2, 2))->X0, 113);
+    EXPECT_EQ(ComputeSignedFrame(Key(7, 'S', 1, 30, 12, 2, 2, 2)), (SignedFrame{0, -150, -225, 0}));
 }
 
-TEST(SheetFrame, GridEdges) {
-    // Anchors for the sweep, which checks that neighbours share edges but not where they lie.
-    const SheetFrame c30 = *ComputeSheetFrame(Key(1, 'N', 5, 30));
-    const SheetFrame c31 = *ComputeSheetFrame(Key(1, 'N', 5, 31));
-    EXPECT_EQ(std::tie(c30.X2, c30.EW, c31.X1, c31.EW), std::make_tuple(0, 'W', 0, 'E'));
-    EXPECT_EQ(ComputeSheetFrame(Key(1, 'N', 5, 60))->X2, 648000);
-    EXPECT_EQ(ComputeSheetFrame(Key(1, 'N', 1, 7))->Y2, 0);
-    EXPECT_EQ(ComputeSheetFrame(Key(1, 'S', 21, 7))->Y2, 302400);
-    // Scales 1..4 ignore the quarter.
-    EXPECT_EQ(ComputeSheetFrame(Key(4, 'N', 14, 37, 4, 3)),
-              ComputeSheetFrame(Key(4, 'N', 14, 37, 4)));
-    EXPECT_EQ(ComputeSheetFrame(Key(1, 'N', 14, 37, 9, 9)), ComputeSheetFrame(Key(1, 'N', 14, 37)));
-}
-
-TEST(SheetFrame, KeysOutsideTheSeriesGiveNoFrame) {
-    const SheetKey bad[] = {Key(0, 'N', 1, 1),          Key(6, 'N', 1, 1),
-                            Key(1, 'N', 22, 1),         Key(1, 'S', 0, 1),
-                            Key(1, 'N', 1, 61),         Key(1, 'N', 1, 0),
-                            Key(2, 'N', 1, 1, 0),       Key(2, 'N', 1, 1, 5),
-                            Key(3, 'N', 1, 1, 37),      Key(4, 'N', 1, 1, 145),
-                            Key(5, 'N', 1, 1, 1, 0),    Key(5, 'N', 1, 1, 1, 5),
-                            Key(5, 'N', 1, 1, -3, 1),   Key(8, 'N', 1, 1, 1, 1, 1, 1),
-                            Key(6, 'N', 1, 1, 1, 1, 0), Key(7, 'N', 1, 1, 1, 1, 1, 5)};
-    for (const SheetKey& k : bad)
-        EXPECT_FALSE(ComputeSheetFrame(k).has_value());
-}
-
-TEST(SheetOfPoint, WorkedExamples) {
+TEST(SheetOfPoint, WorkedExamplesEdgesAndTheGridsEnd) {
     const int lat = 55 * 3600 + 45 * 60, lon = 37 * 3600 + 37 * 60;
-    auto r = SheetOfPoint("N", lat, "E", lon, 1);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->Key, Key(1, 'N', 14, 37));
-    EXPECT_FALSE(r->LatitudeJunction || r->LongitudeJunction);
     EXPECT_EQ(SheetOfPoint("N", lat, "E", lon, 5)->Key, Key(5, 'N', 14, 37, 4, 3));
-
-    r = SheetOfPoint("S", 33 * 3600 + 55 * 60, "E", 18 * 3600 + 25 * 60, 3);
-    EXPECT_EQ(r->Key, Key(3, 'S', 9, 34, 13));
-
-    r = SheetOfPoint("N", 40 * 3600 + 42 * 60, "W", 74 * 3600, 3);
+    EXPECT_EQ(SheetOfPoint("N", lat, "E", lon, 7)->Key, Key(7, 'N', 14, 37, 4, 3, 3, 2));
+    EXPECT_EQ(SheetOfPoint("S", 33 * 3600 + 55 * 60, "E", 18 * 3600 + 25 * 60, 3)->Key,
+              Key(3, 'S', 9, 34, 13));
+    auto r = SheetOfPoint("N", 40 * 3600 + 42 * 60, "W", 74 * 3600, 3);
     EXPECT_EQ(r->Key, Key(3, 'N', 11, 18, 29));
     EXPECT_FALSE(r->LatitudeJunction);
     EXPECT_TRUE(r->LongitudeJunction);
-    r = SheetOfPoint("N", 40 * 3600 + 42 * 60, "W", 74 * 3600, 2);
-    EXPECT_EQ(r->Key, Key(2, 'N', 11, 18, 4));
-    EXPECT_FALSE(r->LatitudeJunction || r->LongitudeJunction);
-
-    r = SheetOfPoint("N", 0, "E", 0, 1);
-    EXPECT_EQ(r->Key, Key(1, 'S', 1, 31));
-    EXPECT_TRUE(r->LatitudeJunction && r->LongitudeJunction);
-    r = SheetOfPoint("N", 302400, "W", 648000, 1);
-    EXPECT_EQ(r->Key, Key(1, 'N', 21, 1));
-    EXPECT_TRUE(r->LatitudeJunction && r->LongitudeJunction);
-}
-
-TEST(SheetOfPoint, EdgesBelongToTheSheetSouthAndEast) {
-    auto row = [](const char* ns, int deg, int min = 0) {
-        return SheetOfPoint(ns, deg * 3600 + min * 60, "E", 3600, 1)->Key;
-    };
-    EXPECT_EQ(row("N", 56).Row, 14);
-    EXPECT_TRUE(SheetOfPoint("N", 56 * 3600, "E", 3600, 1)->LatitudeJunction);
-    EXPECT_EQ(row("S", 4).Row, 2);
-    EXPECT_EQ(row("S", 3, 59).Row, 1);
-    auto col = [](const char* ew, int deg) {
-        return SheetOfPoint("N", 3600, ew, deg * 3600, 1)->Key.Column;
-    };
-    EXPECT_EQ(col("W", 6), 30);
-    EXPECT_EQ(col("E", 6), 32);
-    EXPECT_EQ(col("W", 0), 31);
-    EXPECT_EQ(col("E", 0), 31);
-    for (int s = 1; s <= 5; ++s) {
-        const auto r = SheetOfPoint("N", 0, "E", 1, s);
-        EXPECT_EQ(r->Key.Hemisphere, 'S');
-        EXPECT_TRUE(r->LatitudeJunction);
-    }
-    const auto two1 = SheetOfPoint("N", 7200, "E", 1, 1);
-    EXPECT_FALSE(two1->LatitudeJunction);
-    const auto two2 = SheetOfPoint("N", 7200, "E", 1, 2);
-    EXPECT_TRUE(two2->LatitudeJunction);
-    EXPECT_GE(two2->Key.SubSheet, 3);
-}
-
-TEST(SheetOfPoint, PointsOffTheGridAreRejected) {
+    // The equator is the southern row's, whatever the letter; 0 degrees the eastern column's.
+    for (const char* ns : {"N", "S"})
+        for (const char* ew : {"W", "E"}) {
+            r = SheetOfPoint(ns, 0, ew, 0, 1);
+            EXPECT_EQ(r->Key, Key(1, 'S', 1, 31));
+            EXPECT_TRUE(r->LatitudeJunction && r->LongitudeJunction);
+        }
+    EXPECT_EQ(SheetOfPoint("S", 302399, "E", 647999, 7)->Key, Key(7, 'S', 21, 60, 144, 4, 4, 4));
+    EXPECT_EQ(SheetOfPoint("N", 302400, "W", 648000, 7)->Key, Key(7, 'N', 21, 1, 1, 1, 1, 1));
     EXPECT_FALSE(SheetOfPoint("N", -1, "E", 0, 1));
     EXPECT_FALSE(SheetOfPoint("N", 0, "E", -1, 1));
     EXPECT_FALSE(SheetOfPoint("N", 302401, "E", 0, 1));
@@ -132,7 +81,53 @@ TEST(SheetOfPoint, PointsOffTheGridAreRejected) {
     EXPECT_FALSE(SheetOfPoint("N", 0, "E", 0, 0));
     EXPECT_FALSE(SheetOfPoint("N", 0, "E", 0, 8));
     EXPECT_FALSE(SheetOfPoint("N", 2147483647, "W", 2147483647, 5));
-    // The last points inside.
-    EXPECT_EQ(SheetOfPoint("S", 302399, "E", 647999, 5)->Key, Key(5, 'S', 21, 60, 144, 4));
-    EXPECT_EQ(SheetOfPoint("N", 302400, "W", 648000, 5)->Key, Key(5, 'N', 21, 1, 1, 1));
+}
+
+// Every 1:10,000 parallel and meridian and the seconds beside them, paired so that each value
+// meets many of the other, at every scale and on and off the grid.
+TEST(SheetOfExactPoint, AgreesWithTheWholeSecondRoutine) {
+    auto edges = [](std::int32_t limit, std::int32_t step) {
+        std::vector<std::int32_t> v;
+        for (std::int32_t e = -limit; e <= limit; e += step)
+            for (std::int32_t d : {-1, 0, 1})
+                v.push_back(e + d);
+        return v;
+    };
+    const auto lats = edges(kMaxLatitude + 150, SheetHeight(7));
+    const auto lons = edges(kMaxLongitude + 225, SheetWidth(7));
+    for (int scale = 0; scale <= kSheetScaleCount + 1; ++scale)
+        for (std::size_t i = 0; i < lons.size() * 3; ++i) {
+            const std::int32_t lat = lats[i % lats.size()], lon = lons[i * 7919 % lons.size()];
+            const auto a = Exact(lat, lon, scale);
+            const auto b = Whole(lat, lon, scale);
+            ASSERT_EQ(a.has_value(), b.has_value()) << lat << ' ' << lon;
+            if (!a) continue;
+            ASSERT_EQ(a->Key, b->Key) << lat << ' ' << lon << ' ' << scale;
+            ASSERT_EQ(a->LatitudeJunction, b->LatitudeJunction);
+            ASSERT_EQ(a->LongitudeJunction, b->LongitudeJunction);
+        }
+}
+
+// A fraction of a second beside an edge is on that side and on no junction: 0.4" north of a
+// parallel is in the sheet north of it.
+TEST(SheetOfExactPoint, FractionsBesideEveryEdge) {
+    for (int scale = 1; scale <= kSheetScaleCount; ++scale) {
+        const std::int32_t h = SheetHeight(scale), w = SheetWidth(scale);
+        for (std::int32_t e = -kMaxLatitude + h; e < kMaxLatitude; e += h) {
+            const auto north = Exact(e, -1, scale, 400'000'000), south = Exact(e, -1, scale, -1);
+            ASSERT_EQ(north->Key, Whole(e + 1, -1, scale)->Key) << e;
+            ASSERT_EQ(south->Key, Whole(e, -1, scale)->Key) << e;
+            ASSERT_FALSE(north->LatitudeJunction || south->LatitudeJunction);
+        }
+        for (std::int32_t e = -kMaxLongitude + w; e < kMaxLongitude; e += w) {
+            const auto west = Exact(1, e, scale, 0, -400'000'000), east = Exact(1, e, scale, 0, 1);
+            ASSERT_EQ(west->Key, Whole(1, e - 1, scale)->Key) << e;
+            ASSERT_EQ(east->Key, Whole(1, e, scale)->Key) << e;
+            ASSERT_FALSE(west->LongitudeJunction || east->LongitudeJunction);
+        }
+    }
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    for (ExactPoint off : {ExactPoint{kMin, kMin}, ExactPoint{kMax, kMax}, ExactPoint{0, kMin}})
+        EXPECT_FALSE(SheetOfExactPoint(off, 5));
 }

@@ -1,6 +1,7 @@
 // Every sheet of the series in both hemispheres, 5.8 million at 1:25,000, and a sample at
 // 1:10,000.
 #include "engine/neighbours.h"
+#include "sheets.h"
 
 #include <gtest/gtest.h>
 
@@ -10,40 +11,11 @@ using namespace kavu;
 
 namespace {
 
-long SheetCount(int scale) {
-    long n = 2L * 21 * 60 * (scale == 1 ? 1 : PartCount(scale));
-    for (int s = 5; s <= scale; ++s)
-        n *= 4;
-    return n;
-}
+using kavu::test::ForEachSheet;
+using kavu::test::SheetCount;
 
-// Calls `visit` for every `stride`-th key of the scale, counted through all keys with the
-// finest field fastest; returns how many it visited.
-template <class Visit> long ForEachSheet(int scale, long stride, Visit visit) {
-    long n = 0;
-    for (long i = 0; i < SheetCount(scale); i += stride, ++n) {
-        long rest = i;
-        auto take = [&rest](int count) {
-            const int v = static_cast<int>(rest % count) + 1;
-            rest /= count;
-            return v;
-        };
-        SheetKey k;
-        k.Scale = scale;
-        if (scale >= 7) k.Quarter10 = take(4);
-        if (scale >= 6) k.Quarter25 = take(4);
-        if (scale >= 5) k.Quarter = take(4);
-        if (scale >= 2) k.SubSheet = take(PartCount(scale));
-        k.Column = take(60);
-        k.Row = take(21);
-        k.Hemisphere = take(2) == 1 ? 'N' : 'S';
-        visit(k);
-    }
-    return n;
-}
-
-// Every sheet up to 1:25,000; at 1:10,000 every 7th. A stride prime to 2 and 3 still meets
-// every value of every field. The neighbour sweep, five times the work, samples 1:25,000 too.
+// Every sheet up to 1:25,000, at 1:10,000 every 7th. The second sweep, three times the work,
+// takes every 5th at 1:25,000 too.
 long Stride(int scale, long sparser = 1) {
     return scale == 7 ? 7 * sparser : scale == 6 ? sparser : 1;
 }

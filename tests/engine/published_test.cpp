@@ -1,5 +1,6 @@
 #include "engine/neighbours.h"
 #include "engine/published.h"
+#include "sheets.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +8,7 @@
 
 using namespace kavu;
 
-namespace {
-SheetKey Key(int scale, char h, int row, int col, int part = 0, int q = 0, int q25 = 0,
-             int q10 = 0) {
-    return SheetKey{scale, h, row, col, part, q, q25, q10};
-}
-} // namespace
+using kavu::test::Key;
 
 TEST(PublishedSheet, WorkedExamples) {
     struct Case {

@@ -1,0 +1,127 @@
+// The texts: tables, angles, designations in both notations and the strict digit reader.
+#include "engine/neighbours.h"
+#include "sheets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace kavu;
+using kavu::test::Key;
+
+TEST(Tables, LookupsRoundTripAndStopAtTheirEnds) {
+    for (int i = 1; i <= 36; ++i)
+        EXPECT_EQ(FindRomanText(RomanText(i)), i);
+    for (int i = 1; i <= 21; ++i)
+        EXPECT_EQ(FindRowLetter(RowLetter(i)), i);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(FindQuarterLetter(QuarterLetter(i)), i);
+    for (int d = 1; d <= 10; ++d) // the Roman numerals by their construction
+        EXPECT_EQ(std::string(RomanText(20 + d)), "XX" + std::string(RomanText(d)));
+    EXPECT_EQ(RomanText(36), "XXXVI");
+    for (const char* none : {"V", "", "a", "AB"})
+        EXPECT_EQ(FindRowLetter(none), 0) << none;
+    for (const char* none : {"A", "а", "\xD0", ""})
+        EXPECT_EQ(FindQuarterLetter(none), 0) << none;
+    for (const char* none : {"XXXVII", "iv", "IIII", ""})
+        EXPECT_EQ(FindRomanText(none), 0) << none;
+    for (auto table : {RowLetter, QuarterLetter, SmallQuarterLetter, NumberText, Number2Text,
+                       Number3Text, RomanText}) {
+        EXPECT_EQ(table(-1000), "");
+        EXPECT_EQ(table(0), "");
+    }
+    for (std::string_view past :
+         {RowLetter(22), QuarterLetter(5), SmallQuarterLetter(5), NumberText(145), Number2Text(61),
+          Number3Text(145), RomanText(37)})
+        EXPECT_EQ(past, "");
+    EXPECT_EQ(ScaleName(7), "1:10000");
+    EXPECT_EQ(SheetWidth(7) * 2, SheetWidth(6));
+    EXPECT_EQ(SheetHeight(8), 0);
+    EXPECT_EQ(ScaleName(0), "");
+}
+
+TEST(FormatAngle, ExamplesAndEverySecondOfThreeDegreesReadsBack) {
+    EXPECT_EQ(FormatAngle("N", 200700, true, false), "N 55° 45'");
+    EXPECT_EQ(FormatAngle("E", 135450, true, false), "E 37° 37' 30\"");
+    EXPECT_EQ(FormatAngle("W", 648000, false, false), "W 180°");
+    EXPECT_EQ(FormatAngle("N", 30, false, false), "N 0° 30\"");
+    EXPECT_EQ(FormatAngle("", 3600, false, true), " 1° 00\"");
+    EXPECT_EQ(FormatAngle("N", 7200, false, false), "N 2\xC2\xB0");
+    EXPECT_EQ(FormatAngle("N", -1, true, true), "");
+    for (int v = 0; v < 3600 * 3; ++v) {
+        const std::string t = FormatAngle("E", v, true, true);
+        int d = 0, m = 0, s = 0;
+        ASSERT_EQ(std::sscanf(t.c_str(), "E %d\xC2\xB0 %d' %d\"", &d, &m, &s), 3) << t;
+        ASSERT_EQ(d * 3600 + m * 60 + s, v);
+    }
+}
+
+TEST(Designation, WorkedExamplesAtEveryScale) {
+    struct Case {
+        SheetKey key;
+        const char* newText;
+        const char* oldText;
+    } cases[] = {
+        {Key(1, 'N', 14, 37), " 14-37", " N-37"},
+        {Key(2, 'N', 14, 37, 1), " 14-37-1", " N-37-А"},
+        {Key(3, 'N', 14, 37, 2), " 14-37-02", " N-37-II"},
+        {Key(4, 'N', 14, 37, 4), " 14-37-004", " N-37-4"},
+        {Key(5, 'N', 14, 37, 4, 3), " 14-37-004-3", " N-37-4-В"},
+        {Key(6, 'N', 14, 37, 4, 3, 1), " 14-37-004-3-1", " N-37-4-В-а"},
+        {Key(7, 'N', 14, 37, 4, 3, 1, 2), " 14-37-004-3-1-2", " N-37-4-В-а-2"},
+        {Key(3, 'S', 9, 34, 13), "s 9-34-13", "s I-34-XIII"},
+        {Key(5, 'S', 9, 34, 61, 4), "s 9-34-061-4", "s I-34-61-Г"},
+        {Key(6, 'S', 9, 34, 61, 4, 4), "s 9-34-061-4-4", "s I-34-61-Г-г"},
+        {Key(7, 'S', 21, 60, 144, 2, 3, 4), "s 21-60-144-2-3-4", "s U-60-144-Б-в-4"},
+        // Fields the scale does not use are not written; a quarter of 0 ends the text.
+        {Key(1, 'N', 14, 37, 500, 9), " 14-37", " N-37"},
+        {Key(4, 'N', 14, 37, 0), " 14-37", " N-37"},
+        {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2", " N-37-4-В-б"},
+        {Key(1, 's', 14, 37), " 14-37", " N-37"}, // only 'S' is southern
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatSheetNew(c.key), c.newText);
+        EXPECT_EQ(FormatSheetOld(c.key), c.oldText);
+    }
+}
+
+TEST(Designation, KeysOutsideTheSeriesGiveNoTextNoFrameAndNoSteps) {
+    const SheetKey bad[] = {
+        Key(0, 'N', 14, 37), Key(8, 'N', 14, 37), Key(1, 'N', 0, 37), Key(1, 'N', 22, 37),
+        Key(1, 'N', 14, 0), Key(1, 'N', 14, 61), Key(2, 'N', 14, 37, 5), Key(3, 'N', 14, 37, 37),
+        Key(4, 'N', 14, 37, 145), Key(5, 'N', 14, 37, 4, 5), Key(5, 'N', 14, 37, 4, -1),
+        Key(2, 'N', 14, 37, -1), Key(1, 'S', -5, 2147483647), Key(7, 'N', 1, 1, 1, 1, 1, 5),
+        // A quarter finer than the scale, or after a quarter of 0: it would read back as
+        // another sheet.
+        Key(4, 'N', 14, 37, 4, 1), Key(5, 'N', 1, 1, 1, 1, 1), Key(6, 'N', 1, 1, 1, 1, 1, 1),
+        Key(7, 'N', 1, 1, 1, 0, 1), Key(7, 'N', 1, 1, 1, 1, 0, 1)};
+    for (const SheetKey& k : bad) {
+        EXPECT_EQ(FormatSheetNew(k) + FormatSheetOld(k), "") << k.Scale << ' ' << k.SubSheet;
+        EXPECT_FALSE(IsSheetKey(k));
+        EXPECT_FALSE(ComputeSignedFrame(k));
+        EXPECT_FALSE(StepNorth(k) || StepSouth(k));
+        EXPECT_EQ(StepWest(k), k);
+    }
+    // The frame asks only for the fields of its scale (the window's keys carry the others).
+    EXPECT_EQ(ComputeSheetFrame(Key(4, 'N', 14, 37, 4, 3)),
+              ComputeSheetFrame(Key(4, 'N', 14, 37, 4)));
+    for (const SheetKey& k : {Key(2, 'N', 1, 1, 0), Key(5, 'N', 1, 1, 1, 0),
+                              Key(6, 'N', 1, 1, 1, 1, 0), Key(8, 'N', 1, 1, 1, 1, 1, 1)})
+        EXPECT_FALSE(ComputeSheetFrame(k));
+}
+
+TEST(ParseSheetNew, RejectsAllButWhatFormatWrites) {
+    // clang-format off
+    const char* bad[] = {
+        "", " ", "s", "s ", " 14", "14-37", "  14-37", " 14-37 ", "s14-37", "S 14-37", " N-37",
+        " 14-37-А", " 14-37-II", " 22-1", " 0-1", " 014-37", " 14-61", " 14-0", " 14-037",
+        " 14-37-5", " 14-37-0", " 14-37-37", " 14-37-00", " 14-37-145", " 14-37-000",
+        " 14-37-0001", " 14-37-004-5", " 14-37-004-0", " 14-37-004-", " 14-37-04-1", " 14-37-4-1",
+        " 14-37-004-1-1-1-1", " 14-37-004-1-5", " 14-37-004-1-1-", " 14-37-04-1-1",
+        " 14-37-004-11", " 14--37", " -14-37", " 14-37-", " 99999999999-1", " 14-37x",
+        "s 14-37\n"};
+    // clang-format on
+    for (const char* t : bad)
+        EXPECT_FALSE(ParseSheetNew(t)) << '"' << t << '"';
+    EXPECT_FALSE(ParseSheetNew(std::string_view(" 14-37\0", 7)));
+}
