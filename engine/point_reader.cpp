@@ -325,7 +325,8 @@ struct Parser {
                     next == Kind::Degree || next == Kind::Minute || next == Kind::Second;
                 if (mark && next != kMark[part]) {
                     if (parts > 0 && next == Kind::Degree) break; // the next coordinate
-                    const std::string what = Quoted(text, num.pos, tk.t[i + 1].end - num.pos);
+                    const std::string what =
+                        "“" + std::string(text.substr(num.pos, tk.t[i + 1].end - num.pos)) + "”";
                     return Fail(tk.t[i + 1].pos, "a mark out of place: " + what,
                                 "знак не на месте: " + what);
                 }

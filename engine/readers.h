@@ -29,6 +29,14 @@ struct DesignationReading {
 
 /// Every reading of `text`, the one in the window's own notation first; empty readings and a
 /// filled `Error` when it fits none.
+///
+/// The row decides the notation: a number the digit notation (parts by width: 1 digit
+/// 1:500,000, 2 digits 1:200,000, 3 digits 1:100,000), a letter (Latin A..U or a Cyrillic
+/// look-alike) the lettered one (parts by kind; a number 1..4 also reads as 1:500,000 and two
+/// digits 01..36 as 1:200,000). "s" and a blank, or "x"/"X" before a blank, digit or letter,
+/// mark the south. Latin A..D are the first four letters (B is 2, not the look-alike of В).
+/// Several readings are ordered by how near each spelling is to what the window writes, ties
+/// by scale as 1:100,000, 1:500,000, 1:200,000. A joined name reads only as a published sheet.
 struct DesignationResult {
     std::vector<DesignationReading> Readings;
     ReadError Error;
@@ -36,7 +44,13 @@ struct DesignationResult {
 };
 DesignationResult ReadDesignation(std::string_view text);
 
-/// A point, or why the text is not one.
+/// A point, or why the text is not one. Latitude comes first unless hemisphere letters say
+/// otherwise. A comma is a decimal comma when the text has a ";" or when it has no decimal
+/// point and every comma stands between digits ("55,7558 37,6173"); failing that reading, the
+/// other is tried. Plain numbers without marks or letters split evenly (2, 4 or 6 of them).
+/// Fractions of any length are exact; past the unit, latitude rounds north and longitude west
+/// (in signed values), so the sheet of the point stays right at every edge. Longitude may be
+/// +180 (the same meridian as -180).
 struct PointResult {
     bool Ok = false;
     ExactPoint Point;

@@ -150,7 +150,7 @@ class EveryScale : public ::testing::TestWithParam<int> {};
 
 TEST_P(EveryScale, EverySpellingOfASampleOfKeysReadsBack) {
     std::mt19937 rng(GetParam());
-    for (int n = 0; n < 12; ++n) {
+    for (int n = 0; n < 8; ++n) {
         const SheetKey k = RandomKey(GetParam(), rng);
         for (const Style& s : Styles(k)) {
             const std::string text = (s.mark + s.sep) % 3 ? Spell(k, s) : "  " + Spell(k, s) + " ";

@@ -176,7 +176,7 @@ class ExactEdges : public ::testing::TestWithParam<int> {};
 TEST_P(ExactEdges, TextBesideAnEdgeFallsOnItsSide) {
     const int scale = GetParam();
     std::mt19937 rng(scale);
-    for (int n = 0; n < 1500; ++n) {
+    for (int n = 0; n < 1000; ++n) {
         const std::int64_t lat =
             std::uniform_int_distribution<std::int64_t>(-84 * 3600 + 1, 84 * 3600)(rng);
         const std::int64_t lon =
