@@ -14,6 +14,10 @@
 namespace kavu::cli {
 namespace {
 
+constexpr const char* kDatumNote =
+    "Coordinates, read and written, are in the series' own 1942 datum (Krassowsky "
+    "ellipsoid, EPSG:4284), not WGS 84.";
+
 constexpr const char* kScaleHelp =
     "Scale: 1:50000, \"1:50 000\", 1:50'000, 50000, 50k, 1M, 500k, 200k, 100k, 25k, 10k";
 
@@ -37,6 +41,7 @@ CLI::App* AddNameCommand(CLI::App& app, Options& options, Command chosen, const 
                         "Sheet designation in any common spelling (may be given in several "
                         "words); none: one a line from standard input");
     command->callback([&options, chosen] { options.Chosen = chosen; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }
@@ -84,6 +89,7 @@ CLI::App* AddPointCommand(CLI::App& app, Options& options) {
     AddScaleOption(*command, options,
                    "Scales to answer, repeatable or comma-separated (default: all seven)");
     command->callback([&options] { options.Chosen = Command::Point; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }
@@ -126,6 +132,7 @@ CLI::App* AddCoverCommand(CLI::App& app, Options& options) {
     command->add_flag("--published", options.Published,
                       "Published sheets (joined north of 60 degrees) instead of sheets");
     command->callback([&options] { options.Chosen = Command::Cover; });
+    command->footer(kDatumNote);
     AddOutputOptions(*command, options);
     return command;
 }
@@ -133,7 +140,8 @@ CLI::App* AddCoverCommand(CLI::App& app, Options& options) {
 void SetUpApp(CLI::App& app, Options& options) {
     app.description("kavu-sheet: sheets of the 1942-system topographic map series, from "
                     "1:1,000,000 to 1:10,000. Coordinates, read and written, are in the series' "
-                    "own 1942 datum (Krassowsky ellipsoid, EPSG:4284).");
+                    "own 1942 datum (Krassowsky ellipsoid, EPSG:4284) unless --datum wgs84 "
+                    "asks for WGS 84.");
     app.footer("Exit status: 0 when every input read, 1 when some did not, 2 for a usage "
                "error. See kavu-sheet(1).");
     app.set_version_flag("--version", std::string(KAVU_VERSION));
@@ -143,13 +151,21 @@ void SetUpApp(CLI::App& app, Options& options) {
     AddAroundCommand(app, options);
     AddRescaleCommand(app, options);
     AddCoverCommand(app, options);
+    AddGisOptions(app, options.Gis);
 }
 
 int RunOptions(const Options& o) {
     Query query;
     query.Kind = o.Chosen;
-    query.Coordinates = o.Coordinates;
     std::string error;
+    // The datum, and a cover FILE read whole, before anything is written.
+    Datum datum = o.Coordinates;
+    GisRun gis;
+    if (int failed = 0; !gis.Start(o.Gis, o.Chosen, datum, error, failed)) {
+        WriteError("kavu-sheet: " + error + "\n");
+        return failed;
+    }
+    query.Coordinates = datum;
     Format format = Format::Text;
     ReadFormat(o.Format, format);
     if (!ReadScales(o, query.Scales, error)) {
@@ -163,10 +179,10 @@ int RunOptions(const Options& o) {
     query.Published = o.Published;
     query.PointFrames = format == Format::GeoJson; // the only format that draws them
     Area area;
-    if (o.Chosen == Command::Cover) {
+    if (o.Chosen == Command::Cover && !gis.CoversFile()) {
         if (o.Box.empty())
-            error = "cover needs --bbox SOUTH,WEST,NORTH,EAST";
-        else if (ReadBox(o.Box, o.Coordinates, area, error))
+            error = "cover needs --bbox SOUTH,WEST,NORTH,EAST or a FILE";
+        else if (ReadBox(o.Box, datum, area, error))
             error.clear();
         if (!error.empty()) {
             WriteError("kavu-sheet: --bbox: " + error + "\n");
@@ -174,11 +190,20 @@ int RunOptions(const Options& o) {
         }
     }
 
+    if (gis.CoversFile() && !o.Box.empty()) {
+        WriteError("kavu-sheet: cover takes --bbox or a FILE, not both\n");
+        return kUsage;
+    }
+
     Output out(1);
-    const auto writer = MakeWriter(format, o.Chosen, out, query.Coordinates);
+    auto writer = gis.MakeWriter([&out](std::string_view text) { out.Put(text); });
+    if (!writer) writer = MakeWriter(format, o.Chosen, out, query.Coordinates);
     writer->Begin();
     int status = kAllRead;
-    if (o.Chosen == Command::Cover) {
+    if (gis.CoversFile()) {
+        for (const int scale : query.Scales)
+            gis.CoverFile(scale, query.Published, *writer);
+    } else if (o.Chosen == Command::Cover) {
         for (const int scale : query.Scales)
             Cover(area, scale, query.Published, SheetRecord{}, *writer);
     } else if (!o.Words.empty()) {
@@ -200,6 +225,11 @@ int RunOptions(const Options& o) {
             *writer, out, o.Strict, WriteError);
     }
     writer->End();
+    if (!gis.Finish(error)) {
+        out.Flush();
+        WriteError("kavu-sheet: " + error + "\n");
+        return kSomeUnread;
+    }
     out.Flush();
     if (out.Failed() && out.Error() != EPIPE) {
         WriteError(std::string("kavu-sheet: cannot write the output: ") +

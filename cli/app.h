@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/coordinates.h"
+#include "cli/gis.h"
 #include "cli/record.h"
 
 #include <CLI/CLI.hpp>
@@ -23,6 +24,7 @@ struct Options {
     std::string Box;                 // cover
     bool Published = false;          // cover
     Datum Coordinates;               // series datum unless an option sets the hooks
+    GisOptions Gis;                  // datum, vector files in and out, control points
 };
 
 /// The app with every subcommand on it.

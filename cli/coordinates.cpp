@@ -37,10 +37,26 @@ double RoundDegrees(double degrees) {
     return std::round(degrees * 1e9) / 1e9;
 }
 
+std::size_t WriteDegrees(char* out, double degrees) {
+    if (!std::isfinite(degrees) || std::fabs(degrees) > 1e9) return 0;
+    const std::int64_t nano = std::llround(degrees * 1e9);
+    char* p = out;
+    if (nano < 0) *p++ = '-';
+    const std::int64_t a = nano < 0 ? -nano : nano;
+    p = std::to_chars(p, out + kDegreesTextSize, a / 1000000000).ptr;
+    if (std::int64_t fraction = a % 1000000000; fraction != 0) {
+        *p++ = '.';
+        for (std::int64_t unit = 100000000; fraction != 0; unit /= 10) {
+            *p++ = static_cast<char>('0' + fraction / unit);
+            fraction %= unit;
+        }
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
 void AppendDegrees(std::string& out, double degrees) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, RoundDegrees(degrees)).ptr;
-    out.append(text, end);
+    char text[kDegreesTextSize];
+    out.append(text, WriteDegrees(text, degrees));
 }
 
 void AppendDms(std::string& out, double degrees, bool latitude) {

@@ -16,17 +16,6 @@ void JsonBuilder::Clear() {
     afterKey_ = false;
 }
 
-void JsonBuilder::Separate() {
-    if (afterKey_) {
-        afterKey_ = false;
-        return;
-    }
-    if (depth_ > 0) {
-        if (!empty_[depth_ - 1]) Put(',');
-        empty_[depth_ - 1] = false;
-    }
-}
-
 JsonBuilder& JsonBuilder::Object() {
     Separate();
     Put('{');
@@ -50,9 +39,12 @@ JsonBuilder& JsonBuilder::End() {
 
 JsonBuilder& JsonBuilder::Key(std::string_view key) {
     Separate();
-    Put('"');
-    Put(key);
-    Put("\":");
+    char* p = Room(key.size() + 3);
+    *p++ = '"';
+    std::memcpy(p, key.data(), key.size());
+    p[key.size()] = '"';
+    p[key.size() + 1] = ':';
+    size_ += key.size() + 3;
     afterKey_ = true;
     return *this;
 }
@@ -60,15 +52,22 @@ JsonBuilder& JsonBuilder::Key(std::string_view key) {
 // True when the serializer would copy `text` unchanged: printable ASCII other than the quote
 // and the backslash, and two-byte UTF-8 sequences (the Cyrillic letters of designations).
 static bool Plain(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') continue;
-        if (c >= 0xC2 && c <= 0xDF && i + 1 < text.size() &&
-            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+    static constexpr auto kAscii = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0x20; c < 0x7F; ++c)
+            plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+        return plain;
+    }();
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        if (kAscii[s[i]]) {
             ++i;
-            continue;
+        } else if (s[i] >= 0xC2 && s[i] <= 0xDF && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+            i += 2;
+        } else {
+            return false;
         }
-        return false;
     }
     return true;
 }
@@ -76,9 +75,11 @@ static bool Plain(std::string_view text) {
 JsonBuilder& JsonBuilder::String(std::string_view value) {
     Separate();
     if (Plain(value)) { // the common case, and a million times a run
-        Put('"');
-        Put(value);
-        Put('"');
+        char* p = Room(value.size() + 2);
+        *p = '"';
+        std::memcpy(p + 1, value.data(), value.size());
+        p[value.size() + 1] = '"';
+        size_ += value.size() + 2;
         return *this;
     }
     escaped_.clear();
@@ -88,12 +89,10 @@ JsonBuilder& JsonBuilder::String(std::string_view value) {
     return *this;
 }
 
-JsonBuilder& JsonBuilder::Number(double value) {
+JsonBuilder& JsonBuilder::Degrees(double value) {
     if (!std::isfinite(value)) return Null();
     Separate();
-    char digits[32];
-    Put({digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
-                                          digits)});
+    size_ += WriteDegrees(Room(kDegreesTextSize), value);
     return *this;
 }
 
@@ -130,13 +129,13 @@ void Dms(JsonBuilder& json, std::string& scratch, double degrees, bool latitude)
 void AppendFrame(JsonBuilder& json, const FrameDegrees& d) {
     std::string scratch;
     json.Object();
-    json.Key("north").Number(RoundDegrees(d.North));
-    json.Key("south").Number(RoundDegrees(d.South));
-    json.Key("west").Number(RoundDegrees(d.West));
-    json.Key("east").Number(RoundDegrees(d.East));
+    json.Key("north").Degrees(d.North);
+    json.Key("south").Degrees(d.South);
+    json.Key("west").Degrees(d.West);
+    json.Key("east").Degrees(d.East);
     json.Key("centre").Object();
-    json.Key("latitude").Number(RoundDegrees(d.CentreLatitude));
-    json.Key("longitude").Number(RoundDegrees(d.CentreLongitude));
+    json.Key("latitude").Degrees(d.CentreLatitude);
+    json.Key("longitude").Degrees(d.CentreLongitude);
     json.End();
     json.Key("dms").Object();
     json.Key("north");
@@ -165,7 +164,7 @@ void AppendFrameGeometry(JsonBuilder& json, const FrameDegrees& d) {
         for (const auto& [x, y] :
              {std::pair{west, south}, std::pair{east, south}, std::pair{east, north},
               std::pair{west, north}, std::pair{west, south}})
-            json.Array().Number(x).Number(y).End();
+            json.Array().Degrees(x).Degrees(y).End();
         json.End().End();
     };
     double west = d.West, east = d.East;
@@ -198,8 +197,8 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
         json.Key("input").String(r.Input);
     }
     if (shape.Point) {
-        json.Key("latitude").Number(RoundDegrees(LatitudeDegrees(r.Point)));
-        json.Key("longitude").Number(RoundDegrees(LongitudeDegrees(r.Point)));
+        json.Key("latitude").Degrees(LatitudeDegrees(r.Point));
+        json.Key("longitude").Degrees(LongitudeDegrees(r.Point));
     }
     if (shape.Cell) {
         json.Key("cell").String(CellName(r.Cell));

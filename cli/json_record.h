@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,13 +32,21 @@ class JsonBuilder {
     /// A member name: the writers' own literals, which need no escaping.
     JsonBuilder& Key(std::string_view key);
     JsonBuilder& String(std::string_view value);
-    JsonBuilder& Number(double value); // null when not finite
+    JsonBuilder& Degrees(double value); // as WriteDegrees; null when not finite
     JsonBuilder& Integer(std::size_t value);
     JsonBuilder& Bool(bool value);
     JsonBuilder& Null();
 
   private:
-    void Separate();
+    // The comma before a member or element, when one came before it in the same level.
+    void Separate() {
+        if (afterKey_) {
+            afterKey_ = false;
+        } else if (depth_ > 0) {
+            if (!empty_[depth_ - 1]) Put(',');
+            empty_[depth_ - 1] = false;
+        }
+    }
     // Room for `n` more bytes. The text is written straight into the buffer: appending to a
     // string piece by piece costs more than the whole answer when a million records stream.
     char* Room(std::size_t n) {
@@ -46,9 +55,7 @@ class JsonBuilder {
     }
     void Put(char c) { *Room(1) = c, ++size_; }
     void Put(std::string_view text) {
-        char* p = Room(text.size());
-        for (const char c : text)
-            *p++ = c;
+        std::memcpy(Room(text.size()), text.data(), text.size());
         size_ += text.size();
     }
 

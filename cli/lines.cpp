@@ -6,7 +6,7 @@
 namespace kavu::cli {
 
 LineReader::LineReader(Source source, std::size_t limit, std::size_t block)
-    : source_(std::move(source)), limit_(limit), block_(block), buffer_(limit + 1 + block) {}
+    : source_(std::move(source)), limit_(limit), buffer_(limit + 1 + block) {}
 
 // Moves the unread bytes to the front and reads after them. False at the end or on an error.
 bool LineReader::Fill() {
@@ -29,6 +29,12 @@ bool LineReader::Fill() {
     }
 }
 
+// Keeps the start of a line past the limit, for the message about it.
+void LineReader::Keep(const char* start, std::size_t size) {
+    const std::size_t room = kKeptOfLongLine - longStart_.size();
+    longStart_.append(start, size < room ? size : room);
+}
+
 bool LineReader::Next(Line& line) {
     bool tooLong = false;
     for (;;) {
@@ -38,10 +44,11 @@ bool LineReader::Next(Line& line) {
         if (nl || (atEnd_ && (size > 0 || tooLong))) {
             std::size_t length = nl ? static_cast<const char*>(nl) - start : size;
             std::size_t next = nl ? length + 1 : size;
-            if (!tooLong && length > limit_) { // only possible when the limit is the buffer's
-                longStart_.assign(start, kKeptOfLongLine < length ? kKeptOfLongLine : length);
+            if (!tooLong && length > limit_) {
+                longStart_.clear();
                 tooLong = true;
             }
+            if (tooLong) Keep(start, length);
             begin_ += next;
             scanned_ = 0;
             line.Number = ++number_;
@@ -57,8 +64,9 @@ bool LineReader::Next(Line& line) {
         if (atEnd_) return false;
         if (size > limit_) {
             // Past the limit with no end in sight: keep the start for the message, drop the rest.
-            if (!tooLong) longStart_.assign(start, kKeptOfLongLine < size ? kKeptOfLongLine : size);
+            if (!tooLong) longStart_.clear();
             tooLong = true;
+            Keep(start, size);
             begin_ = end_ = 0;
             scanned_ = 0;
         } else {

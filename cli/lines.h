@@ -38,10 +38,10 @@ class LineReader {
 
   private:
     bool Fill();
+    void Keep(const char* start, std::size_t size);
 
     Source source_;
     std::size_t limit_;
-    std::size_t block_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0, end_ = 0; // unread bytes
     std::size_t scanned_ = 0;         // bytes from begin_ known to hold no "\n"

@@ -30,6 +30,13 @@ class Output {
         buffer_[size_++] = c;
     }
 
+    /// Room for `n` bytes (at most the capacity) written in place, then Commit(bytes used).
+    char* Reserve(std::size_t n) {
+        if (n > capacity_ - size_) Flush();
+        return buffer_.get() + size_;
+    }
+    void Commit(std::size_t n) { size_ += n; }
+
     /// Writes what is buffered. False once any write has failed.
     bool Flush();
     bool Failed() const { return error_ != 0; }

@@ -3,6 +3,8 @@
 // on standard error).
 #include "cli/writers.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace kavu::cli {
@@ -20,32 +22,36 @@ std::size_t Width(std::string_view text) {
     return n;
 }
 
-// The line is built in a fixed buffer: appending to a string costs more than the engine's
-// whole answer when a million lines stream through.
+// The line is built straight in the output buffer: appending piece by piece to a string
+// costs more than the engine's whole answer when a million lines stream through.
 class Line {
   public:
-    void Clear() { size_ = 0; }
+    static constexpr std::size_t kRoom = 1023; // and one byte for the line end
+
+    explicit Line(char* data) : data_(data) {}
     void Put(std::string_view text) {
-        if (text.size() > kRoom - size_) text = text.substr(0, kRoom - size_);
-        for (const char c : text)
-            data_[size_++] = c;
+        const std::size_t n = std::min(text.size(), kRoom - size_);
+        std::memcpy(data_ + size_, text.data(), n);
+        size_ += n;
     }
-    void Pad(std::string_view text, std::size_t width) {
+    /// The text and blanks up to `width` characters, and two more. Only the old notation has
+    /// letters of more than one byte.
+    void Pad(std::string_view text, std::size_t width, bool ascii = true) {
         Put(text);
-        const std::size_t w = Width(text);
-        for (std::size_t i = w; i < width + 2 && size_ < kRoom; ++i)
-            data_[size_++] = ' ';
+        const std::size_t w = ascii ? text.size() : Width(text);
+        const std::size_t blanks = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
+        std::memset(data_ + size_, ' ', blanks);
+        size_ += blanks;
     }
-    std::string_view Finish() {
+    std::size_t Finish() {
         while (size_ > 0 && data_[size_ - 1] == ' ')
             --size_;
         data_[size_++] = '\n';
-        return {data_, size_};
+        return size_;
     }
 
   private:
-    static constexpr std::size_t kRoom = 511; // and one byte for the line end
-    char data_[kRoom + 1];
+    char* data_;
     std::size_t size_ = 0;
 };
 
@@ -55,16 +61,16 @@ class TextWriter : public FormatWriter {
         : command_(command), out_(out), datum_(datum) {}
 
     void Write(const SheetRecord& r) override {
-        line_.Clear();
-        if (command_ == Command::Around) line_.Pad(CellName(r.Cell), 2);
-        line_.Pad(ScaleName(r.Scale), kScaleWidth);
+        Line line(out_.Reserve(Line::kRoom + 1));
+        if (command_ == Command::Around) line.Pad(CellName(r.Cell), 2);
+        line.Pad(ScaleName(r.Scale), kScaleWidth);
         if (!r.Present) {
-            line_.Put("absent");
+            line.Put("absent");
         } else {
-            line_.Pad(r.New, kNewWidth);
-            line_.Pad(r.Old, kOldWidth);
-            if (r.LatitudeJunction) line_.Put("on a parallel  ");
-            if (r.LongitudeJunction) line_.Put("on a meridian  ");
+            line.Pad(r.New, kNewWidth);
+            line.Pad(r.Old, kOldWidth, false);
+            if (r.LatitudeJunction) line.Put("on a parallel  ");
+            if (r.LongitudeJunction) line.Put("on a meridian  ");
             if (command_ == Command::Frame) {
                 const FrameDegrees d = ToDegrees(r.Frame, datum_);
                 scratch_.clear();
@@ -80,15 +86,15 @@ class TextWriter : public FormatWriter {
                 scratch_ += ' ';
                 AppendDms(scratch_, d.CentreLongitude, false);
                 scratch_ += "  ";
-                line_.Put(scratch_);
+                line.Put(scratch_);
             }
             if (!r.PublishedNew.empty()) {
-                line_.Put("published ");
-                line_.Pad(r.PublishedNew, 0);
-                line_.Put(r.PublishedOld);
+                line.Put("published ");
+                line.Pad(r.PublishedNew, 0);
+                line.Put(r.PublishedOld);
             }
         }
-        out_.Put(line_.Finish());
+        out_.Commit(line.Finish());
     }
 
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
@@ -97,7 +103,6 @@ class TextWriter : public FormatWriter {
     Command command_;
     Output& out_;
     const Datum& datum_;
-    Line line_;
     std::string scratch_;
 };
 

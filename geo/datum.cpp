@@ -43,26 +43,117 @@ std::string DescribeOperation(PJ_CONTEXT* ctx, PJ* op) {
 
 } // namespace
 
-// PROJ needs over a microsecond a point here. The shift is smooth wherever one operation
-// serves, so it is taken from PROJ at nine points of each cell of 1/8 degree (corners, middles
-// of the sides, centre) and interpolated inside by a quadratic, which stays within 1e-9
-// degree (0.1 mm) of PROJ. A cell where it misses PROJ's own value at two more points by
-// more than that is left to PROJ point by point: that is where the edge of an operation's
-// area of use crosses it, and the shift jumps by metres.
-constexpr double kCellsPerDegree = 8;
+// PROJ needs over a microsecond a point here, too slow for a million points. The shift is
+// smooth wherever one operation serves, so it is taken from PROJ at the nodes of a patch and
+// interpolated inside by a polynomial: degree 4 on patches of one degree, which stays within
+// 1e-10 degree of PROJ. A patch where the polynomial misses PROJ's own value at four more
+// points by over 5e-10 degree (0.05 mm) is crossed by the edge of an operation's area of use,
+// where the shift jumps by metres; it is split into patches of 1/8 degree with quadratics,
+// and those the edge crosses are left to PROJ point by point.
 constexpr double kCachedLatitude = 85; // beyond: close to the pole, always PROJ
+// Misfit allowed at the check points, in degrees of latitude: half the promise, as the checks
+// are only four points.
+constexpr double kTolerance = 5e-10;
+
+// Patches of 1 / PerDegree degree, N nodes a side (Chebyshev-Lobatto: the corners included).
+template <int N, int PerDegree> class Patches {
+  public:
+    struct Patch {
+        bool smooth = false;
+        double lat[N * N], lon[N * N]; // shift at the nodes, row by row from the south-west
+    };
+
+    // The patch holding the point and where in it the point lies (0..1 east and north).
+    template <typename Probe>
+    const Patch* Find(double latitude, double longitude, const Probe& probe, double& u,
+                      double& v) const {
+        const double y = latitude * PerDegree, x = (longitude + 180) * PerDegree;
+        const double row = std::floor(y), column = std::floor(x);
+        if (!(column >= 0 && column < 360 * PerDegree)) return nullptr;
+        u = x - column;
+        v = y - row;
+        const auto r = static_cast<std::int64_t>(row), c = static_cast<std::int64_t>(column);
+        const std::int64_t id = r * 4096 + c;
+        auto found = patches_.find(id);
+        if (found == patches_.end()) found = patches_.emplace(id, Make(r, c, probe)).first;
+        return &found->second;
+    }
+
+    static void Interpolate(const Patch& p, double u, double v, double& dlat, double& dlon) {
+        double wu[N], wv[N];
+        Weights(u, wu);
+        Weights(v, wv);
+        dlat = dlon = 0;
+        for (int j = 0; j < N; ++j) {
+            double rowLat = 0, rowLon = 0;
+            for (int i = 0; i < N; ++i) {
+                rowLat += wu[i] * p.lat[j * N + i];
+                rowLon += wu[i] * p.lon[j * N + i];
+            }
+            dlat += wv[j] * rowLat;
+            dlon += wv[j] * rowLon;
+        }
+    }
+
+  private:
+    struct Nodes {
+        double t[N], scale[N]; // positions, and 1 / prod (t_i - t_k) of the Lagrange weights
+        Nodes() {
+            for (int i = 0; i < N; ++i)
+                t[i] = 0.5 - 0.5 * std::cos(M_PI * i / (N - 1));
+            for (int i = 0; i < N; ++i) {
+                double d = 1;
+                for (int k = 0; k < N; ++k)
+                    if (k != i) d *= t[i] - t[k];
+                scale[i] = 1 / d;
+            }
+        }
+    };
+    static const Nodes& Node() {
+        static const Nodes nodes;
+        return nodes;
+    }
+    static void Weights(double x, double w[N]) {
+        const Nodes& n = Node();
+        for (int i = 0; i < N; ++i) {
+            double p = n.scale[i];
+            for (int k = 0; k < N; ++k)
+                if (k != i) p *= x - n.t[k];
+            w[i] = p;
+        }
+    }
+    template <typename Probe>
+    static Patch Make(std::int64_t row, std::int64_t column, const Probe& probe) {
+        auto lat = [&](double v) { return (row + v) / PerDegree; };
+        auto lon = [&](double u) { return (column + u) / PerDegree - 180; };
+        Patch p;
+        const Nodes& n = Node();
+        for (int k = 0; k < N * N; ++k)
+            if (!probe(lat(n.t[k / N]), lon(n.t[k % N]), p.lat[k], p.lon[k])) return p;
+        constexpr double kChecks[4][2] = {{0.3, 0.6}, {0.7, 0.2}, {0.15, 0.85}, {0.55, 0.4}};
+        for (const auto& [u, v] : kChecks) {
+            double plat = 0, plon = 0, ilat = 0, ilon = 0;
+            Interpolate(p, u, v, ilat, ilon);
+            // On the ground: a degree of longitude shrinks towards the poles.
+            const double shrink = std::cos(lat(v) * M_PI / 180);
+            if (!probe(lat(v), lon(u), plat, plon) || std::fabs(plat - ilat) > kTolerance ||
+                std::fabs(plon - ilon) * shrink > kTolerance)
+                return p;
+        }
+        p.smooth = true;
+        return p;
+    }
+
+    mutable std::unordered_map<std::int64_t, Patch> patches_;
+};
 
 struct DatumShift::Impl {
     ContextPtr ctx;
     PjPtr shift; // EPSG:4326 -> EPSG:4284, longitude first, degrees
     PjPtr named; // the same, latitude first: its operations keep their EPSG names
     std::string description;
-
-    struct Cell {
-        bool direct = true;
-        double lat[9], lon[9]; // shift at u, v = 0, 1/2, 1 (u east, v north), row by row
-    };
-    mutable std::unordered_map<std::int64_t, Cell> cells;
+    Patches<5, 1> coarse;
+    Patches<3, 8> fine;
 
     // PROJ's shift at a point.
     bool Probe(double latitude, double longitude, double& dlat, double& dlon) const {
@@ -73,58 +164,22 @@ struct DatumShift::Impl {
         return true;
     }
 
-    static void Interpolate(const Cell& cell, double u, double v, double& dlat, double& dlon) {
-        const double wu[3] = {2 * (u - 0.5) * (u - 1), -4 * u * (u - 1), 2 * u * (u - 0.5)};
-        const double wv[3] = {2 * (v - 0.5) * (v - 1), -4 * v * (v - 1), 2 * v * (v - 0.5)};
-        dlat = dlon = 0;
-        for (int k = 0; k < 9; ++k) {
-            const double w = wu[k % 3] * wv[k / 3];
-            dlat += w * cell.lat[k];
-            dlon += w * cell.lon[k];
-        }
-    }
-
-    const Cell& CellAt(std::int64_t row, std::int64_t column) const {
-        const std::int64_t id = row * 4096 + column;
-        auto found = cells.find(id);
-        if (found != cells.end()) return found->second;
-        Cell cell;
-        bool ok = true;
-        for (int k = 0; k < 9 && ok; ++k)
-            ok = Probe((row + (k / 3) * 0.5) / kCellsPerDegree,
-                       (column + (k % 3) * 0.5) / kCellsPerDegree - 180, cell.lat[k], cell.lon[k]);
-        constexpr double kChecks[2][2] = {{0.25, 0.25}, {0.75, 0.75}};
-        cell.direct = !ok;
-        for (const auto& [u, v] : kChecks) {
-            double lat = 0, lon = 0, ilat = 0, ilon = 0;
-            if (cell.direct) break;
-            Interpolate(cell, u, v, ilat, ilon);
-            cell.direct = !Probe((row + v) / kCellsPerDegree, (column + u) / kCellsPerDegree - 180,
-                                 lat, lon) ||
-                          std::fabs(lat - ilat) > 1e-9 || std::fabs(lon - ilon) > 1e-9;
-        }
-        return cells.emplace(id, cell).first->second;
-    }
-
     bool Forward(double& latitude, double& longitude) const {
+        auto probe = [this](double lat, double lon, double& dlat, double& dlon) {
+            return Probe(lat, lon, dlat, dlon);
+        };
+        double dlat = 0, dlon = 0, u = 0, v = 0;
+        bool done = false;
         if (std::fabs(latitude) < kCachedLatitude) {
-            const double y = latitude * kCellsPerDegree;
-            const double x = (longitude + 180) * kCellsPerDegree;
-            const double row = std::floor(y), column = std::floor(x);
-            if (column >= 0 && column < 360 * kCellsPerDegree) {
-                const Cell& cell =
-                    CellAt(static_cast<std::int64_t>(row), static_cast<std::int64_t>(column));
-                if (!cell.direct) {
-                    double dlat = 0, dlon = 0;
-                    Interpolate(cell, x - column, y - row, dlat, dlon);
-                    latitude += dlat;
-                    longitude = std::remainder(longitude + dlon, 360.0);
-                    return true;
-                }
+            if (auto* p = coarse.Find(latitude, longitude, probe, u, v); p && p->smooth) {
+                coarse.Interpolate(*p, u, v, dlat, dlon);
+                done = true;
+            } else if (auto* q = fine.Find(latitude, longitude, probe, u, v); q && q->smooth) {
+                fine.Interpolate(*q, u, v, dlat, dlon);
+                done = true;
             }
         }
-        double dlat = 0, dlon = 0;
-        if (!Probe(latitude, longitude, dlat, dlon)) return false;
+        if (!done && !Probe(latitude, longitude, dlat, dlon)) return false;
         latitude += dlat;
         longitude = std::remainder(longitude + dlon, 360.0);
         return true;

@@ -256,27 +256,27 @@ CornerPoints(const SignedFrame& frame, const DatumShift* toWgs84, int width, int
 }
 
 namespace {
-// Shortest text that reads back to the same double.
+// Degrees to 1e-9 (0.1 mm), without trailing zeros: "37.5", "55.833333333".
 std::string Number(double v) {
-    char buffer[32];
-    for (int digits = 6; digits <= 17; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-        if (std::strtod(buffer, nullptr) == v) break;
-    }
-    return buffer;
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.9f", v);
+    std::string text = buffer;
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
 }
 } // namespace
 
 std::string GdalTranslateGcps(std::span<const ControlPoint> points, bool sized) {
     std::string out;
     for (const ControlPoint& p : points) {
-        if (!out.empty()) out += ' ';
-        out += "-gcp ";
-        if (sized)
-            out += Number(p.Pixel) + " " + Number(p.Line);
-        else
-            out += std::string(p.Corner) + "_PIXEL " + p.Corner + "_LINE";
-        out += " " + Number(p.Longitude) + " " + Number(p.Latitude);
+        out.append(out.empty() ? "-gcp " : " -gcp ");
+        if (sized) {
+            out.append(Number(p.Pixel)).append(" ").append(Number(p.Line));
+        } else {
+            out.append(p.Corner).append("_PIXEL ").append(p.Corner).append("_LINE");
+        }
+        out.append(" ").append(Number(p.Longitude)).append(" ").append(Number(p.Latitude));
     }
     return out;
 }

@@ -58,8 +58,8 @@ struct ControlPoint {
 std::optional<std::vector<ControlPoint>>
 CornerPoints(const SignedFrame& frame, const DatumShift* toWgs84, int width, int height);
 
-/// "-gcp 0 0 37.5 56 -gcp …" for gdal_translate; without a size the pixel positions are the
-/// placeholders NW_PIXEL NW_LINE, NE_PIXEL NE_LINE, ….
+/// "-gcp 0 0 37.5 56 -gcp …" for gdal_translate, degrees to 1e-9; without a size the pixel
+/// positions are the placeholders NW_PIXEL NW_LINE, NE_PIXEL NE_LINE, ….
 std::string GdalTranslateGcps(std::span<const ControlPoint> points, bool sized);
 
 /// A QGIS georeferencer .points file (CRS line, header, one corner a line; QGIS counts source

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Times real runs of kavu-sheet with the datum shift and a vector file (CPU seconds, user +
+# system, best of three): a million WGS 84 points to 1:50,000 sheets, and the cover of a
+# 100,000-point GPX track at 1:50,000. Build first:
+#   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+#   cmake --build build --target kavu-sheet
+#   bench/geo_bench.sh [build]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+tool=$build/cli/kavu-sheet
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Field points over 10 x 10 degrees of European Russia, and the same number over the whole grid;
+# six decimals, fixed seed.
+awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
+       printf "%.6f %.6f\n", 50 + rand() * 10, 30 + rand() * 10 }' >"$work/region"
+awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
+       printf "%.6f %.6f\n", rand() * 167.9 - 83.95, rand() * 360 - 180 }' >"$work/world"
+# A track of 100,000 points about 50 m apart, wandering east from Moscow.
+awk 'BEGIN { srand(7); lat = 55.75; lon = 37.6; h = 0
+       print "<?xml version=\"1.0\"?>"
+       print "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+       print "<trk><trkseg>"
+       for (i = 0; i < 100000; i++) {
+         h += (rand() - 0.5) * 0.3
+         lat += 0.00045 * sin(h); lon += 0.0008 * cos(h)
+         printf "<trkpt lat=\"%.6f\" lon=\"%.6f\"/>\n", lat, lon
+       }
+       print "</trkseg></trk></gpx>" }' >"$work/track.gpx"
+
+cpu() { # best of three: user + system seconds; input from $1, the command after it
+  local input=$1 best=
+  shift
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%U %S" -o "$work/t" "$@" <"$input" >/dev/null
+    t=$(awk '{ printf "%.3f", $1 + $2 }' "$work/t")
+    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+
+printf '%-58s %8ss\n' "1,000,000 points of one region, 1942 datum, to 1:50,000" \
+  "$(cpu "$work/region" "$tool" point --scale 50k)"
+printf '%-58s %8ss\n' "1,000,000 points of one region, --datum wgs84, to 1:50,000" \
+  "$(cpu "$work/region" "$tool" point --scale 50k --datum wgs84)"
+printf '%-58s %8ss\n' "1,000,000 points over the whole grid, --datum wgs84" \
+  "$(cpu "$work/world" "$tool" point --scale 50k --datum wgs84)"
+printf '%-58s %8ss\n' "cover of a 100,000-point GPX track at 1:50,000" \
+  "$(cpu /dev/null "$tool" cover "$work/track.gpx" --scale 50k)"
+printf '%-58s %8ss\n' "the same with --buffer 1000" \
+  "$(cpu /dev/null "$tool" cover "$work/track.gpx" --scale 50k --buffer 1000)"

@@ -1,0 +1,149 @@
+#include "cli/gis.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <dlfcn.h>
+#include <filesystem>
+#include <system_error>
+
+namespace kavu::cli {
+namespace {
+
+bool EndsWith(const std::string& text, std::string_view end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        const char c = text[text.size() - end.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != end[i]) return false;
+    }
+    return true;
+}
+
+// "W,H": two whole numbers of pixels above 0.
+bool ReadSize(const std::string& text, int& width, int& height) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos) return false;
+    const char* end = text.data() + text.size();
+    auto [p, e] = std::from_chars(text.data(), text.data() + comma, width);
+    if (e != std::errc() || p != text.data() + comma || width <= 0) return false;
+    auto [q, f] = std::from_chars(text.data() + comma + 1, end, height);
+    return f == std::errc() && q == end && height > 0;
+}
+
+// Beside the program in the build tree; under lib/kavu next to bin/ once installed.
+std::unique_ptr<GisModule> LoadModule(std::string& error) {
+    std::error_code ec;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const auto folder = program.parent_path();
+    std::string reason = "cannot find the program's own folder";
+    for (const auto& path : {folder / "kavu-sheet-gis.so",
+                             folder.parent_path() / KAVU_LIBDIR / "kavu" / "kavu-sheet-gis.so"}) {
+        if (ec) break;
+        if (!std::filesystem::exists(path)) {
+            reason = path.string() + " is missing";
+            continue;
+        }
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            reason = ::dlerror();
+            break;
+        }
+        auto* entry = reinterpret_cast<GisModule* (*)()>(::dlsym(handle, "KavuSheetGisModule"));
+        if (entry == nullptr) {
+            reason = ::dlerror();
+            break;
+        }
+        return std::unique_ptr<GisModule>(entry());
+    }
+    error = "the datum and GIS files need the module kavu-sheet-gis.so: " + reason;
+    return nullptr;
+}
+
+} // namespace
+
+void AddGisOptions(CLI::App& app, GisOptions& options) {
+    for (const char* name : {"point", "frame", "around", "rescale", "cover"}) {
+        CLI::App* command = app.get_subcommand(name);
+        command
+            ->add_option("--datum", options.Datum,
+                         "Datum of the coordinates read and written: 1942 (the series' own, "
+                         "EPSG:4284; the default) or wgs84 (EPSG:4326, as GPS receivers and web "
+                         "maps give them), converted through PROJ. Sheet corners are round "
+                         "numbers only in 1942")
+            ->check(CLI::IsMember({"1942", "wgs84"}, CLI::ignore_case))
+            ->default_str("1942");
+        command
+            ->add_option("-o,--output", options.OutputFile,
+                         "Write the sheet frames to FILE as polygons through GDAL, in the format "
+                         "its extension names (.gpkg, .shp, .geojson, .kml, …); with frame "
+                         "--gcp, a QGIS georeferencer .points file")
+            ->type_name("FILE");
+        command->add_option("--driver", options.Driver,
+                            "GDAL vector driver for --output (GPKG, \"ESRI Shapefile\", "
+                            "GeoJSON, KML, …) when the extension does not say");
+    }
+    CLI::App* cover = app.get_subcommand("cover");
+    cover->add_option("FILE", options.File,
+                      "A vector file GDAL reads (GPX, KML, GeoJSON, shapefile, GeoPackage, …): "
+                      "every sheet its points, lines and areas meet, in the file's own CRS "
+                      "(a file without one is taken as longitude, latitude in --datum)");
+    cover->add_option("--buffer", options.Buffer, "Widen the shapes of FILE by this many metres")
+        ->type_name("METRES");
+    CLI::App* frame = app.get_subcommand("frame");
+    frame->add_flag("--gcp", options.Gcp,
+                    "The four corners as ground control points: -gcp arguments for "
+                    "gdal_translate, one line a sheet, or a QGIS .points file with --output");
+    frame
+        ->add_option("--size", options.Size,
+                     "Pixel width and height of the scan, for --gcp (without it the pixel "
+                     "positions are placeholders)")
+        ->type_name("W,H");
+}
+
+bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::string& error,
+                   int& status) {
+    status = 2;
+    if (!options.Driver.empty() && options.OutputFile.empty()) {
+        error = "--driver names the format of --output FILE; give FILE too";
+        return false;
+    }
+    if (!(options.Buffer >= 0) || !std::isfinite(options.Buffer)) {
+        error = "--buffer must be a distance of 0 metres or more";
+        return false;
+    }
+    if (options.Buffer > 0 && options.File.empty()) {
+        error = "--buffer widens the shapes of a FILE; give FILE";
+        return false;
+    }
+    if (!options.Size.empty() && !options.Gcp) {
+        error = "--size gives the pixels of a scan for --gcp; add --gcp";
+        return false;
+    }
+    if (!options.Size.empty() && !ReadSize(options.Size, options.Width, options.Height)) {
+        error = "--size must be W,H: two whole numbers of pixels above 0, such as 6000,4500";
+        return false;
+    }
+    if (options.Gcp && !options.OutputFile.empty()) {
+        if (!EndsWith(options.OutputFile, ".points")) {
+            error = "--gcp writes a QGIS .points file: name --output FILE.points";
+            return false;
+        }
+        if (options.Width == 0) {
+            error = "a .points file needs the pixel corners of the scan: add --size W,H";
+            return false;
+        }
+    }
+    status = 0;
+    const bool needed = options.Datum != "1942" || !options.File.empty() ||
+                        !options.OutputFile.empty() || options.Gcp;
+    if (!needed) return true;
+    status = 1;
+    module_ = LoadModule(error);
+    if (!module_ || !module_->Start(options, command, datum, error)) return false;
+    status = 0;
+    return true;
+}
+
+} // namespace kavu::cli

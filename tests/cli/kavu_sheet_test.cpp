@@ -1,0 +1,337 @@
+// kavu-sheet as a user runs it: the real binary, its real output. Expected designations and
+// corners are worked by hand from the series' rules, not copied from a run.
+#include "tests/cli/run_tool.h"
+
+#include <kavu/version.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <sstream>
+
+namespace {
+
+using Fields = std::vector<std::string>;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+Fields Split(const std::string& line) {
+    Fields fields;
+    std::istringstream in(line);
+    for (std::string f; in >> f;)
+        fields.push_back(f);
+    return fields;
+}
+
+// Characters before the n-th column; columns are parted by two blanks or more.
+std::size_t ColumnOf(const std::string& line, int n) {
+    std::size_t chars = 0, blanks = 0;
+    for (const char c : line) {
+        if (c != ' ' && blanks >= 2 && --n == 0) return chars;
+        blanks = c == ' ' ? blanks + 1 : 0;
+        chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }
+    return std::string::npos;
+}
+
+// Runs and compares the text output field by field, line by line.
+void ExpectText(const std::vector<std::string>& args, const std::vector<Fields>& expected) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    const auto lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), expected.size()) << run.Out;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(Split(lines[i]), expected[i]) << lines[i];
+}
+
+TEST(KavuSheet, PointAtEveryScaleInBothHemispheresAndOnTheGridsEdges) {
+    // Moscow: the worked 1:50,000 sheet and its 1:25,000 NW and 1:10,000 SE quarters.
+    ExpectText({"point", "55.7558", "37.6173"}, {{"1:1000000", "14-37", "N-37"},
+                                                 {"1:500000", "14-37-1", "N-37-А"},
+                                                 {"1:200000", "14-37-02", "N-37-II"},
+                                                 {"1:100000", "14-37-004", "N-37-4"},
+                                                 {"1:50000", "14-37-004-3", "N-37-4-В"},
+                                                 {"1:25000", "14-37-004-3-1", "N-37-4-В-а"},
+                                                 {"1:10000", "14-37-004-3-1-4", "N-37-4-В-а-4"}});
+    ExpectText({"point", "55°45'21\"N 37°37'02\"E", "--scale", "50k"},
+               {{"1:50000", "14-37-004-3", "N-37-4-В"}});
+    ExpectText({"point", "-33.9", "18.4", "--scale", "1:1 000 000", "-s", "50000"},
+               {{"1:1000000", "s", "9-34", "s", "I-34"},
+                {"1:50000", "s", "9-34-061-4", "s", "I-34-61-Г"}});
+    // The equator belongs to the southern row, 0 degrees to the eastern column, 180 degrees E
+    // to column 1; each lies on a bounding line at every scale.
+    ExpectText(
+        {"point", "0", "0", "--scale", "1M,10k"},
+        {{"1:1000000", "s", "1-31", "s", "A-31", "on", "a", "parallel", "on", "a", "meridian"},
+         {"1:10000", "s", "1-31-001-1-1-1", "s", "A-31-1-А-а-1", "on", "a", "parallel", "on", "a",
+          "meridian"}});
+    ExpectText({"point", "0.5", "180", "--scale", "1M"},
+               {{"1:1000000", "1-1", "A-1", "on", "a", "meridian"}});
+    ExpectText({"point", "84", "0.5", "--scale", "1M"},
+               {{"1:1000000", "21-31", "U-31", "on", "a", "parallel", "published", "21-29,30,31,32",
+                 "U-29,30,31,32"}});
+    // North of 60 degrees the published sheet is given where it differs.
+    ExpectText({"point", "61.7", "37.2", "--scale", "1M,10k"},
+               {{"1:1000000", "16-37", "P-37", "published", "16-37,38", "P-37,38"},
+                {"1:10000", "16-37-075-3-4-4", "P-37-75-В-г-4"}});
+}
+
+TEST(KavuSheet, FrameAroundRescaleAndCover) {
+    ExpectText({"frame", "n37-004-3-а"},
+               {{"1:25000", "14-37-004-3-1", "N-37-4-В-а", "55°50′00″N", "37°30′00″E", "–",
+                 "55°45′00″N", "37°37′30″E", "centre", "55°47′30″N", "37°33′45″E"}});
+    ExpectText({"frame", "14-37-004-3-4-4"},
+               {{"1:10000", "14-37-004-3-4-4", "N-37-4-В-г-4", "55°42′30″N", "37°41′15″E", "–",
+                 "55°40′00″N", "37°45′00″E", "centre", "55°41′15″N", "37°43′07.5″E"}});
+    ExpectText({"frame", "P-37,38"},
+               {{"1:1000000", "16-37,38", "P-37,38", "64°00′00″N", "36°00′00″E", "–", "60°00′00″N",
+                 "48°00′00″E", "centre", "62°00′00″N", "42°00′00″E"}});
+    ExpectText({"frame", "s 1-1"},
+               {{"1:1000000", "s", "1-1", "s", "A-1", "0°00′00″N", "180°00′00″W", "–", "4°00′00″S",
+                 "174°00′00″W", "centre", "2°00′00″S", "177°00′00″W"}});
+    ExpectText({"frame", "N-37-1", "--scale", "500k"},
+               {{"1:500000", "14-37-1", "N-37-А", "56°00′00″N", "36°00′00″E", "–", "54°00′00″N",
+                 "39°00′00″E", "centre", "55°00′00″N", "37°30′00″E"}});
+    // At 84 degrees the northern cells are absent; across 180 degrees the block wraps.
+    ExpectText(
+        {"around", "U-1"},
+        {{"NW", "1:1000000", "absent"},
+         {"N", "1:1000000", "absent"},
+         {"NE", "1:1000000", "absent"},
+         {"W", "1:1000000", "21-60", "U-60", "published", "21-57,58,59,60", "U-57,58,59,60"},
+         {"C", "1:1000000", "21-1", "U-1", "published", "21-1,2,3,4", "U-1,2,3,4"},
+         {"E", "1:1000000", "21-2", "U-2", "published", "21-1,2,3,4", "U-1,2,3,4"},
+         {"SW", "1:1000000", "20-60", "T-60", "published", "20-57,58,59,60", "T-57,58,59,60"},
+         {"S", "1:1000000", "20-1", "T-1", "published", "20-1,2,3,4", "T-1,2,3,4"},
+         {"SE", "1:1000000", "20-2", "T-2", "published", "20-1,2,3,4", "T-1,2,3,4"}});
+    ExpectText({"around", "1-1"}, {{"NW", "1:1000000", "2-60", "B-60"},
+                                   {"N", "1:1000000", "2-1", "B-1"},
+                                   {"NE", "1:1000000", "2-2", "B-2"},
+                                   {"W", "1:1000000", "1-60", "A-60"},
+                                   {"C", "1:1000000", "1-1", "A-1"},
+                                   {"E", "1:1000000", "1-2", "A-2"},
+                                   {"SW", "1:1000000", "s", "1-60", "s", "A-60"},
+                                   {"S", "1:1000000", "s", "1-1", "s", "A-1"},
+                                   {"SE", "1:1000000", "s", "1-2", "s", "A-2"}});
+    ExpectText({"rescale", "14-37-004", "--scale", "50k"},
+               {{"1:50000", "14-37-004-1", "N-37-4-А"},
+                {"1:50000", "14-37-004-2", "N-37-4-Б"},
+                {"1:50000", "14-37-004-3", "N-37-4-В"},
+                {"1:50000", "14-37-004-4", "N-37-4-Г"}});
+    ExpectText({"rescale", "N-37-4", "--from", "1:100 000", "--scale", "1M"},
+               {{"1:1000000", "14-37", "N-37"}});
+    // The box holds its north and west edges only: drawn on sheet edges it lists exactly
+    // those sheets, and a box whose south edge is a sheet's north edge does not list it.
+    ExpectText({"cover", "--bbox", "55.5,37,56,38", "--scale", "100k"},
+               {{"1:100000", "14-37-003", "N-37-3"},
+                {"1:100000", "14-37-004", "N-37-4"},
+                {"1:100000", "14-37-015", "N-37-15"},
+                {"1:100000", "14-37-016", "N-37-16"}});
+    ExpectText({"cover", "--bbox", "56,37,56.1,38", "--scale", "100k"},
+               {{"1:100000", "15-37-135", "O-37-135"}, {"1:100000", "15-37-136", "O-37-136"}});
+    ExpectText({"cover", "--bbox", "0.1,179,0.2,-179", "--scale", "1M"},
+               {{"1:1000000", "1-60", "A-60"}, {"1:1000000", "1-1", "A-1"}});
+    ExpectText({"cover", "--bbox", "60,30,64,48", "--scale", "1M", "--published"},
+               {{"1:1000000", "16-35,36", "P-35,36"}, {"1:1000000", "16-37,38", "P-37,38"}});
+}
+
+TEST(KavuSheet, TextColumnsLineUp) {
+    const auto lines = Lines(RunTool({"point", "--scale", "1M,10k"}, "61.7 37.2\n-0.5 -0.5\n").Out);
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines)
+        for (int field : {1, 2})
+            EXPECT_EQ(ColumnOf(line, field), ColumnOf(lines[0], field)) << line;
+}
+
+TEST(KavuSheet, CsvJsonAndGeoJson) {
+    ToolRun csv = RunTool({"point", "55.7558,", "37.6173", "--scale", "50k", "-f", "csv"});
+    EXPECT_EQ(csv.Out, "line,input,latitude,longitude,scale,new,old,latitude_junction,"
+                       "longitude_junction,published_new,published_old\n"
+                       ",\"55.7558, 37.6173\",55.7558,37.6173,1:50000,14-37-004-3,N-37-4-В,"
+                       "false,false,,\n");
+    csv = RunTool({"frame", "P-37", "-f", "csv"});
+    EXPECT_EQ(Lines(csv.Out).at(1),
+              ",P-37,1:1000000,16-37,P-37,false,\"16-37,38\",\"P-37,38\",64,60,36,42,"
+              "62,39,64°00′00″N,60°00′00″N,36°00′00″E,42°00′00″E,"
+              "62°00′00″N 39°00′00″E");
+
+    const ToolRun json = RunTool({"frame", "-f", "json"}, "N-37-4-В\nP-37,38\n");
+    const auto lines = Lines(json.Out);
+    ASSERT_EQ(lines.size(), 2u);
+    const auto first = nlohmann::json::parse(lines[0]);
+    EXPECT_EQ(first["line"], 1);
+    EXPECT_EQ(first["scale"], "1:50000");
+    EXPECT_EQ(first["new"], "14-37-004-3");
+    EXPECT_EQ(first["old"], "N-37-4-В");
+    EXPECT_EQ(first["frame"]["north"], 55.833333333);
+    EXPECT_EQ(first["frame"]["east"], 37.75);
+    EXPECT_EQ(first["frame"]["dms"]["south"], "55°40′00″N");
+    EXPECT_EQ(first["frame"]["dms"]["centre"], "55°45′00″N 37°37′30″E");
+    const auto joined = nlohmann::json::parse(lines[1]);
+    EXPECT_EQ(joined["line"], 2);
+    EXPECT_EQ(joined["joined"], true);
+    EXPECT_EQ(joined["old"], "P-37,38");
+    EXPECT_EQ(joined["frame"]["west"], 36);
+
+    const auto point = nlohmann::json::parse(RunTool({"point", "61.7 37.2", "-s1M", "-fjson"}).Out);
+    EXPECT_EQ(point["latitude"], 61.7);
+    EXPECT_EQ(point["longitude_junction"], false);
+    EXPECT_EQ(point["published"], (nlohmann::json{{"new", "16-37,38"}, {"old", "P-37,38"}}));
+
+    // Frames are closed counter-clockwise rings in longitude, latitude order; absent cells
+    // have no feature.
+    const auto geo = nlohmann::json::parse(RunTool({"around", "U-1", "-f", "geojson"}).Out);
+    EXPECT_EQ(geo["type"], "FeatureCollection");
+    ASSERT_EQ(geo["features"].size(), 6u);
+    for (const auto& feature : geo["features"]) {
+        const auto& ring = feature["geometry"]["coordinates"][0];
+        ASSERT_EQ(ring.size(), 5u);
+        EXPECT_EQ(ring[0], ring[4]);
+        double area = 0;
+        for (int i = 0; i < 4; ++i)
+            area += ring[i][0].get<double>() * ring[i + 1][1].get<double>() -
+                    ring[i + 1][0].get<double>() * ring[i][1].get<double>();
+        EXPECT_GT(area, 0);
+    }
+    const auto& centre = geo["features"][1];
+    EXPECT_EQ(centre["properties"]["cell"], "C");
+    EXPECT_EQ(centre["geometry"]["coordinates"][0][0], (nlohmann::json{-180, 80}));
+    EXPECT_EQ(centre["geometry"]["coordinates"][0][2], (nlohmann::json{-174, 84}));
+}
+
+// Lines that do not read, in every way a file can hold them: each is reported on standard
+// error with its number and text, CSV and JSON keep an empty record in its place, text leaves
+// it out, and the lines after it are answered as if it were not there.
+TEST(KavuSheet, BadLinesAreReportedAndSkipped) {
+    const std::string input = std::string("55.7558 37.6173\n"
+                                          "not a point\n"
+                                          "\n"
+                                          "84.5 10\n"
+                                          "55.7558 37.6173\r\n") +
+                              std::string("\0 1\n", 4) + "\xff\xfe\"\n" + std::string(70000, '7') +
+                              "\n" + "-33.9 18.4";
+    const ToolRun json = RunTool({"point", "-s", "50k", "-f", "json"}, input);
+    EXPECT_EQ(json.Status, 1);
+    const auto lines = Lines(json.Out);
+    ASSERT_EQ(lines.size(), 9u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto record = nlohmann::json::parse(lines[i]);
+        EXPECT_EQ(record["line"], i + 1);
+        const bool good = i == 0 || i == 4 || i == 8;
+        EXPECT_EQ(record.contains("error"), !good) << lines[i];
+        if (good) {
+            EXPECT_EQ(record["old"], i == 8 ? "s I-34-61-Г" : "N-37-4-В");
+        }
+    }
+    const auto errors = Lines(json.Err);
+    ASSERT_EQ(errors.size(), 5u) << json.Err;
+    EXPECT_EQ(errors[0].rfind("kavu-sheet: line 2: \"not a point\": ", 0), 0u) << errors[0];
+    EXPECT_EQ(errors[1], "kavu-sheet: line 4: \"84.5 10\": the series has no sheets beyond "
+                         "84° N and 84° S");
+    EXPECT_EQ(errors[2].rfind("kavu-sheet: line 6: \"\\x00 1\": ", 0), 0u) << errors[2];
+    EXPECT_EQ(errors[3].rfind("kavu-sheet: line 7: \"\\xFF\\xFE\\\"\": ", 0), 0u) << errors[3];
+    EXPECT_EQ(errors[4], "kavu-sheet: line 8: \"" + std::string(80, '7') +
+                             "…\": the line is longer than 65536 bytes");
+
+    const ToolRun csv = RunTool({"point", "-s", "50k", "-f", "csv"}, input);
+    EXPECT_EQ(Lines(csv.Out).size(), 10u);
+    EXPECT_EQ(Lines(csv.Out)[2], "2,not a point,,,,,,,,,");
+
+    const ToolRun text = RunTool({"point", "-s", "50k"}, input);
+    EXPECT_EQ(text.Status, 1);
+    EXPECT_EQ(Lines(text.Out).size(), 3u);
+    EXPECT_EQ(text.Err, json.Err);
+
+    const ToolRun strict = RunTool({"point", "-s", "50k", "--strict"}, input);
+    EXPECT_EQ(strict.Status, 1);
+    EXPECT_EQ(Lines(strict.Out).size(), 1u);
+    EXPECT_EQ(Lines(strict.Err).size(), 1u);
+
+    const ToolRun names = RunTool({"frame", "-f", "json"}, "N-37-1\nN-37-145\nX 37\n");
+    EXPECT_EQ(names.Status, 1);
+    const auto reasons = Lines(names.Err);
+    ASSERT_EQ(reasons.size(), 3u);
+    EXPECT_NE(reasons[0].find("1:100000 N-37-1, 1:500000 N-37-А; pick one with --scale"),
+              std::string::npos);
+    EXPECT_EQ(Lines(names.Out).size(), 3u);
+}
+
+TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
+    EXPECT_EQ(RunTool({"point", "55.7558", "37.6173"}).Status, 0);
+    const ToolRun far = RunTool({"point", "-84", "0"});
+    EXPECT_EQ(far.Status, 1);
+    EXPECT_EQ(far.Out, "");
+    EXPECT_EQ(far.Err, "kavu-sheet: \"-84 0\": the series has no sheets beyond 84° N and 84° S\n");
+    const ToolRun ambiguous = RunTool({"frame", "N-37-1"});
+    EXPECT_EQ(ambiguous.Status, 1);
+    EXPECT_NE(ambiguous.Err.find("ambiguous"), std::string::npos);
+    EXPECT_EQ(RunTool({"frame", "N-37-1", "--scale", "100k"}).Status, 0);
+    EXPECT_EQ(RunTool({"around", "P-37,38"}).Status, 1);
+
+    for (const std::vector<std::string>& usage :
+         {std::vector<std::string>{},
+          {"nosuch"},
+          {"point", "--scale", "3k", "1", "1"},
+          {"point", "--format", "xml", "1", "1"},
+          {"frame", "N-37", "--scale", "1M,50k"},
+          {"rescale", "N-37"},
+          {"rescale", "N-37", "-s", "1M", "--from", "2k"},
+          {"cover", "--scale", "1M"},
+          {"cover", "--bbox", "1,2,3,4"},
+          {"cover", "--bbox", "1,2,3", "--scale", "1M"},
+          {"cover", "--bbox", "56,37,55,38", "--scale", "1M"},
+          {"cover", "--bbox", "55,37,56,37", "--scale", "1M"},
+          {"cover", "--bbox", "55,37,56,abc", "--scale", "1M"},
+          {"cover", "--bbox", "55,37,91,38", "--scale", "1M"}}) {
+        const ToolRun run = RunTool(usage);
+        EXPECT_EQ(run.Status, 2) << ::testing::PrintToString(usage);
+        EXPECT_NE(run.Err, "") << ::testing::PrintToString(usage);
+        EXPECT_EQ(run.Out, "") << ::testing::PrintToString(usage);
+    }
+    const ToolRun help = RunTool({"point", "--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("1942"), std::string::npos);
+    EXPECT_EQ(RunTool({"--version"}).Out, KAVU_VERSION "\n");
+}
+
+// Answers come out while the input is still open, and a reader that goes away or a full disk
+// ends the run without a crash.
+TEST(KavuSheet, StreamsAndStopsOnClosedOutput) {
+    {
+        ToolSession tool({"point", "--scale", "1M"});
+        tool.Send("55.7558 37.6173\n");
+        EXPECT_EQ(Split(tool.ReadLine()), (Fields{"1:1000000", "14-37", "N-37"}));
+        tool.Send("bad\n-33.9 18.4\n");
+        EXPECT_EQ(Split(tool.ReadLine()), (Fields{"1:1000000", "s", "9-34", "s", "I-34"}));
+        EXPECT_EQ(tool.Finish(), 1);
+    }
+    {
+        std::signal(SIGPIPE, SIG_IGN); // the tool stops reading: our writes fail, quietly
+        ToolSession tool({"point"});
+        tool.Send("55.7558 37.6173\n");
+        EXPECT_NE(tool.ReadLine(), "<timeout>");
+        tool.CloseOutput();
+        std::string many;
+        for (int i = 0; i < 20000; ++i)
+            many += "55.7558 37.6173\n";
+        for (int i = 0; i < 20; ++i)
+            tool.Send(many);
+        EXPECT_EQ(tool.Finish(), 0);
+        EXPECT_EQ(tool.Errors(), "");
+    }
+    const ToolRun full =
+        RunToolInto({"cover", "--bbox", "50,30,60,40", "--scale", "50k"}, "", "/dev/full");
+    EXPECT_EQ(full.Status, 1);
+    EXPECT_EQ(full.Err, "kavu-sheet: cannot write the output: No space left on device\n");
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "tests/cli/run_tool.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+extern char** environ;
+
+namespace {
+
+std::vector<char*> Argv(const std::vector<std::string>& args) {
+    static std::string tool = KAVU_SHEET;
+    std::vector<char*> argv{tool.data()};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+int Wait(int pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary | std::ios::ate);
+    std::string text(static_cast<std::size_t>(std::max<std::streamoff>(f.tellg(), 0)), '\0');
+    f.seekg(0);
+    f.read(text.data(), static_cast<std::streamsize>(text.size()));
+    return text;
+}
+
+} // namespace
+
+ToolRun RunToolInto(const std::vector<std::string>& args, const std::string& input,
+                    const std::string& path) {
+    char dir[] = "/tmp/kavu-sheet-test-XXXXXX";
+    if (!mkdtemp(dir)) std::abort();
+    const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out",
+                      err = std::string(dir) + "/err";
+    std::ofstream(in, std::ios::binary) << input;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, path.empty() ? out.c_str() : path.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv = Argv(args);
+    pid_t pid = 0;
+    ToolRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        run.Status = Wait(pid);
+    posix_spawn_file_actions_destroy(&actions);
+    run.Out = Slurp(out);
+    run.Err = Slurp(err);
+    for (const std::string& f : {in, out, err})
+        std::remove(f.c_str());
+    rmdir(dir);
+    return run;
+}
+
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) {
+    return RunToolInto(args, input, "");
+}
+
+ToolSession::ToolSession(const std::vector<std::string>& args) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) std::abort();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    char path[] = "/tmp/kavu-sheet-err-XXXXXX";
+    const int err = mkstemp(path);
+    errors_ = path;
+    posix_spawn_file_actions_adddup2(&actions, err, 2);
+    posix_spawn_file_actions_addclose(&actions, err);
+    for (const int fd : {in[0], in[1], out[0], out[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<char*> argv = Argv(args);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
+    posix_spawn_file_actions_destroy(&actions);
+    pid_ = pid;
+    close(err);
+    close(in[0]);
+    close(out[1]);
+    in_ = in[1];
+    out_ = out[0];
+}
+
+ToolSession::~ToolSession() {
+    if (pid_ > 0) Finish();
+}
+
+void ToolSession::Send(const std::string& text) {
+    // A tool that has stopped reading makes this fail; the caller checks what it wrote.
+    [[maybe_unused]] const ssize_t n = write(in_, text.data(), text.size());
+}
+
+std::string ToolSession::ReadLine(int seconds) {
+    for (;;) {
+        if (const std::size_t nl = pending_.find('\n'); nl != std::string::npos) {
+            std::string line = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            return line;
+        }
+        pollfd p{out_, POLLIN, 0};
+        if (poll(&p, 1, seconds * 1000) <= 0) return "<timeout>";
+        char buffer[4096];
+        const ssize_t n = read(out_, buffer, sizeof buffer);
+        if (n <= 0) return "<end>";
+        pending_.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+void ToolSession::CloseOutput() {
+    close(out_);
+    out_ = -1;
+}
+
+int ToolSession::Finish() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+    const int status = Wait(pid_);
+    pid_ = -1;
+    errorText_ = Slurp(errors_);
+    std::remove(errors_.c_str());
+    if (out_ >= 0) close(out_);
+    out_ = -1;
+    return status;
+}
+
+std::string ToolSession::Errors() const {
+    return errorText_;
+}
