@@ -3,23 +3,14 @@
 // holds a recognised upper-case text whose value and scale are the ones published.
 #include "controls/ctlNNNN/ctlNNNNLogic.h"
 
-#include <cstddef>
+#include "FuzzInput.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
 #include <string>
 
 namespace {
-
-struct Input {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::uint8_t Byte() {
-        if (size == 0) return 0;
-        --size;
-        return *data++;
-    }
-};
 
 struct Host : kavu::ctlNNNNLogic::Host {
     std::string box;
@@ -36,7 +27,7 @@ const char* const kSymbols[] = {"0", "1",      "2",      "3",      "4",      "5"
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in{data, size};
+    FuzzInput in{data, size};
     kavu::BoxScale.fill(0);
     Host host;
     kavu::ctlNNNNLogic core(&host);

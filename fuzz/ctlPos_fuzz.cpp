@@ -3,31 +3,13 @@
 // other than the decimal form of its value and that steps keep the value in range.
 #include "controls/ctlPos/ctlPosLogic.h"
 
-#include <cstddef>
+#include "FuzzInput.h"
+
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
-
-struct Input {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::uint8_t Byte() {
-        if (size == 0) return 0;
-        --size;
-        return *data++;
-    }
-    std::int32_t Int() {
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v = (v << 8) | Byte();
-        std::int32_t out;
-        std::memcpy(&out, &v, sizeof out);
-        return out;
-    }
-};
 
 struct Host : kavu::ctlPosLogic::Host {
     kavu::ctlPosLogic* core = nullptr;
@@ -52,7 +34,7 @@ void Check(const kavu::ctlPosLogic& core, const Host& host) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in{data, size};
+    FuzzInput in{data, size};
     Host host;
     kavu::ctlPosLogic core(&host);
     host.core = &core;

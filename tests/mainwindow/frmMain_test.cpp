@@ -170,6 +170,8 @@ TEST_F(Window, FirstStartWithAnEmptyStore) {
               "000001000");
     EXPECT_EQ(Action("mnuContents")->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
+    for (QWidget* box : {static_cast<QWidget*>(win.Nmb(2)), static_cast<QWidget*>(win.Pos(2))})
+        EXPECT_EQ(TextOf(box)->palette().color(QPalette::Base), SystemColor(kButtonFace));
     const QRect screen = QGuiApplication::primaryScreen()->geometry(); // centred
     EXPECT_EQ(win.pos(), QPoint((screen.width() * 15 - 3810) / 2 / 15,
                                 (screen.height() * 15 - 4020) / 2 / 15));
@@ -209,6 +211,15 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_GT(FlashMonitor::instance().count(), flashes);
     EXPECT_EQ(TextOf(win.Nmb(2))->text(), "37");
     EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
+    // Arrows step box 3 in its typed form and still move the caret; page keys do not step.
+    Type(win.Nmb(3), "4");
+    QStringList shown;
+    for (auto key : {Qt::Key_PageUp, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left}) {
+        QTest::keyClick(TextOf(win.Nmb(3)), key);
+        shown << TextOf(win.Nmb(3))->text();
+    }
+    EXPECT_EQ(shown.join(' ') + QString::number(TextOf(win.Nmb(3))->cursorPosition()),
+              "4 01 02 01 40");
     // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
     Type(win.Nmb(1), "");
     EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
@@ -244,6 +255,13 @@ TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
     EXPECT_EQ(win.Lst(1)->Result(), " 3-37");
     QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Down);
     EXPECT_EQ(TextOf(win.Pos(1))->text() + TextOf(win.Pos(2))->text(), "1059");
+    // PageUp steps by the stride; a typed text out of range flashes and comes back.
+    QTest::keyClick(TextOf(win.Pos(1)), Qt::Key_PageUp);
+    const int flashes = FlashMonitor::instance().count();
+    TextOf(win.Pos(1))->end(false);
+    QTest::keyClicks(TextOf(win.Pos(1)), "5");
+    EXPECT_EQ(TextOf(win.Pos(1))->text(), "14");
+    EXPECT_EQ(FlashMonitor::instance().count(), flashes + 1);
     // N 84: the minutes count as 0 and cannot rise; S turns 84 into 83 and empties them.
     Type(win.Pos(1), "84");
     EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");

@@ -31,10 +31,6 @@ TEST(CloseKey, OnlySpaceEscapeAndEnterCloseAndOnlyTheNamedQtKeysHaveAVirtualKey)
             EXPECT_EQ(VirtualKey(key), named.count(key) ? named.at(key) : 0) << std::hex << key;
 }
 
-TEST(ProgramDirectory, IsTheProgramsFolderWithATrailingSeparator) {
-    EXPECT_EQ(ProgramDirectory(), QFileInfo(QCoreApplication::applicationFilePath()).path() + u'/');
-}
-
 // Red reaches the screen at once, without the event loop, stays at least 100 ms, then the
 // window background is painted again.
 TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) {
@@ -68,30 +64,6 @@ TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) 
     FlashError(nullptr);
     EXPECT_EQ(flashed, (QList<QWidget*>{&box, nullptr}));
     EXPECT_EQ(monitor.count(), count + 2);
-}
-
-TEST(SetTopmost, TogglesStaysOnTopWithoutMovingOrResizing) {
-    QWidget window;
-    window.setGeometry(123, 87, 300, 200);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const QRect geometry = window.geometry();
-    QWidget* const w = &window;
-    QWidget* const child = new QWidget(w); // stands for its window
-    for (const auto& [target, flag] :
-         {std::pair{w, true}, {w, true}, {child, false}, {w, false}, {w, true}}) {
-        SetTopmost(target, flag);
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), flag);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        EXPECT_EQ(window.geometry(), geometry);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
-    QWidget hidden;
-    SetTopmost(&hidden, true);
-    EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(hidden.isVisible() || hidden.testAttribute(Qt::WA_Moved));
-    SetTopmost(nullptr, true);
 }
 
 // Russian words for the usual causes, the system's own for every other errno and in English.
