@@ -28,6 +28,12 @@ inline constexpr CaptionText lblScale{"Масштаб:", "Scale:"};
 inline constexpr CaptionText lblCoordinate{"Введите координаты:", "Input coordinate:"};
 inline constexpr CaptionText cmdClearTip{"Очистить", "Clear"};
 inline constexpr CaptionText cmdKeepTip{"Запомнить", "Keep"};
+inline constexpr CaptionText mnuCopy{"Копировать", "Copy"};
+inline constexpr CaptionText mnuPaste{"Вставить", "Paste"};
+inline constexpr CaptionText mnuPasteWgs84{"Вставляемые координаты в WGS 84 (GPS)",
+                                           "Pasted coordinates are WGS 84 (GPS)"};
+inline constexpr CaptionText PasteChoice{"Какой лист имеется в виду?", "Which sheet is meant?"};
+inline constexpr CaptionText NothingToCopy{"Копировать пока нечего", "Nothing to copy yet"};
 inline constexpr CaptionText ExitPrompt{
     "Остались неэкспортированные данные.\r\nЗавершить работу программы?",
     "Exist non-exported data.\r\nExit program?"};

@@ -92,6 +92,7 @@ WindowSettings ReadWindowSettings(QSettings& store) {
     constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
     s.Left = ReadInt(store, "Left", s.Left, lo, hi);
     s.Top = ReadInt(store, "Top", s.Top, lo, hi);
+    s.PasteWgs84 = ReadBool(store, "PasteWgs84", s.PasteWgs84);
     store.endGroup();
     return s;
 }
@@ -104,6 +105,7 @@ std::optional<StoreFailure> WriteWindowSettings(QSettings& store, const WindowSe
     store.setValue(QStringLiteral("SaveSettings"), BoolText(s.SaveSettings));
     store.setValue(QStringLiteral("Left"), QString::number(s.Left));
     store.setValue(QStringLiteral("Top"), QString::number(s.Top));
+    store.setValue(QStringLiteral("PasteWgs84"), BoolText(s.PasteWgs84));
     store.endGroup();
     return Status(store);
 }

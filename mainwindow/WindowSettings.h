@@ -19,14 +19,16 @@ struct WindowSettings {
     bool SaveSettings = false;
     int Left = kCentred; // outer left edge, twips
     int Top = kCentred;  // outer top edge, twips
+    // A pasted point is WGS 84 and is converted to the 1942 datum.
+    bool PasteWgs84 = false;
 };
 
 /// The section every key lives in.
 inline const QString kSettingsSection = QStringLiteral("Kavu 1.0");
 
-/// Reads "Language", "Action", "AlwaysOnTop", "SaveSettings", "Left", "Top" in this order. A key
-/// that is absent, does not convert, or lies outside what the program writes (Language 1..2,
-/// Action 1..3, a 32-bit position) gives that key's default.
+/// Reads "Language", "Action", "AlwaysOnTop", "SaveSettings", "Left", "Top", "PasteWgs84" in
+/// this order. A key that is absent, does not convert, or lies outside what the program writes
+/// (Language 1..2, Action 1..3, a 32-bit position) gives that key's default.
 WindowSettings ReadWindowSettings(QSettings& store);
 
 /// Why the store could not be written: the file, the errno that trying it again gives, and the
@@ -37,8 +39,9 @@ struct StoreFailure {
     QString systemText;
 };
 
-/// Writes "Action", "AlwaysOnTop", "Language", "SaveSettings", "Left", "Top" in this order, as
-/// decimal texts and "True"/"False". Nothing when the store took them, else why not.
+/// Writes "Action", "AlwaysOnTop", "Language", "SaveSettings", "Left", "Top", "PasteWgs84" in
+/// this order, as decimal texts and "True"/"False". Nothing when the store took them, else why
+/// not.
 std::optional<StoreFailure> WriteWindowSettings(QSettings& store, const WindowSettings& settings);
 
 /// Removes the whole section; a section that is not there is not an error.

@@ -30,6 +30,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace kavu {
@@ -95,6 +96,7 @@ frmMain::frmMain(Services services, QWidget* parent)
     setWindowIcon(ProgramIcon());
     BuildMenus();
     BuildFrames();
+    BuildClipboard();
     ApplyWindowFont();
     ApplyTabOrder();
     Load();
@@ -114,6 +116,9 @@ void frmMain::BuildMenus() {
         mnuAct_[static_cast<std::size_t>(i)] = a;
     }
     mnuAction_->addSeparator()->setObjectName(QStringLiteral("mnu1"));
+    mnuCopy_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuCopy"));
+    mnuPaste_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuPaste"));
+    mnuAction_->addSeparator()->setObjectName(QStringLiteral("mnu6"));
     mnuExport_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuExport"));
     connect(mnuExport_, &QAction::triggered, this, &frmMain::mnuExport_Click);
     mnuAction_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
@@ -134,6 +139,8 @@ void frmMain::BuildMenus() {
         mnuLng_[static_cast<std::size_t>(i)] = a;
     }
     mnuOpt_->addSeparator()->setObjectName(QStringLiteral("mnu4"));
+    mnuPasteWgs84_ = Named(mnuOpt_->addAction(QString()), QStringLiteral("mnuPasteWgs84"));
+    mnuPasteWgs84_->setCheckable(true);
     mnuSaveSettings_ = Named(mnuOpt_->addAction(QString()), QStringLiteral("mnuSaveSettings"));
     mnuSaveSettings_->setCheckable(true);
 
@@ -342,6 +349,7 @@ void frmMain::Load() {
     mnuAct_Click(s.Action);
     SetAlwaysOnTop(s.AlwaysOnTop);
     mnuSaveSettings_->setChecked(s.SaveSettings);
+    mnuPasteWgs84_->setChecked(s.PasteWgs84);
     PlaceWindow(s.Left, s.Top);
     wheel_ = std::make_unique<WheelRouter>(this, [this](int direction) {
         for (int i = 1; i <= 4; ++i) {
@@ -416,6 +424,7 @@ void frmMain::ResetMode(int n) {
         if (currentView_ == 1) ctlNmb_[1]->setFocus();
         return;
     }
+    exactPoint_.reset();
     for (int i = 1; i <= 4; ++i) {
         coordinateParts_[static_cast<std::size_t>(i)] = -1;
         ctlPos_[static_cast<std::size_t>(i)]->Reset();
@@ -442,12 +451,15 @@ void frmMain::ClearResults(int n) {
         for (ctlGMS* d : {ctlY1_, ctlX1_, ctlY2_, ctlX2_, ctlY0_, ctlX0_})
             d->Clear();
         txtScale_->clear();
+        shownSheet_.reset();
         return;
     }
     for (int i = 1; i <= 10; ++i)
         ctlLst_[static_cast<std::size_t>(i)]->Clear();
     for (int i = 1; i <= 5; ++i)
         ctlScale_[static_cast<std::size_t>(i)]->setEnabled(false);
+    shownPoint_.reset();
+    UpdateLargerScalesTip();
 }
 
 void frmMain::UpdateSheetToCoordinates() {
@@ -493,6 +505,7 @@ void frmMain::UpdateSheetToCoordinates() {
     const std::optional<SheetFrame> frame = ComputeSheetFrame(key);
     if (!frame) return; // the boxes never let such a key through
     currentFrame_ = *frame;
+    shownSheet_ = key;
     const QString ew = currentFrame_.EW == 'W' ? QStringLiteral("W") : QStringLiteral("E");
     ctlY1_->setValue(sheetHemisphere_, currentFrame_.Y1);
     ctlX1_->setValue(ew, currentFrame_.X1);
@@ -518,6 +531,7 @@ void frmMain::UpdateSheetToCoordinates() {
 }
 
 void frmMain::ctlNS_Change(const QString& value) {
+    exactPoint_.reset();
     pointNS_ = value;
     if (pointNS_ == QLatin1String("N")) {
         ctlPos_[1]->setMaxValue(84);
@@ -534,6 +548,7 @@ void frmMain::ctlNS_Change(const QString& value) {
 }
 
 void frmMain::ctlEW_Change(const QString& value) {
+    exactPoint_.reset();
     pointEW_ = value;
     if (pointEW_ == QLatin1String("E")) {
         ctlPos_[3]->setMaxValue(179);
@@ -550,6 +565,7 @@ void frmMain::ctlEW_Change(const QString& value) {
 }
 
 void frmMain::ctlPos_Change(int index, int value) {
+    exactPoint_.reset();
     coordinateParts_[static_cast<std::size_t>(index)] = value;
     UpdateCoordinatesToSheet();
 }
@@ -585,10 +601,24 @@ void frmMain::UpdateCoordinatesToSheet() {
     cmdClear_[2]->setEnabled(parts[3] >= 0 || parts[1] >= 0);
     if (parts[1] < 0 || parts[3] < 0) return;
 
-    const int latitude = (parts[1] * 60 + parts[2]) * 60;
-    const int longitude = (parts[3] * 60 + parts[4]) * 60;
-    for (int i = 1; i <= 10; ++i)
-        ctlLst_[static_cast<std::size_t>(i)]->Calculate(pointNS_, latitude, pointEW_, longitude);
+    int latitude = (parts[1] * 60 + parts[2]) * 60;
+    int longitude = (parts[3] * 60 + parts[4]) * 60;
+    for (int i = 1; i <= 10; ++i) {
+        ctlLst* field = ctlLst_[static_cast<std::size_t>(i)];
+        if (exactPoint_)
+            field->Calculate(*exactPoint_);
+        else
+            field->Calculate(pointNS_, latitude, pointEW_, longitude);
+    }
+    if (exactPoint_) {
+        // The panel and the log take whole seconds: the pasted point less its fraction.
+        latitude = static_cast<int>(std::abs(exactPoint_->Latitude) / kUnitsPerSecond);
+        longitude = static_cast<int>(std::abs(exactPoint_->Longitude) / kUnitsPerSecond);
+    }
+    shownPoint_ = exactPoint_ ? *exactPoint_
+                              : BoxPoint(pointNS_ == QLatin1String("S"), latitude,
+                                         pointEW_ == QLatin1String("W"), longitude);
+    UpdateLargerScalesTip();
     for (int i = 1; i <= 5; ++i)
         ctlScale_[static_cast<std::size_t>(i)]->setEnabled(true);
     ctlLSTN_->setY(latitude);
@@ -605,7 +635,8 @@ void frmMain::UpdateCoordinatesToSheet() {
 }
 
 void frmMain::ctlScale_Click(int index) {
-    ctlLSTN_->Calculate(ctlLst_[static_cast<std::size_t>(index)]->Result());
+    neighbourSheet_ = ctlLst_[static_cast<std::size_t>(index)]->Result();
+    ctlLSTN_->Calculate(neighbourSheet_);
     currentView_ = 3;
     ShowFrame(3);
 }
@@ -647,6 +678,9 @@ void frmMain::mnuLng_Click(int index) {
         lblCoordinate_->setText(Tr(lblCoordinate, index));
         cmdClear_[1]->setToolTip(Tr(cmdClearTip, index));
         cmdKeep_[1]->setToolTip(Tr(cmdKeepTip, index));
+        mnuCopy_->setText(Tr(mnuCopy, index));
+        mnuPaste_->setText(Tr(mnuPaste, index));
+        mnuPasteWgs84_->setText(Tr(mnuPasteWgs84, index));
     }
     for (int k = 1; k <= 2; ++k)
         fraAct_[static_cast<std::size_t>(k)]->setTitle(
@@ -661,6 +695,7 @@ void frmMain::mnuLng_Click(int index) {
     ctlHELP_->setLanguage(index);
     fraAct_[0]->setTitle(ctlHELP_->Caption());
     Log().Language = index;
+    UpdateLargerScalesTip();
 }
 
 clsRSLT& frmMain::Log() {
@@ -707,6 +742,7 @@ void frmMain::SaveWindowSettings() {
     s.AlwaysOnTop = mnuAlwaysOnTop_->isChecked();
     s.Language = languageIndex_;
     s.SaveSettings = mnuSaveSettings_->isChecked();
+    s.PasteWgs84 = mnuPasteWgs84_->isChecked();
     const QPoint at = frameGeometry().topLeft();
     s.Left = at.x() * kTwipsPerPixel;
     s.Top = at.y() * kTwipsPerPixel;

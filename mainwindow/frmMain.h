@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/sheet.h"
+#include "mainwindow/ClipboardTexts.h"
 
 #include <QMainWindow>
 
@@ -12,11 +13,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class QPushButton;
 class QSettings;
 
@@ -103,6 +106,18 @@ class frmMain : public QMainWindow {
     void ctlScale_Click(int index);
     void ctlLSTN_Cancel();
 
+    // Copy and paste (frmMainClipboard.cpp).
+    void BuildClipboard();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void FillSheet(const PastedSheet& sheet);
+    void FillPoint(const PastedPoint& point);
+    void ChooseSheet(const std::vector<PastedSheet>& sheets);
+    void Tell(const TwoLanguages& message, bool error);
+    void HideMessage();
+    bool ShiftToSeries(double& latitude, double& longitude);
+    void UpdateLargerScalesTip();
+
     Services services_;
     std::unique_ptr<QSettings> ownSettings_;
     QSettings* settings_ = nullptr;
@@ -121,6 +136,18 @@ class frmMain : public QMainWindow {
     std::array<int, 5> coordinateParts_{-1, -1, -1, -1, -1};
     QString pointNS_ = QStringLiteral("N");
     QString pointEW_ = QStringLiteral("E");
+    // The sheets of a pasted point are those of the point itself, seconds and all, until the
+    // user changes one of its boxes.
+    std::optional<ExactPoint> exactPoint_;
+    // What each view shows, for Copy; nothing while a view has no complete result.
+    std::optional<SheetKey> shownSheet_;
+    std::optional<ExactPoint> shownPoint_;
+    QString neighbourSheet_;
+    DatumShiftFunction datumShift_;
+    bool datumTried_ = false;
+    QLabel* lblMessage_ = nullptr;
+    QTimer* messageTimer_ = nullptr;
+    std::unique_ptr<QObject> clipboardKeys_;
 
     // Frames and controls; index 0 unused where the window counts from 1.
     std::array<QGroupBox*, 4> fraAct_{};
@@ -155,10 +182,13 @@ class frmMain : public QMainWindow {
     QMenu* mnuOpt_ = nullptr;
     QMenu* mnuHelp_ = nullptr;
     std::array<QAction*, 3> mnuAct_{};
+    QAction* mnuCopy_ = nullptr;
+    QAction* mnuPaste_ = nullptr;
     QAction* mnuExport_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QAction* mnuAlwaysOnTop_ = nullptr;
     std::array<QAction*, 3> mnuLng_{};
+    QAction* mnuPasteWgs84_ = nullptr;
     QAction* mnuSaveSettings_ = nullptr;
     QAction* mnuContents_ = nullptr;
     QAction* mnuAbout_ = nullptr;

@@ -67,8 +67,14 @@ ctlLst::ctlLst(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
 }
 
 void ctlLst::Calculate(const QString& NS, int Latitude, const QString& EW, int Longitude) {
-    const std::optional<ctlLstShown> shown =
-        logic_.Calculate(NS.toStdString(), Latitude, EW.toStdString(), Longitude);
+    Show(logic_.Calculate(NS.toStdString(), Latitude, EW.toStdString(), Longitude));
+}
+
+void ctlLst::Calculate(const ExactPoint& point) {
+    Show(logic_.Calculate(point));
+}
+
+void ctlLst::Show(const std::optional<ctlLstShown>& shown) {
     if (!shown) {
         Clear();
         return;

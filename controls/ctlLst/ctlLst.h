@@ -29,6 +29,8 @@ class ctlLst : public QWidget {
     /// the junctions. A point that no sheet holds (off the grid, negative, or a Caliber outside
     /// 1..5) clears the field.
     void Calculate(const QString& NS, int Latitude, const QString& EW, int Longitude);
+    /// The same for a point given finer than a second (signed, north and east positive).
+    void Calculate(const ExactPoint& point);
     /// Empties the field and restores the plain colours of its enabled state.
     void Clear();
     /// The text now shown; empty after Clear.
@@ -53,6 +55,7 @@ class ctlLst : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
+    void Show(const std::optional<ctlLstShown>& shown);
     void fitFont();
 
     ctlLstLogic logic_;

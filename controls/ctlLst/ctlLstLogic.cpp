@@ -10,7 +10,15 @@ std::optional<ctlLstShown> ctlLstLogic::Calculate(std::string_view NS, std::int3
                                                   std::int32_t Longitude) const {
     // The box shows the window's scales only; the engine knows larger ones.
     if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
-    const std::optional<PointSheet> sheet = SheetOfPoint(NS, Latitude, EW, Longitude, caliber_);
+    return Show(SheetOfPoint(NS, Latitude, EW, Longitude, caliber_));
+}
+
+std::optional<ctlLstShown> ctlLstLogic::Calculate(const ExactPoint& point) const {
+    if (caliber_ < 1 || caliber_ > kScaleCount) return std::nullopt;
+    return Show(SheetOfExactPoint(point, caliber_));
+}
+
+std::optional<ctlLstShown> ctlLstLogic::Show(const std::optional<PointSheet>& sheet) const {
     if (!sheet) return std::nullopt;
     ctlLstShown shown;
     shown.RedText = sheet->LatitudeJunction;

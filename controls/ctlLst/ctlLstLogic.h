@@ -9,6 +9,9 @@
 
 namespace kavu {
 
+struct ExactPoint;
+struct PointSheet;
+
 /// What the field shows after a calculation.
 struct ctlLstShown {
     std::string Text;
@@ -31,8 +34,12 @@ class ctlLstLogic {
     /// or a Caliber outside 1..5.
     std::optional<ctlLstShown> Calculate(std::string_view NS, std::int32_t Latitude,
                                          std::string_view EW, std::int32_t Longitude) const;
+    /// The same for a point given finer than a second, as a pasted one is.
+    std::optional<ctlLstShown> Calculate(const ExactPoint& point) const;
 
   private:
+    std::optional<ctlLstShown> Show(const std::optional<PointSheet>& sheet) const;
+
     int standard_ = 1;
     int caliber_ = 1;
 };

@@ -56,6 +56,10 @@ void ctlNNNN::ShowText(const std::string& text) {
     text_->setCursorPosition(static_cast<int>(shown.size()));
 }
 
+void ctlNNNN::Enter(const QString& text) {
+    text_->setText(text);
+}
+
 void ctlNNNN::setMouseWheel(int d) {
     if (d == 0) return;
     if (text_->hasFocus() && events_->PointerOver()) logic_.Wheel(d);

@@ -37,6 +37,9 @@ class ctlNNNN : public QWidget {
 
     /// Empties the box and its BoxScale entry; no event.
     void Reset() { logic_.Reset(); }
+    /// Puts `text` into the box as if the user had typed it over what it held: it is recognised
+    /// (or refused with the error flash) and Change follows, unless the box already shows it.
+    void Enter(const QString& text);
     /// One wheel notch (+1 or -1) from the window's wheel routing; it steps only the focused box
     /// under the pointer, and 0 steps nothing.
     void setMouseWheel(int d);

@@ -50,6 +50,10 @@ QString ctlNSEW::Letter() const {
     return label_->text();
 }
 
+void ctlNSEW::Choose(int position) {
+    if (position == 0 || position == 1) scroll_->setValue(position);
+}
+
 QSize ctlNSEW::sizeHint() const {
     return {kWidth, kHeight};
 }

@@ -29,6 +29,9 @@ class ctlNSEW : public QWidget {
 
     /// The letter now shown: "N", "S", "E" or "W".
     QString Letter() const;
+    /// Selects the first (0) or the second (1) letter as a click on the arrows would, with
+    /// Change when the letter changes; other values are ignored.
+    void Choose(int position);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

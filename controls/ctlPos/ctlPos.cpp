@@ -89,6 +89,10 @@ void ctlPos::ShowText(const std::string& text, bool caretToEnd) {
                                         : std::min(caret, static_cast<int>(shown.size())));
 }
 
+void ctlPos::Enter(const QString& text) {
+    text_->setText(text);
+}
+
 void ctlPos::setMouseWheel(int d) {
     if (d == 0) return;
     if (text_->hasFocus() && events_->PointerOver()) logic_.Wheel(d);

@@ -56,6 +56,9 @@ class ctlPos : public QWidget {
 
     /// Empties the field and forgets the major field; no event.
     void Reset() { logic_.Reset(); }
+    /// Puts `text` into the box as if the user had typed it over what it held: it is validated
+    /// (or refused with the error flash) and Change follows, unless the box already shows it.
+    void Enter(const QString& text);
     /// Delta 0 sets the field to Value without an event; otherwise steps it by Delta.
     void Modify(int Delta, int Value = 0) { logic_.Modify(Delta, Value); }
     /// One wheel notch (+1 or -1) from the window's wheel routing; it steps only the focused field
