@@ -9,16 +9,16 @@
 using namespace kavu;
 using kavu::test::Key;
 
+// The lookups read back what the tables write and find nothing past them; the tables give an
+// empty text for any index outside their range.
 TEST(Tables, LookupsRoundTripAndStopAtTheirEnds) {
-    for (int i = 1; i <= 36; ++i)
+    for (int i = 1; i <= 36; ++i) {
         EXPECT_EQ(FindRomanText(RomanText(i)), i);
-    for (int i = 1; i <= 21; ++i)
-        EXPECT_EQ(FindRowLetter(RowLetter(i)), i);
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_EQ(FindQuarterLetter(QuarterLetter(i)), i);
+        EXPECT_EQ(FindRowLetter(RowLetter(i)), i <= 21 ? i : 0);
+        EXPECT_EQ(FindQuarterLetter(QuarterLetter(i)), i <= 4 ? i : 0);
+    }
     for (int d = 1; d <= 10; ++d) // the Roman numerals by their construction
         EXPECT_EQ(std::string(RomanText(20 + d)), "XX" + std::string(RomanText(d)));
-    EXPECT_EQ(RomanText(36), "XXXVI");
     for (const char* none : {"V", "", "a", "AB"})
         EXPECT_EQ(FindRowLetter(none), 0) << none;
     for (const char* none : {"A", "а", "\xD0", ""})
@@ -26,18 +26,15 @@ TEST(Tables, LookupsRoundTripAndStopAtTheirEnds) {
     for (const char* none : {"XXXVII", "iv", "IIII", ""})
         EXPECT_EQ(FindRomanText(none), 0) << none;
     for (auto table : {RowLetter, QuarterLetter, SmallQuarterLetter, NumberText, Number2Text,
-                       Number3Text, RomanText}) {
-        EXPECT_EQ(table(-1000), "");
-        EXPECT_EQ(table(0), "");
-    }
+                       Number3Text, RomanText})
+        EXPECT_EQ(std::string(table(-1000)) + std::string(table(0)), "");
     for (std::string_view past :
          {RowLetter(22), QuarterLetter(5), SmallQuarterLetter(5), NumberText(145), Number2Text(61),
-          Number3Text(145), RomanText(37)})
+          Number3Text(145), RomanText(37), ScaleName(0)})
         EXPECT_EQ(past, "");
     EXPECT_EQ(ScaleName(7), "1:10000");
     EXPECT_EQ(SheetWidth(7) * 2, SheetWidth(6));
     EXPECT_EQ(SheetHeight(8), 0);
-    EXPECT_EQ(ScaleName(0), "");
 }
 
 TEST(FormatAngle, ExamplesAndEverySecondOfThreeDegreesReadsBack) {

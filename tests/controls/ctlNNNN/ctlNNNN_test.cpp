@@ -127,8 +127,10 @@ TEST(ctlNNNNLogic, BoxThreeStepsFromEmptyTo144AndBack) {
     }
 }
 
-// A step from a typed text keeps its form (box 3's digits are stepped above).
-TEST(ctlNNNNLogic, SteppingKeepsTheTypedForm) {
+// A step from a typed text keeps its form (box 3's digits are stepped above); a refused View
+// changes nothing; a wheel turn of any size is one step; a restored text that is no quarter
+// empties the box instead of restoring for ever.
+TEST(ctlNNNNLogic, SteppingKeepsTheTypedFormViewRefusalsAndTheWheel) {
     const std::tuple<int, std::string, int, std::string> cases[] = {
         {1, "01", +1, "2 2 1 change 2;"},
         {1, "b", +1, "C 3 1 change 3;"},
@@ -137,24 +139,24 @@ TEST(ctlNNNNLogic, SteppingKeepsTheTypedForm) {
         {3, "xii", +1, "XIII 13 3 change 13;"},
         {4, "\u0413", +1, "\u0413 4 5 flash;"},
         {4, "\u0430", +1, "\u0411 2 5 change 2;"},
+        {1, "N", 0, "O 15 1 change 15;"}, // 0: wheel 0 then 3 notches
     };
     for (const auto& [view, typed, d, after] : cases) {
         Box box(view);
         box.core.Edit(typed);
         box.State();
-        box.core.Step(d);
+        EXPECT_FALSE(box.core.setView(0) || box.core.setView(5));
+        if (d == 0) {
+            box.core.Wheel(0);
+            box.core.Wheel(+3);
+        } else {
+            box.core.Step(d);
+        }
         EXPECT_EQ(box.State(), after) << view << " " << typed << " " << d;
     }
-}
-
-TEST(ctlNNNNLogic, ViewRefusalsWheelAndAViewChangedUnderItsText) {
     Box box(1);
-    box.core.Edit("N");
-    EXPECT_FALSE(box.core.setView(0) || box.core.setView(5));
-    box.core.Wheel(0);
-    box.core.Wheel(+3); // one step, whatever the size
-    EXPECT_EQ(box.State(), "O 15 1 change 14;change 15;");
-    // The restored text "O" is no quarter: the box empties instead of restoring for ever.
+    box.core.Edit("O");
+    box.State();
     box.core.setView(4);
     box.core.Edit("X");
     EXPECT_EQ(box.State(), " 0 0 flash;change 0;");

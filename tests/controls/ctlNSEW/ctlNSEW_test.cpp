@@ -8,7 +8,6 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -16,18 +15,21 @@
 namespace kavu {
 namespace {
 
-class ctlNSEWTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
+struct Switch {
+    ctlNSEW ctl;
+    QLabel* label = ctl.findChild<QLabel*>(QStringLiteral("Label"));
+    QScrollBar* bar = ctl.findChild<QScrollBar*>(QStringLiteral("VScroll"));
+    QStringList reported;
+
+    Switch() {
         // A handler already sees the new letter on the switch.
         QObject::connect(&ctl, &ctlNSEW::Change, [this](const QString& v) {
             EXPECT_EQ(ctl.Letter(), v);
             reported << v;
         });
         ctl.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&ctl));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&ctl));
     }
-
     // Clicks the centre of an arrow as the style lays it out, after the style's own hit test
     // confirms it is that arrow and that the upper arrow is the one that steps back.
     void Click(bool lower) {
@@ -42,60 +44,48 @@ class ctlNSEWTest : public ::testing::Test {
         ASSERT_EQ(at.y() > bar->height() / 2, lower);
         QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, at);
     }
-
     QStringList Reported() { return std::exchange(reported, {}); }
-
-    ctlNSEW ctl;
-    QLabel* label = ctl.findChild<QLabel*>(QStringLiteral("Label"));
-    QScrollBar* bar = ctl.findChild<QScrollBar*>(QStringLiteral("VScroll"));
-    QStringList reported;
 };
 
 // Every sequence of five clicks on both pairs: the lower arrow shows the second letter, the
 // upper one the first, and Change fires exactly when the letter changes, carrying the new one.
-TEST_F(ctlNSEWTest, ArrowClicksFlipTheLetterAndReportEachChange) {
-    EXPECT_EQ(ctl.size(), QSize(33, 19)); // 495 x 285 twips
-    EXPECT_GT(label->width(), label->fontMetrics().horizontalAdvance(QStringLiteral("W")));
+// Reset and a new pair report only when they leave the second letter; a bad View is refused; a
+// disabled switch looks disabled and ignores clicks.
+TEST(ctlNSEW, ArrowClicksFlipTheLetterAndReportEachChange) {
+    Switch s;
+    EXPECT_EQ(s.ctl.size(), QSize(33, 19)); // 495 x 285 twips
+    EXPECT_GT(s.label->width(), s.label->fontMetrics().horizontalAdvance(QStringLiteral("W")));
     for (int view : {0, 1})
         for (int mask = 0; mask < (1 << 5); ++mask) {
-            ASSERT_TRUE(ctl.setProperty("View", view));
-            ctl.Reset();
-            Reported();
+            ASSERT_TRUE(s.ctl.setProperty("View", view));
+            s.ctl.Reset();
+            s.Reported();
             QStringList expected;
             for (int i = 0, last = 0; i < 5; ++i) {
                 const int bit = (mask >> i) & 1;
-                Click(bit);
+                s.Click(bit);
                 const QString now = QStringLiteral("NSEW").mid(2 * view + bit, 1);
                 if (bit != last) expected << now;
                 last = bit;
-                ASSERT_EQ(label->text(), now) << view << " " << mask;
+                ASSERT_EQ(s.label->text(), now) << view << " " << mask;
             }
-            EXPECT_EQ(Reported(), expected) << view << " " << mask;
+            EXPECT_EQ(s.Reported(), expected) << view << " " << mask;
         }
-}
-
-// Reset and a new pair report only when they leave the second letter; a bad View is refused;
-// a disabled switch looks disabled and ignores clicks.
-TEST_F(ctlNSEWTest, ResetViewAndDisabled) {
-    ctl.Reset();
-    Click(true);
-    ctl.Reset();
-    Click(true);
-    ctl.setView(1);
-    ctl.setView(0);
-    Click(true);
-    for (int bad : {-1, 2, 7, -2147483647 - 1})
-        ctl.setView(bad);
-    EXPECT_EQ(Reported(), (QStringList{"S", "N", "S", "E", "S"}));
-    EXPECT_EQ(std::pair(ctl.View(), ctl.Letter()), std::pair(0, QString("S")));
-    ctl.Reset();
-    ASSERT_TRUE(ctl.setProperty("Enabled", false));
-    EXPECT_EQ(label->palette().color(QPalette::Window), SystemColor(kButtonFace));
-    Click(true);
-    ctl.setEnabled(true);
-    EXPECT_EQ(label->palette().color(QPalette::Window), SystemColor(kWindowBackground));
-    Click(true);
-    EXPECT_EQ(Reported(), (QStringList{"N", "S"}));
+    s.ctl.setView(0);
+    s.ctl.Reset();
+    s.Click(true);
+    s.ctl.setView(1);
+    for (int bad : {-1, 2, -2147483647 - 1})
+        s.ctl.setView(bad);
+    EXPECT_EQ(s.Reported(), (QStringList{"N", "S", "E"}));
+    EXPECT_EQ(std::pair(s.ctl.View(), s.ctl.Letter()), std::pair(1, QString("E")));
+    ASSERT_TRUE(s.ctl.setProperty("Enabled", false));
+    EXPECT_EQ(s.label->palette().color(QPalette::Window), SystemColor(kButtonFace));
+    s.Click(true);
+    s.ctl.setEnabled(true);
+    EXPECT_EQ(s.label->palette().color(QPalette::Window), SystemColor(kWindowBackground));
+    s.Click(true);
+    EXPECT_EQ(s.Reported(), (QStringList{"W"}));
 }
 
 } // namespace
