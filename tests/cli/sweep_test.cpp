@@ -215,6 +215,15 @@ TEST(CliSweep, GeoJsonSplitsFramesAcross180) {
     }
 }
 
+// Milliseconds of arc as degrees, minutes and seconds with a hemisphere letter.
+std::string Dms(std::int64_t ms, const char* letters) {
+    const long long a = ms < 0 ? -ms : ms;
+    char text[40];
+    std::snprintf(text, sizeof text, "%lld°%lld'%lld.%03lld\"%c", a / 3600000, a / 60000 % 60,
+                  a / 1000 % 60, a % 1000, letters[ms < 0]);
+    return text;
+}
+
 // 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
 // `point` at one of the seven scales (one run a scale) and its sheet back through `frame` (one
 // run): each frame holds its point under the edge rule (north and west edges in, south and east
@@ -234,54 +243,38 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
             lon = static_cast<std::int64_t>(rng() % (360 * 3600000 + 1)) - 180 * 3600000;
         }
         points.push_back({lat * 1000000, lon * 1000000});
-        char text[80];
-        const auto a = [](std::int64_t v) { return v < 0 ? -v : v; };
-        std::snprintf(
-            text, sizeof text, "%lld°%lld'%lld.%03lld\"%c %lld°%lld'%lld.%03lld\"%c\n",
-            static_cast<long long>(a(lat) / 3600000), static_cast<long long>(a(lat) / 60000 % 60),
-            static_cast<long long>(a(lat) / 1000 % 60), static_cast<long long>(a(lat) % 1000),
-            lat < 0 ? 'S' : 'N', static_cast<long long>(a(lon) / 3600000),
-            static_cast<long long>(a(lon) / 60000 % 60), static_cast<long long>(a(lon) / 1000 % 60),
-            static_cast<long long>(a(lon) % 1000), lon < 0 ? 'W' : 'E');
-        inputs[i % 7 + 1] += text;
+        inputs[i % 7 + 1] += Dms(lat, "NS") + " " + Dms(lon, "EW") + "\n";
     }
-    // Rows after the header, one at a time.
-    const auto eachRow = [](const std::string& text, auto&& use) {
-        std::size_t start = text.find('\n') + 1;
-        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            use(std::string_view(text).substr(start, end - start));
-    };
     std::vector<std::string> names(kPoints);
     for (int scale = 1; scale <= 7; ++scale) {
         const ToolRun sheets =
             RunTool({"point", "--format", "csv", "--scale", std::string(ScaleName(scale))},
                     inputs[static_cast<std::size_t>(scale)]);
         ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
-        std::size_t i = static_cast<std::size_t>(scale - 1);
-        eachRow(sheets.Out, [&](std::string_view row) {
-            names.at(i) = CsvFields(std::string(row)).at(5) + "\n";
-            i += 7;
-        });
+        const auto rows = Lines(sheets.Out);
+        for (std::size_t row = 1, i = static_cast<std::size_t>(scale - 1); row < rows.size();
+             ++row, i += 7)
+            names.at(i) = CsvFields(rows[row]).at(5) + "\n";
     }
     std::string all;
     for (const std::string& name : names)
         all += name;
     const ToolRun frames = RunTool({"frame", "--format", "csv"}, all);
     ASSERT_EQ(frames.Status, 0) << frames.Err.substr(0, 1000);
-    std::size_t n = 0;
-    eachRow(frames.Out, [&](std::string_view row) {
-        const auto f = CsvFields(std::string(row));
-        const ExactPoint& p = points.at(n);
+    const auto rows = Lines(frames.Out);
+    ASSERT_EQ(rows.size(), kPoints + 1);
+    for (std::size_t n = 0; n < kPoints; ++n) {
+        const auto f = CsvFields(rows[n + 1]);
+        const ExactPoint& p = points[n];
         const auto edge = [&](std::size_t column) {
             return std::llround(std::stod(f.at(column)) * 3600) * kU;
         };
         const std::int64_t lon = p.Longitude == kHalfTurn ? -kHalfTurn : p.Longitude;
-        EXPECT_EQ(f.at(2), ScaleName(static_cast<int>(n++ % 7 + 1)));
+        EXPECT_EQ(f.at(2), ScaleName(static_cast<int>(n % 7 + 1)));
         EXPECT_TRUE(edge(9) < p.Latitude && p.Latitude <= edge(8) && edge(10) <= lon &&
                     lon < edge(11))
-            << row << " for " << p.Latitude << " " << p.Longitude;
-    });
-    EXPECT_EQ(n, kPoints);
+            << rows[n + 1] << " for " << p.Latitude << " " << p.Longitude;
+    }
 }
 
 } // namespace

@@ -35,12 +35,6 @@ std::set<Key> Keys(const std::vector<SheetKey>& sheets) {
         out.insert(Tie(k));
     return out;
 }
-std::set<std::string> Names(const std::vector<SheetKey>& sheets) {
-    std::set<std::string> out;
-    for (const SheetKey& k : sheets)
-        out.insert(kavu::FormatSheetOld(k));
-    return out;
-}
 
 // Exact units (signed, longitude from Greenwich, any number of turns) to degrees.
 LatLon Degrees(std::int64_t lat, std::int64_t lon) {
