@@ -69,9 +69,14 @@ Area RandomBox(std::mt19937_64& rng) {
     Area a;
     do {
         a.South = pick(lat);
-        a.North = a.South + static_cast<std::int64_t>(rng() % (12 * 3600)) * kU + 3600 * kU;
+        // Snapped boxes end on whole degrees too, so every edge of the box can lie on a sheet's.
+        const auto span = [&](std::int64_t degrees, std::int64_t least) {
+            return snap ? static_cast<std::int64_t>(rng() % degrees + 1) * 3600 * kU
+                        : (static_cast<std::int64_t>(rng() % (degrees * 3600)) + least) * kU;
+        };
+        a.North = a.South + span(12, 3600);
         a.West = pick(lon);
-        a.East = a.West + static_cast<std::int64_t>(rng() % (30 * 3600) + 1) * kU;
+        a.East = a.West + span(30, 1);
         if (a.East > kHalfTurn) a.East -= 2 * kHalfTurn; // across 180
     } while (a.West == a.East);
     return a;
