@@ -121,8 +121,6 @@ TEST_F(KavuSheetGis, CoverOfAFile) {
 )");
     EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "1M", "-f", "csv"})),
               (std::vector<std::string>{"Q-1", "Q-60"}));
-    EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "100k", "-f", "csv"})),
-              (std::vector<std::string>{"Q-1-85", "Q-60-96", "Q-1-97", "Q-60-108"}));
     EXPECT_EQ(Old(RunTool({"cover", kml, "--scale", "1M", "-f", "csv", "--published"})),
               (std::vector<std::string>{"Q-1,2", "Q-59,60"}));
 
