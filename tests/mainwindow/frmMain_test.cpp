@@ -268,6 +268,11 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     }
     EXPECT_EQ(shown.join(' ') + QString::number(TextOf(win.Nmb(3))->cursorPosition()),
               "4 01 02 01 40");
+    // Row letters and Roman digits step in their typed form too.
+    Type(win.Nmb(3), "xii");
+    QTest::keyClick(TextOf(win.Nmb(3)), Qt::Key_Up);
+    QTest::keyClick(TextOf(win.Nmb(1)), Qt::Key_Up);
+    EXPECT_EQ(TextOf(win.Nmb(1))->text() + TextOf(win.Nmb(3))->text(), "OXIII");
     // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
     Type(win.Nmb(1), "");
     EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");

@@ -71,7 +71,8 @@ TEST(ctlPosLogic, AcceptsExactlyTheDecimalFormsOfZeroToMaxValue) {
 }
 
 // Property rules the fuzz target cannot see: a new maximum below the value shows the maximum
-// and raises nothing; Reset forgets the major field; "-1" restored after a bad edit stays.
+// and raises nothing; Reset forgets the major field; "-1" restored after a bad edit stays; a
+// borrow of more than 60 stops at 0.
 TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
     Field f(84, 3);
     f.core.Modify(0, 70);
@@ -84,6 +85,11 @@ TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
     f.core.Modify(0, -1);
     f.core.Edit("x"); // "-1" itself would be refused: no endless restoring
     EXPECT_EQ(f.Take() + "|" + f.box, "flash;change -1;|-1");
+    Field g(59, 10);
+    g.core.Modify(0, 5);
+    g.Take();
+    g.core.Modify(-100);
+    EXPECT_EQ(g.Take() + "|" + g.box, "overflow -1;change 0;|0");
 }
 
 // Degrees and minutes of a latitude chained as the window chains them, through N 84 00 where
