@@ -244,6 +244,8 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "В");
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:50000");
     EXPECT_EQ(Shown("ctlX0"), "E 36° 07' 30\"");
+    QTest::keyClick(TextOf(win.Nmb(4)), Qt::Key_Up); // a quarter letter steps as a letter
+    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "Г");
     // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
     Type(win.Nmb(3), "1");
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "");
