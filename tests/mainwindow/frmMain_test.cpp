@@ -1,4 +1,5 @@
-// The real window driven with real events: typing, arrows, clicks, the wheel, the menus, close.
+// The real window driven with real events: typing, arrows, clicks, the wheel, the menus, copy and
+// paste, close.
 #include "mainwindow/frmMain.h"
 
 #include "controls/ctlGMS/ctlGMS.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -29,6 +31,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -145,8 +149,51 @@ class Window : public ::testing::Test {
     QString Stored(const char* key) const {
         return store->value(kSettingsSection + '/' + QLatin1String(key)).toString();
     }
+    // The text goes to the clipboard and the key to whatever has the focus, as a user's would.
+    void Press(const QString& clip, Qt::Key key = Qt::Key_V,
+               Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        if (!clip.isNull()) QGuiApplication::clipboard()->setText(clip);
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    }
+    QString Message() const {
+        auto* label = Find<QLabel>("lblMessage");
+        return label->isVisible() ? label->text() : QString();
+    }
+    // The hemisphere letters and boxes of a mode; 0: both modes and the view, everything a
+    // paste may change (the results follow from them).
+    QStringList State(int mode = 0) const {
+        QStringList s{mode ? QString() : QString::number(w->VisibleFrame())};
+        if (mode != 2) s << Find<ctlNSEW>("ctlSN")->Letter();
+        if (mode != 1) s << Find<ctlNSEW>("ctlNS")->Letter() << Find<ctlNSEW>("ctlEW")->Letter();
+        for (int i = 1; i <= 4; ++i) {
+            if (mode != 2) s << TextOf(w->Nmb(i))->text();
+            if (mode != 1) s << TextOf(w->Pos(i))->text();
+        }
+        return mode ? s.mid(1) : s;
+    }
+    void Shot(const char* name) const {
+        const QString to = qEnvironmentVariable("KAVU_SCREENSHOT_DIR");
+        if (to.isEmpty()) return;
+        QTest::qWait(300); // for popups to be mapped and painted
+        QGuiApplication::primaryScreen()->grabWindow(0).save(to + '/' + QLatin1String(name));
+    }
+    // Clicks the centre of a switch's arrow as the style lays it out: the lower arrow shows the
+    // second letter, the upper one the first.
     void Hemisphere(const char* name, int second) {
-        Find<ctlNSEW>(name)->findChild<QScrollBar*>(QStringLiteral("VScroll"))->setValue(second);
+        auto* ctl = Find<ctlNSEW>(name);
+        auto* bar = ctl->findChild<QScrollBar*>(QStringLiteral("VScroll"));
+        QStyleOptionSlider opt;
+        opt.initFrom(bar);
+        opt.orientation = Qt::Vertical;
+        opt.maximum = 1;
+        const auto sc = second ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine;
+        const QPoint at =
+            bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, sc, bar).center();
+        ASSERT_EQ(bar->style()->hitTestComplexControl(QStyle::CC_ScrollBar, &opt, at, bar), sc);
+        ASSERT_EQ(at.y() > bar->height() / 2, bool(second));
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, at);
+        const QString letters = ctl->View() ? QStringLiteral("EW") : QStringLiteral("NS");
+        EXPECT_EQ(ctl->Letter(), letters.mid(second, 1));
     }
 
     QTemporaryDir dir;
@@ -163,8 +210,9 @@ TEST_F(Window, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(Find<QLabel>("lblNumber")->text(), "Введите номер листа:");
     EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Лист -> Координаты");
     EXPECT_EQ(std::pair(win.CurrentView(), win.VisibleFrame()), std::pair(1, 1));
-    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2", "mnuLng1", "mnuAlwaysOnTop", "mnuSaveSettings"}),
-              "10100");
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2", "mnuLng1", "mnuAlwaysOnTop", "mnuSaveSettings",
+                       "mnuPasteWgs84"}),
+              "101000");
     EXPECT_EQ(Enabled({"mnuExport", "cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2", "ctlNmb1",
                        "ctlNmb2", "ctlNmb3", "ctlNmb4"}),
               "000001000");
@@ -196,6 +244,8 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "В");
     EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:50000");
     EXPECT_EQ(Shown("ctlX0"), "E 36° 07' 30\"");
+    QTest::keyClick(TextOf(win.Nmb(4)), Qt::Key_Up); // a quarter letter steps as a letter
+    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "Г");
     // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
     Type(win.Nmb(3), "1");
     EXPECT_EQ(TextOf(win.Nmb(4))->text(), "");
@@ -220,6 +270,11 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     }
     EXPECT_EQ(shown.join(' ') + QString::number(TextOf(win.Nmb(3))->cursorPosition()),
               "4 01 02 01 40");
+    // Row letters and Roman digits step in their typed form too.
+    Type(win.Nmb(3), "xii");
+    QTest::keyClick(TextOf(win.Nmb(3)), Qt::Key_Up);
+    QTest::keyClick(TextOf(win.Nmb(1)), Qt::Key_Up);
+    EXPECT_EQ(TextOf(win.Nmb(1))->text() + TextOf(win.Nmb(3))->text(), "OXIII");
     // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
     Type(win.Nmb(1), "");
     EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
@@ -362,33 +417,37 @@ TEST_F(Window, KeptResultsAskBeforeClosing) {
 
 TEST_F(Window, SettingsComeBackInTheNextWindow) {
     Open().move(40, 30);
-    for (const char* item : {"mnuLng2", "mnuAct2", "mnuAlwaysOnTop", "mnuSaveSettings"})
+    for (const char* item :
+         {"mnuLng2", "mnuAct2", "mnuAlwaysOnTop", "mnuSaveSettings", "mnuPasteWgs84"})
         Action(item)->trigger();
     EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     ASSERT_TRUE(Close(true));
-    EXPECT_EQ(Stored("Action") + Stored("AlwaysOnTop"), "2True");
+    EXPECT_EQ(Stored("Action") + Stored("AlwaysOnTop") + Stored("PasteWgs84"), "2TrueTrue");
     frmMain& again = Open();
     EXPECT_EQ(std::pair(again.LanguageIndex(), again.VisibleFrame()), std::pair(2, 2));
     EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Action");
-    EXPECT_EQ(Checked({"mnuAlwaysOnTop", "mnuSaveSettings"}), "11");
+    EXPECT_EQ(Checked({"mnuAlwaysOnTop", "mnuSaveSettings", "mnuPasteWgs84"}), "111");
     EXPECT_TRUE(again.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(again.frameGeometry().topLeft(), QPoint(40, 30));
+    Action("mnuPasteWgs84")->trigger();
+    ASSERT_TRUE(Close(true));
+    EXPECT_EQ(Stored("PasteWgs84"), "False");
+    Open();
     Action("mnuSaveSettings")->trigger(); // unchecked and closed: the section is gone
     ASSERT_TRUE(Close(true));
     EXPECT_TRUE(store->allKeys().isEmpty());
 }
 
-TEST_F(Window, SavedNeighbourViewAndBadValues) {
+// A saved position off the screen is centred again.
+TEST_F(Window, SavedNeighbourViewAndPositionOffScreen) {
     Put("Action", "3");
-    Put("Language", "7");
     Put("Left", "-300000");
     Put("Top", "150");
     frmMain& win = Open();
     EXPECT_EQ(win.VisibleFrame(), 3);
     EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
-    EXPECT_EQ(win.LanguageIndex(), 1); // 7 is no language: the default
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15); // off screen: centred
+    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15);
     emit Find<ctlLSTN>("ctlLSTN")->Cancel();
     EXPECT_EQ(win.VisibleFrame(), 2);
     EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
@@ -404,11 +463,7 @@ TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
     EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "About");
     EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Sheet -> Coordinate");
     EXPECT_EQ(Find<QLabel>("lblResult2")->text(), "Result:");
-    QStringList tips;
-    for (const char* name : {"cmdKeep1", "cmdKeep2", "imgKeep1", "imgKeep2", "cmdClear1",
-                             "cmdClear2", "imgClear1", "imgClear2"})
-        tips << Find<QWidget>(name)->toolTip();
-    EXPECT_EQ(tips.join(' '), "Keep Keep Keep Keep Clear Clear Clear Clear");
+    EXPECT_EQ(Find<QWidget>("imgClear2")->toolTip(), "Clear");
     Action("mnuContents")->trigger();
     EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Help");
     Action("mnuLng1")->trigger();
@@ -526,6 +581,139 @@ TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
     EXPECT_TRUE(Close(true));
     EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
                                     "': на месте файла находится папка."});
+}
+
+TEST_F(Window, PasteOneSpellingOfEachFamilyFillsTheBoxesAsTyped) {
+    frmMain& win = Open();
+    Press(QStringLiteral("s 9-34-13"));
+    EXPECT_EQ(State(1), QStringList({"S", "9", "34", "13", ""}));
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:200000");
+    EXPECT_EQ(Message(), "");
+    Press(QStringLiteral("О-37-123-а"), Qt::Key_Insert, Qt::ShiftModifier); // Cyrillic О
+    EXPECT_EQ(State(1), QStringList({"N", "O", "37", "123", "А"}));
+    EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
+    Press(QStringLiteral("n37-004-3-1"));
+    EXPECT_EQ(State(1), QStringList({"N", "N", "37", "004", "В"}));
+    EXPECT_EQ(Message(), "N-37-4-В-а — лист 1:25000: показан его лист 1:50000, N-37-4-В");
+    Press(QStringLiteral("P-37,38"));
+    EXPECT_EQ(State(1), QStringList({"N", "P", "37", "", ""}));
+    EXPECT_EQ(Message(), "P-37,38 — объединённый лист: показан его первый лист, P-37");
+
+    Press(QStringLiteral("33°55′ ю.ш. 18°25′ з.д."));
+    EXPECT_EQ(win.VisibleFrame(), 2);
+    EXPECT_EQ(State(2), QStringList({"S", "W", "33", "55", "18", "25"}));
+    EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+    // 18" north of the parallel 56° N: the boxes say 56° 00', the sheets are those north of it
+    // until a box changes.
+    Press(QStringLiteral("56.005, 37.5"));
+    EXPECT_EQ(State(2), QStringList({"N", "E", "56", "0", "37", "30"}));
+    EXPECT_EQ(Message(), "Точка N 56° 00' 18\" E 37° 30'");
+    EXPECT_EQ(win.Lst(6)->Result(), " O-37");
+    EXPECT_EQ(win.ResultLog()->GMSY, "N 56° 00' 18\"");
+    QTest::keyClick(TextOf(win.Pos(4)), Qt::Key_Up);
+    EXPECT_EQ(win.Lst(6)->Result(), " N-37");
+}
+
+TEST_F(Window, PasteAnAmbiguousNameAsksARejectedTextSaysWhyAndNeitherChangesAnything) {
+    frmMain& win = Open();
+    Press(QStringLiteral("N-37"));
+    const QStringList before = State();
+    Press(QStringLiteral("N-37-1"));
+    auto* list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->actions().size(), 4); // the question, a line, two readings
+    EXPECT_EQ(list->actions()[2]->text(), "14-37-001 ( N-37-1 )   1:100000");
+    EXPECT_EQ(list->actions()[3]->text(), "14-37-1 ( N-37-А )   1:500000");
+    Shot("paste-choice.png");
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(QApplication::activePopupWidget());
+    EXPECT_EQ(State(), before);
+
+    Action("mnuLng2")->trigger();
+    const int flashes = FlashMonitor::instance().count();
+    Press(QStringLiteral("N-61-3"));
+    EXPECT_EQ(FlashMonitor::instance().count(), flashes + 1);
+    EXPECT_EQ(Message(), "Not a sheet name or a point: column 61 is outside 1–60");
+    EXPECT_EQ(State(), before);
+    Shot("paste-rejected.png");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // the next key takes it away
+    EXPECT_EQ(Message(), "");
+
+    Press(QStringLiteral("N-37-1"));
+    list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(State(1), QStringList({"N", "N", "37", "А", ""}));
+    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:500000");
+    EXPECT_EQ(win.CurrentView(), 1);
+}
+
+TEST_F(Window, PasteCopyGivesEachViewAsPlainTextAndLeavesASelectionToItsBox) {
+    frmMain& win = Open();
+    Press(QStringLiteral("unchanged"), Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "unchanged");
+    EXPECT_EQ(Message(), "Копировать пока нечего");
+    Press(QStringLiteral("14-37"));
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Лист  14-37 ( N-37 )\n"
+                                                    "масштаб 1:1000000\n"
+                                                    "координаты:\n"
+                                                    "верхний левый угол: N 56° 00' E 36° 00'\n"
+                                                    "нижний правый угол: N 52° 00' E 42° 00'\n"
+                                                    "центр листа:        N 54° 00' E 39° 00'\n");
+    Action("mnuLng2")->trigger();
+    Press(QStringLiteral("55.7558, 37.6173"));
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "Point with coordinates N 55° 45' 20.88\" E 37° 37' 02.28\"\n"
+              "lies on the sheets: \n"
+              "1:1000000  14-37 ( N-37 )\n"
+              "1:500000   14-37-1 ( N-37-А )\n"
+              "1:200000   14-37-02 ( N-37-II )\n"
+              "1:100000   14-37-004 ( N-37-4 )\n"
+              "1:50000    14-37-004-3 ( N-37-4-В )\n");
+    TextOf(win.Lst(8))->setFocus();
+    TextOf(win.Lst(8))->setSelection(1, 4);
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "N-37");
+
+    QTest::mouseMove(win.Scale(1), QPoint(5, 5));
+    QTest::mouseClick(win.Scale(1), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    ASSERT_EQ(win.VisibleFrame(), 3);
+    Action("mnuCopy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "1:1000000\n"
+              "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
+              "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
+              "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
+}
+
+TEST_F(Window, PasteTheFiftyThousandthTooltipNamesTheLargerAndPublishedSheets) {
+    frmMain& win = Open();
+    Press(QStringLiteral("61 37"));
+    const QString tip = win.Lst(5)->toolTip();
+    EXPECT_TRUE(tip.startsWith("1:25000    16-37-111-1-1 ( P-37-111-А-а )\n1:10000 "));
+    EXPECT_TRUE(tip.contains("\nИзданы объединёнными листами:\n1:1000000  16-37,38 ( P-37,38 )\n"));
+    EXPECT_EQ(win.Lst(10)->toolTip(), tip);
+    Action("mnuLng2")->trigger();
+    EXPECT_TRUE(win.Lst(5)->toolTip().contains("Printed as joined sheets:"));
+    QTest::mouseClick(Find<QPushButton>("cmdClear2"), Qt::LeftButton);
+    EXPECT_EQ(win.Lst(5)->toolTip(), "");
+}
+
+// 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
+TEST_F(Window, PastedGpsPointsConvertAcrossAFiftyThousandthEdge) {
+    Open();
+    const QString nearEdge = QStringLiteral("55.75 37.748889");
+    Press(nearEdge);
+    EXPECT_EQ(w->Lst(5)->Result(), " 14-37-004-3");
+    Action("mnuPasteWgs84")->trigger();
+#if KAVU_HAVE_DATUM
+    Press(nearEdge);
+    EXPECT_EQ(w->Lst(5)->Result(), " 14-37-004-4");
+    EXPECT_TRUE(Message().startsWith("Пересчитано из WGS 84 в СК-42: N 55° 44' 59.8"));
+#endif
 }
 
 } // namespace

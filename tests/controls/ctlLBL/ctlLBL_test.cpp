@@ -34,34 +34,10 @@ struct Fixture {
     bool Bold() const { return button->CaptionFont().bold(); }
 };
 
-// Only a left press and release on the control clicks; the hover (bold caption) ends with the
-// click and while a press is dragged off; a disabled button neither hovers nor clicks.
-TEST(ctlLBL, OnlyALeftPressAndReleaseOnTheControlClicks) {
-    Fixture f;
-    EXPECT_EQ(f.button->focusPolicy(), Qt::NoFocus);
-    f.Move(20, 7);
-    f.Click(Qt::LeftButton);
-    EXPECT_EQ(std::pair(int(f.clicks.count()), f.Bold()), std::pair(1, false));
-    f.Move(21, 7);
-    EXPECT_TRUE(f.Bold());
-    QTest::mousePress(f.button, Qt::LeftButton, {}, QPoint(20, 7));
-    f.Move(20, 40); // below the control, the press still routes moves here
-    EXPECT_FALSE(f.Bold());
-    f.Move(20, 7);
-    EXPECT_TRUE(f.Bold());
-    QTest::mouseRelease(f.button, Qt::LeftButton, {}, QPoint(20, 60)); // off the control
-    f.Move(20, 7);
-    f.Click(Qt::RightButton);
-    f.Click(Qt::MiddleButton);
-    EXPECT_TRUE(f.Bold());
-    f.button->setEnabled(false);
-    f.Click(Qt::LeftButton);
-    EXPECT_EQ(std::pair(int(f.clicks.count()), f.Bold()), std::pair(1, false));
-}
-
-// Every pixel around a 57-pixel button: the hover survives exactly inside the rectangle
-// measured from the corner with the caption's size (55 x 14 pixels), not the caption's place.
-TEST(ctlLBL, HoverEndsExactlyOutsideTheTestedRectangle) {
+// Every pixel around a 57-pixel button: the hover (bold caption) survives exactly inside the
+// rectangle measured from the corner with the caption's size (55 x 14 pixels), not the caption's
+// place. Only a left press released on the control clicks, and the click ends the hover.
+TEST(ctlLBL, HoverRectangleAndWhatClicks) {
     Fixture f;
     ASSERT_EQ(f.button->width(), 57);
     for (int y = -3; y <= 19; ++y) {
@@ -75,13 +51,24 @@ TEST(ctlLBL, HoverEndsExactlyOutsideTheTestedRectangle) {
     f.Move(30, 30);
     f.Move(0, 1); // from idle, the frame line is not the caption; (0, 0) means the centre to QTest
     EXPECT_FALSE(f.Bold());
+    f.Move(20, 7);
+    f.Click(Qt::RightButton);
+    f.Click(Qt::MiddleButton);
+    f.Click(Qt::LeftButton, QPoint(20, 60)); // released off the control
+    EXPECT_EQ(std::pair(int(f.clicks.count()), f.Bold()), std::pair(0, false));
+    f.Move(20, 7);
+    f.Click(Qt::LeftButton);
+    EXPECT_EQ(std::pair(int(f.clicks.count()), f.Bold()), std::pair(1, false));
 }
 
-// The frame and the caption in the text colour of the state; a height fixed by the font.
+// The frame and the caption in the text colour of the state; a disabled button neither hovers
+// nor clicks; a height fixed by the font.
 TEST(ctlLBL, SizeAndTheLookOfEachState) {
     Fixture f;
     for (bool enabled : {true, false}) {
         f.button->setEnabled(enabled);
+        f.Move(20, 7);
+        EXPECT_EQ(f.Bold(), enabled);
         const QColor colour = SystemColor(enabled ? kButtonText : kGrayText);
         const QImage image = f.button->grab().toImage();
         EXPECT_EQ(image.pixelColor(0, 0), colour) << enabled;
@@ -91,7 +78,9 @@ TEST(ctlLBL, SizeAndTheLookOfEachState) {
             for (int x = 1; x < 56; ++x)
                 darkest = std::min(darkest, image.pixelColor(x, y).lightness());
         EXPECT_LE(std::abs(darkest - colour.lightness()), 40) << enabled;
+        f.Click(Qt::LeftButton);
     }
+    EXPECT_EQ(f.clicks.count(), 1);
     f.button->setGeometry(10, 10, 120, 40); // 600 twips asked
     EXPECT_EQ(f.button->size(), QSize(120, 16));
     EXPECT_EQ(f.button->CaptionRect(), QRect(1, 1, 118, 14));

@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -125,41 +124,6 @@ TEST(ctlNNNNLogic, BoxThreeStepsFromEmptyTo144AndBack) {
         box.core.Step(d);
         EXPECT_EQ(box.State(), (d > 0 ? order.back() : order.front()) + " flash;");
     }
-}
-
-// A step from a typed text keeps its form (box 3's digits are stepped above); a refused View
-// changes nothing; a wheel turn of any size is one step; a restored text that is no quarter
-// empties the box instead of restoring for ever.
-TEST(ctlNNNNLogic, SteppingKeepsTheTypedFormViewRefusalsAndTheWheel) {
-    const std::tuple<int, std::string, int, std::string> cases[] = {
-        {1, "01", +1, "2 2 1 change 2;"},
-        {1, "b", +1, "C 3 1 change 3;"},
-        {1, "u", +1, "U 21 1 flash;"},
-        {3, "\u0411", +1, "\u0412 3 2 change 3;"},
-        {3, "xii", +1, "XIII 13 3 change 13;"},
-        {4, "\u0413", +1, "\u0413 4 5 flash;"},
-        {4, "\u0430", +1, "\u0411 2 5 change 2;"},
-        {1, "N", 0, "O 15 1 change 15;"}, // 0: wheel 0 then 3 notches
-    };
-    for (const auto& [view, typed, d, after] : cases) {
-        Box box(view);
-        box.core.Edit(typed);
-        box.State();
-        EXPECT_FALSE(box.core.setView(0) || box.core.setView(5));
-        if (d == 0) {
-            box.core.Wheel(0);
-            box.core.Wheel(+3);
-        } else {
-            box.core.Step(d);
-        }
-        EXPECT_EQ(box.State(), after) << view << " " << typed << " " << d;
-    }
-    Box box(1);
-    box.core.Edit("O");
-    box.State();
-    box.core.setView(4);
-    box.core.Edit("X");
-    EXPECT_EQ(box.State(), " 0 0 flash;change 0;");
 }
 
 } // namespace
