@@ -32,14 +32,14 @@ bool ReadSize(const std::string& text, int& width, int& height) {
     return f == std::errc() && q == end && height > 0;
 }
 
-// Beside the program in the build tree; under lib/kavu next to bin/ once installed.
+// Beside the program in the build tree; under libexec/kavu next to bin/ once installed.
 std::unique_ptr<GisModule> LoadModule(std::string& error) {
     std::error_code ec;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
     const auto folder = program.parent_path();
     std::string reason = "cannot find the program's own folder";
     for (const auto& path : {folder / "kavu-sheet-gis.so",
-                             folder.parent_path() / KAVU_LIBDIR / "kavu" / "kavu-sheet-gis.so"}) {
+                             folder.parent_path() / KAVU_MODULEDIR / "kavu-sheet-gis.so"}) {
         if (ec) break;
         if (!std::filesystem::exists(path)) {
             reason = path.string() + " is missing";
