@@ -1,4 +1,5 @@
 #include "geo/layers.h"
+#include "geo/gdal_session.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -143,12 +144,7 @@ std::string DriverForPath(const std::string& path) {
 bool WriteFrames(const std::string& path, const std::string& driverName,
                  std::span<const FrameFeature> frames, const DatumShift* toWgs84,
                  std::string& error) {
-    GDALAllRegister();
-    CPLErrorReset();
-    CPLPushErrorHandler(CPLQuietErrorHandler);
-    struct PopHandler {
-        ~PopHandler() { CPLPopErrorHandler(); }
-    } pop;
+    const QuietGdal gdal;
 
     const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
     if (name.empty()) {

@@ -1,4 +1,5 @@
 #include "geo/shapes.h"
+#include "geo/gdal_session.h"
 
 #include <cpl_error.h>
 #include <gdal_priv.h>
@@ -92,12 +93,7 @@ OGRSpatialReference Geographic(int epsg) {
 
 std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& options,
                                  std::string& error) {
-    GDALAllRegister();
-    CPLErrorReset();
-    CPLPushErrorHandler(CPLQuietErrorHandler);
-    struct PopHandler {
-        ~PopHandler() { CPLPopErrorHandler(); }
-    } pop;
+    const QuietGdal gdal;
 
     std::unique_ptr<GDALDataset> dataset(
         GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
