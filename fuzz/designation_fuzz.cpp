@@ -3,6 +3,7 @@
 // the window's own notation (and a joined one from its published name).
 #include "engine/readers.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +12,6 @@
 using namespace kavu;
 
 namespace {
-
-bool Member(const PublishedSheet& p, const SheetKey& k) {
-    for (int i = 0; i < p.Count; ++i)
-        if (p.Members[static_cast<std::size_t>(i)] == k) return true;
-    return false;
-}
 
 // What Kavu writes reads back first.
 bool ReadsBack(const std::string& text, const DesignationReading& x) {
@@ -38,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < r.Readings.size(); ++i) {
         const DesignationReading& x = r.Readings[i];
         const PublishedSheet& p = x.Published;
-        if (!IsSheetKey(x.Key) || p.Count < 1 || p.Count > 4 || !Member(p, x.Key)) std::abort();
+        const SheetKey* m = p.Members.data();
+        if (!IsSheetKey(x.Key) || p.Count < 1 || p.Count > 4 ||
+            std::find(m, m + p.Count, x.Key) == m + p.Count)
+            std::abort();
         if (x.Joined && (p.Count < 2 || x.Key != p.Members[0])) std::abort();
         for (std::size_t j = 0; j < i; ++j)
             if (r.Readings[j].Key == x.Key && r.Readings[j].Joined == x.Joined) std::abort();

@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <tuple>
 
 using namespace kavu;
 using kavu::test::ForEachSheet;
+using kavu::test::Padded;
 using kavu::test::SheetCount;
 
 namespace {
@@ -50,11 +52,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string Padded(int v, std::size_t width) {
-    const std::string s = std::to_string(v);
-    return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
-}
-
 // Fields by level: 0 row, 1 column, 2 part, 3..5 quarters of 1:100,000, 1:50,000, 1:25,000.
 std::string Field(const SheetKey& k, int level, const Style& s) {
     const std::array<int, 6> v{k.Row, k.Column, k.SubSheet, k.Quarter, k.Quarter25, k.Quarter10};
@@ -78,16 +75,14 @@ int Fields(int scale) {
     return scale == 1 ? 2 : scale <= 4 ? 3 : scale - 1;
 }
 
-// One sheet in full, or from level `from` on as the later items of a comma list.
-std::string Spell(const SheetKey& k, const Style& s, int from = 0) {
-    std::string t;
-    if (from == 0)
-        t = (k.Hemisphere == 'S' ? kSouth[static_cast<std::size_t>(s.mark % 5)]
-             : s.mark % 2        ? " "
-                                 : "") +
-            Field(k, 0, s);
-    for (int level = std::max(from, 1); level < Fields(k.Scale); ++level) {
-        if (level > from) t += level == 1 && s.rowJoined && !s.digits ? "" : kSep[s.sep];
+// One sheet in full.
+std::string Spell(const SheetKey& k, const Style& s) {
+    const char* mark = k.Hemisphere == 'S' ? kSouth[static_cast<std::size_t>(s.mark % 5)]
+                       : s.mark % 2        ? " "
+                                           : "";
+    std::string t = mark + Field(k, 0, s);
+    for (int level = 1; level < Fields(k.Scale); ++level) {
+        t += level == 1 && s.rowJoined && !s.digits ? "" : kSep[s.sep];
         t += Field(k, level, s);
     }
     return s.lower ? Lower(t) : t;
@@ -104,45 +99,34 @@ int ExpectedReadings(const SheetKey& k, const Style& s) {
            (part.size() == 2 && v <= 36);
 }
 
-// Every style. A small "s" and a blank is the southern mark, so the north's row S is not
-// written that way.
-std::vector<Style> Styles(const SheetKey& k) {
-    std::vector<Style> all;
-    for (int code = 0; code < 2 * 5 * 5 * 2 * 2 * 2 * 2 * 3; ++code) {
-        int c = code;
-        auto next = [&c](int n) {
-            const int v = c % n;
-            c /= n;
-            return v;
-        };
-        const Style s{next(2) == 1, next(5),      next(5),      next(2) == 1,
-                      next(2) == 1, next(2) == 1, next(2) == 1, next(3)};
-        if ((s.digits && (s.lookAlike || s.rowJoined || s.form != 0)) ||
-            (k.Hemisphere == 'N' && s.mark > 1) ||
-            (k.Hemisphere == 'N' && k.Row == 19 && !s.digits && s.lower && !s.rowJoined &&
-             s.sep == 3))
-            continue;
-        all.push_back(s);
-    }
-    return all;
-}
-
-bool HasReading(const DesignationResult& r, const SheetKey& k) {
-    for (const DesignationReading& x : r.Readings)
-        if (!x.Joined && x.Key == k) return true;
-    return false;
-}
-
 class EveryScale : public ::testing::TestWithParam<int> {};
 
 } // namespace
 
+// Every style of a sample of keys.
 TEST_P(EveryScale, EverySpellingOfASampleOfKeysReadsBack) {
     ForEachSheet(GetParam(), SheetCount(GetParam()) / 8 | 1, [](const SheetKey& k) {
-        for (const Style& s : Styles(k)) {
+        for (int code = 0; code < 2 * 5 * 5 * 2 * 2 * 2 * 2 * 3; ++code) {
+            int c = code;
+            auto next = [&c](int n) {
+                const int v = c % n;
+                c /= n;
+                return v;
+            };
+            const Style s{next(2) == 1, next(5),      next(5),      next(2) == 1,
+                          next(2) == 1, next(2) == 1, next(2) == 1, next(3)};
+            // A small "s" and a blank is the southern mark, so the north's row S is not
+            // written that way.
+            if ((s.digits && (s.lookAlike || s.rowJoined || s.form != 0)) ||
+                (k.Hemisphere == 'N' && s.mark > 1) ||
+                (k.Hemisphere == 'N' && k.Row == 19 && !s.digits && s.lower && !s.rowJoined &&
+                 s.sep == 3))
+                continue;
             const std::string text = (s.mark + s.sep) % 3 ? Spell(k, s) : "  " + Spell(k, s) + " ";
             const DesignationResult r = ReadDesignation(text);
-            ASSERT_TRUE(HasReading(r, k)) << "“" << text << "”: " << r.Error.English;
+            ASSERT_TRUE(std::any_of(r.Readings.begin(), r.Readings.end(),
+                                    [&k](auto& x) { return !x.Joined && x.Key == k; }))
+                << "“" << text << "”: " << r.Error.English;
             ASSERT_EQ(static_cast<int>(r.Readings.size()), ExpectedReadings(k, s)) << text;
             if (s.Own()) {
                 ASSERT_EQ(r.Readings[0].Key, k) << text;
@@ -152,9 +136,9 @@ TEST_P(EveryScale, EverySpellingOfASampleOfKeysReadsBack) {
 }
 
 // Joined names: every published sheet met in a sample of the northern and southern rows 16-21 reads
-// back from its comma list and from its members in full joined by "_" or "+"; swapping its last
-// member for the next sheet east of the group is an error that says the sheets are not published
-// together.
+// back from its comma lists in both notations and from its members in full joined by "_" or "+";
+// swapping its last member for the next sheet east of the group is an error that says the sheets
+// are not published together.
 TEST_P(EveryScale, PublishedSheetsReadBackAndFalseGroupsAreRejected) {
     int n = 0, joined = 0;
     ForEachSheet(GetParam(), SheetCount(GetParam()) / 1399 | 1, [&](const SheetKey& k) {
@@ -165,24 +149,15 @@ TEST_P(EveryScale, PublishedSheetsReadBackAndFalseGroupsAreRejected) {
         const Style s{n % 2 == 0, n % 5, n % 3, n % 3 == 0, false, false, false, 0};
         if (!p->Joined()) return;
         ++joined;
-        std::string comma = Spell(p->Members[0], s), full = comma;
-        for (int i = 1; i < p->Count; ++i) {
-            const SheetKey& a = p->Members[static_cast<std::size_t>(i - 1)];
-            const SheetKey& b = p->Members[static_cast<std::size_t>(i)];
-            int from = 1; // the first field in which b differs from a
-            while (from < Fields(b.Scale) - 1 && Field(a, from, s) == Field(b, from, s))
-                ++from;
-            comma += "," + Spell(b, s, from);
-            full += (i % 2 ? "_" : "+") + Spell(b, s);
-        }
-        for (const std::string& text : {comma, full}) {
+        std::string full = Spell(p->Members[0], s);
+        for (int i = 1; i < p->Count; ++i)
+            full += (i % 2 ? "_" : "+") + Spell(p->Members[static_cast<std::size_t>(i)], s);
+        for (const std::string& text : {p->New, p->Old, Lower(p->Old), full}) {
             const DesignationResult r = ReadDesignation(text);
             ASSERT_TRUE(r.Ok()) << text << ": " << r.Error.English;
-            EXPECT_TRUE(r.Readings[0].Joined) << text;
-            EXPECT_EQ(r.Readings[0].Key, p->Members[0]) << text;
-            const PublishedSheet& got = r.Readings[0].Published;
-            EXPECT_TRUE(std::equal(got.Members.begin(), got.Members.begin() + got.Count,
-                                   p->Members.begin(), p->Members.begin() + p->Count))
+            const DesignationReading& x = r.Readings[0];
+            EXPECT_EQ(std::tuple(x.Joined, x.Key, x.Published.Count, x.Published.Members),
+                      std::tuple(true, p->Members[0], p->Count, p->Members))
                 << text;
         }
         // The sheet east of the group's last member is never in the group.
@@ -219,15 +194,16 @@ std::string Describe(const DesignationResult& r) {
 TEST(DesignationReader, AmbiguousTextsGiveEveryReadingTheWindowsOwnFirst) {
     EXPECT_EQ(Describe(ReadDesignation("N-37-1")), "4: N-37-1 2: N-37-А");
     EXPECT_EQ(Describe(ReadDesignation("N-37-12")), "4: N-37-12 3: N-37-XII");
-    EXPECT_EQ(Describe(ReadDesignation("N-37-012")), "4: N-37-12");
-    EXPECT_EQ(Describe(ReadDesignation("14-37-1")), "2: N-37-А");
     EXPECT_EQ(Describe(ReadDesignation("S-53-16")), "4: S-53-16 3: S-53-XVI");
     EXPECT_EQ(Describe(ReadDesignation("s53-016")), "4: S-53-16");
-    EXPECT_EQ(Describe(ReadDesignation("s 9-34-13")), "3:s I-34-XIII");
     EXPECT_EQ(Describe(ReadDesignation(" P-37-3,4")), "4+: P-37-3,4 2+: P-37-В,Г");
     EXPECT_EQ(Describe(ReadDesignation("R01-03_R01-04")), "3+: R-1-III,IV 4+: R-1-3,4");
     EXPECT_EQ(Describe(ReadDesignation("T57-25_T57-26_T57-27")), "3+: T-57-XXV,XXVI,XXVII");
     EXPECT_EQ(Describe(ReadDesignation("P-37-1+P-37-2")), "4+: P-37-1,2 2+: P-37-А,Б");
+    // The sweep meets few rows; every Cyrillic look-alike reads as its Latin row letter.
+    for (std::size_t i = 0; i < kLatinLike.size(); ++i)
+        EXPECT_EQ(Describe(ReadDesignation(kCyrillicLike[i] + std::string("-37"))),
+                  "1: " + std::string(1, kLatinLike[i]) + "-37");
 }
 
 // Designations with one field replaced by values out of its range, alone and followed by a
@@ -279,17 +255,16 @@ TEST(DesignationReader, CorruptedFieldsFailWithTheirReason) {
             EXPECT_EQ(r.Error.English, "no row letter " + letter + " in the series") << text;
             EXPECT_EQ(r.Error.Russian, "в разграфке нет ряда " + letter) << text;
         }
-    EXPECT_EQ(ReadDesignation("X-37").Error.English, "no row letter X in the series");
-    EXPECT_EQ(ReadDesignation("N-37-4-В-а-2-1").Error.English,
-              "nothing may follow the 1:10,000 quarter");
-    EXPECT_EQ(ReadDesignation("N-37-А-1").Error.English,
-              "nothing may follow part А of a 1:500,000 sheet");
-    EXPECT_EQ(ReadDesignation(" P-37,39").Error.English,
-              "these sheets are not published together: P-37 is part of P-37,38");
+    for (auto [text, reason] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"X-37", "no row letter X in the series"},
+             {"N-37-4-В-а-2-1", "nothing may follow the 1:10,000 quarter"},
+             {"N-37-А-1", "nothing may follow part А of a 1:500,000 sheet"},
+             {" P-37,39", "these sheets are not published together: P-37 is part of P-37,38"},
+             {"N37А", "a separator is missing before “А”"},
+             {"N-37-", "a field is missing after “-”"},
+             {"P-37,-38", "unexpected “-”"}})
+        EXPECT_EQ(ReadDesignation(text).Error.English, reason) << text;
     EXPECT_EQ(ReadDesignation(" O-37,38").Error.Russian,
               "эти листы не издаются вместе: O-37 издаётся отдельно");
-    EXPECT_EQ(ReadDesignation("N37А").Error.English, "a separator is missing before “А”");
-    EXPECT_EQ(ReadDesignation("N-37-").Error.English, "a field is missing after “-”");
-    EXPECT_EQ(ReadDesignation("P-37,-38").Error.English, "unexpected “-”");
     EXPECT_EQ(ReadDesignation("N-37 # 1").Error.Position, 5u);
 }

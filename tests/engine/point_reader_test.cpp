@@ -2,6 +2,7 @@
 // of a point read from text beside the edges of every scale.
 #include "engine/neighbours.h"
 #include "engine/readers.h"
+#include "sheets.h"
 
 #include <gtest/gtest.h>
 
@@ -12,40 +13,34 @@
 #include <string>
 
 using namespace kavu;
+using kavu::test::Padded;
 
 namespace {
 
 constexpr std::int64_t kSec = kUnitsPerSecond;
 
-std::string Digits(std::int64_t v, std::size_t width) {
-    const std::string s = std::to_string(v);
-    return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
-}
-
 // Millionths of a degree as decimal degrees, with a point or a comma, zeros kept or trimmed.
 std::string Decimal(std::int64_t micro, char point, bool plus, bool trim) {
-    std::string frac = Digits(std::abs(micro) % 1000000, 6);
+    std::string frac = Padded(std::abs(micro) % 1000000, 6);
     while (trim && !frac.empty() && frac.back() == '0')
         frac.pop_back();
-    const std::string whole = (micro < 0 ? "-"
-                               : plus    ? "+"
-                                         : "") +
-                              std::to_string(std::abs(micro) / 1000000);
+    const std::string sign = micro < 0 ? "-" : plus ? "+" : "";
+    const std::string whole = sign + std::to_string(std::abs(micro) / 1000000);
     return frac.empty() ? whole : whole + point + frac;
 }
 
 // Degree, minute and second marks, and hemisphere words north, south, east, west.
 constexpr std::array<std::array<const char*, 3>, 4> kMarks{
     {{"°", "'", "\""}, {"°", "′", "″"}, {"º", "’", "”"}, {" ", " ", " "}}};
-constexpr std::array<std::array<const char*, 4>, 4> kLetters{{{"N", "S", "E", "W"},
-                                                              {"n", "s", "e", "w"},
-                                                              {"с.ш.", "ю.ш.", "в.д.", "з.д."},
-                                                              {"С", "Ю", "В", "З"}}};
+constexpr const char* kLetters[][4] = {{"N", "S", "E", "W"},
+                                       {"n", "s", "e", "w"},
+                                       {"с.ш.", "ю.ш.", "в.д.", "з.д."},
+                                       {"С", "Ю", "В", "З"}};
 
 // Tenths of a second (absolute) as degrees, minutes and seconds.
 std::string Dms(std::int64_t tenths, const std::array<const char*, 3>& m) {
     const std::int64_t s = std::abs(tenths) / 10, t = std::abs(tenths) % 10;
-    return std::to_string(s / 3600) + m[0] + Digits(s / 60 % 60, 2) + m[1] + Digits(s % 60, 2) +
+    return std::to_string(s / 3600) + m[0] + Padded(s / 60 % 60, 2) + m[1] + Padded(s % 60, 2) +
            (t ? "." + std::to_string(t) : "") + m[2];
 }
 
@@ -66,18 +61,17 @@ void ExpectError(const std::string& text, std::string_view reason, std::size_t p
 } // namespace
 
 TEST(PointReader, EveryFormatFamilyOverTheGlobe) {
-    constexpr std::array<const char*, 6> kPointSep{", ", ",", " ", "  ", "\t", " ,  "};
-    constexpr std::array<const char*, 3> kCommaSep{"; ", ";", " "};
+    // A decimal point with any separator; a decimal comma with a ";" or a blank.
+    const std::pair<char, const char*> kForms[] = {{'.', ", "}, {'.', ","},  {'.', " "},
+                                                   {'.', "  "}, {'.', "\t"}, {'.', " ,  "},
+                                                   {',', "; "}, {',', ";"},  {',', " "}};
     for (std::int64_t lat = -90000000; lat <= 90000000; lat += 1234567)
         for (std::int64_t lon = -180000000; lon <= 180000000; lon += 2345679) {
             const std::int64_t la = lat * 3600000, lo = lon * 3600000; // 1e-6 degree in units
             const bool odd = (lat ^ lon) & 1;
-            for (const char* sep : kPointSep)
-                ExpectPoint(Decimal(lat, '.', odd, odd) + sep + Decimal(lon, '.', !odd, !odd), la,
-                            lo);
-            for (const char* sep : kCommaSep)
-                ExpectPoint(Decimal(lat, ',', false, odd) + sep + Decimal(lon, ',', odd, true), la,
-                            lo);
+            for (auto [point, sep] : kForms)
+                ExpectPoint(Decimal(lat, point, odd, odd) + sep + Decimal(lon, point, !odd, !odd),
+                            la, lo);
         }
     // Degrees, minutes, seconds in tenths, with every mark and hemisphere word in both places.
     for (std::int64_t lat = -900 * 3600; lat <= 900 * 3600; lat += 7919 * 7)
@@ -97,7 +91,7 @@ TEST(PointReader, EveryFormatFamilyOverTheGlobe) {
             const auto dm = [](std::int64_t t) {
                 const std::int64_t milli = std::abs(t) * 10 / 6; // exact when t is a multiple of 6
                 return std::to_string(milli / 60000) + " " + std::to_string(milli / 1000 % 60) +
-                       "." + Digits(milli % 1000, 3);
+                       "." + Padded(milli % 1000, 3);
             };
             const std::int64_t dlat = lat / 6 * 6, dlon = lon / 6 * 6;
             ExpectPoint(std::string(dlat < 0 ? "S" : "N") + dm(dlat) + " " +

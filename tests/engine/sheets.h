@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace kavu::test {
 
 inline SheetKey Key(int scale, char h, int row, int col, int part = 0, int q = 0, int q25 = 0,
@@ -20,11 +22,10 @@ inline long SheetCount(int scale) {
 }
 
 // Calls `visit` for every `stride`-th key of the scale, counted through all keys with the
-// finest field fastest, until an assertion fails; returns how many it visited. A stride prime
-// to 2 and 3 still meets every value of every field.
-template <class Visit> long ForEachSheet(int scale, long stride, Visit visit) {
-    long n = 0;
-    for (long i = 0; i < SheetCount(scale); i += stride, ++n) {
+// finest field fastest, until an assertion fails. A stride prime to 2 and 3 still meets every
+// value of every field.
+template <class Visit> void ForEachSheet(int scale, long stride, Visit visit) {
+    for (long i = 0; i < SheetCount(scale); i += stride) {
         long rest = i;
         auto take = [&rest](int count) {
             const int v = static_cast<int>(rest % count) + 1;
@@ -42,7 +43,12 @@ template <class Visit> long ForEachSheet(int scale, long stride, Visit visit) {
         visit(k);
         if (::testing::Test::HasFatalFailure()) break;
     }
-    return n;
+}
+
+// `v` in decimal, padded with zeros to `width` digits.
+inline std::string Padded(std::int64_t v, std::size_t width) {
+    const std::string s = std::to_string(v);
+    return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
 }
 
 } // namespace kavu::test
