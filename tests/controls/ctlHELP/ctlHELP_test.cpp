@@ -26,8 +26,9 @@ TEST(ctlHELPTexts, RussianTextIsExact) {
 }
 
 // Show and a language switch bring the topic's first line to the top, its first letter clear of
-// the left border ("#0" is the text's first line); topic -1 only switches the language.
-TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaption) {
+// the left border ("#0" is the text's first line); topic -1 only switches the language. The close
+// keys and OK raise Cancel.
+TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaptionAndCloseKeysCancel) {
     ctlHELP help;
     auto* text = help.findChild<QPlainTextEdit*>(QStringLiteral("txtHelp"));
     const auto top = [text] {
@@ -66,13 +67,7 @@ TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaption) {
               QString::fromUtf8(kHelpTextRussian.data(), qsizetype(kHelpTextRussian.size()))
                   .remove('\r'));
     EXPECT_EQ(help.Caption(), QStringLiteral("Help"));
-}
-
-TEST(ctlHELP, CloseKeysAndOkRaiseCancel) {
-    ctlHELP help;
-    help.Show(1);
-    test::ExpectClosesLikeAPanel(help,
-                                 {help.findChild<QPlainTextEdit*>(QStringLiteral("txtHelp"))});
+    test::ExpectClosesLikeAPanel(help, {text});
 }
 
 } // namespace

@@ -40,14 +40,13 @@ struct Fixture {
 TEST(ctlLBL, HoverRectangleAndWhatClicks) {
     Fixture f;
     ASSERT_EQ(f.button->width(), 57);
-    for (int y = -3; y <= 19; ++y) {
+    for (int y = -3; y <= 19; ++y)
         for (int x = -3; x <= 60; ++x) {
             f.Move(30, 30); // off the control: idle
             f.Move(20, 7);
             f.Move(x, y);
             ASSERT_EQ(f.Bold(), x >= 0 && x <= 55 && y >= 0 && y <= 14) << x << "," << y;
         }
-    }
     f.Move(30, 30);
     f.Move(0, 1); // from idle, the frame line is not the caption; (0, 0) means the centre to QTest
     EXPECT_FALSE(f.Bold());
@@ -71,8 +70,8 @@ TEST(ctlLBL, SizeAndTheLookOfEachState) {
         EXPECT_EQ(f.Bold(), enabled);
         const QColor colour = SystemColor(enabled ? kButtonText : kGrayText);
         const QImage image = f.button->grab().toImage();
-        EXPECT_EQ(image.pixelColor(0, 0), colour) << enabled;
-        EXPECT_EQ(image.pixelColor(56, 15), colour) << enabled;
+        EXPECT_EQ(std::pair(image.pixelColor(0, 0), image.pixelColor(56, 15)),
+                  std::pair(colour, colour));
         int darkest = 255; // of the caption: near its colour
         for (int y = 1; y < 15; ++y)
             for (int x = 1; x < 56; ++x)
