@@ -99,8 +99,7 @@ class ResultLog : public ::testing::Test {
     const QString regular = root.filePath(u"file"_s); // no folder can be made below it
     const QString exportFile = programDir + u"/Export.txt"_s;
     std::unique_ptr<clsRSLT> log;
-    QStringList opened;
-    QStringList messages;
+    QStringList opened, messages;
     QString reason; // of the last failure
     bool openerSucceeds = true;
     QDateTime now{QDate(2026, 12, 6), QTime(10, 15, 0)};
