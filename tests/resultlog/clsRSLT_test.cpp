@@ -46,11 +46,10 @@ class ResultLog : public ::testing::Test {
             made->setSheetNew(i, u' ' + texts[2 * i]);
             made->setSheetOld(i, u' ' + texts[2 * i + 1]);
         }
-        QString clsRSLT::*const fields[] = {&clsRSLT::M,  &clsRSLT::Y1,   &clsRSLT::X1,
-                                            &clsRSLT::Y2, &clsRSLT::X2,   &clsRSLT::Y0,
-                                            &clsRSLT::X0, &clsRSLT::GMSY, &clsRSLT::GMSX};
-        for (int i = 0; i < 9; ++i)
-            (*made).*fields[i] = texts[12 + i];
+        int i = 12;
+        for (QString* field : {&made->M, &made->Y1, &made->X1, &made->Y2, &made->X2, &made->Y0,
+                               &made->X0, &made->GMSY, &made->GMSX})
+            *field = texts[i++];
         return made;
     }
 
@@ -82,9 +81,7 @@ class ResultLog : public ::testing::Test {
         EXPECT_FALSE(log->Export());
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, handler);
-        EXPECT_EQ(log->Text(), before);
-        EXPECT_EQ(log->FirstExport(), first);
-        EXPECT_TRUE(opened.isEmpty());
+        EXPECT_TRUE(log->Text() == before && log->FirstExport() == first && opened.isEmpty());
         ASSERT_EQ(messages.size(), 1);
         const QString tail = log->Language == 2
                                  ? u".\r\nThe data were not exported and are kept in the program."_s
@@ -102,8 +99,7 @@ class ResultLog : public ::testing::Test {
     const QString regular = root.filePath(u"file"_s); // no folder can be made below it
     const QString exportFile = programDir + u"/Export.txt"_s;
     std::unique_ptr<clsRSLT> log;
-    QStringList opened;
-    QStringList messages;
+    QStringList opened, messages;
     QString reason; // of the last failure
     bool openerSucceeds = true;
     QDateTime now{QDate(2026, 12, 6), QTime(10, 15, 0)};

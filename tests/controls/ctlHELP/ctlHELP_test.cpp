@@ -7,6 +7,8 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kavu {
 namespace {
 
@@ -26,8 +28,9 @@ TEST(ctlHELPTexts, RussianTextIsExact) {
 }
 
 // Show and a language switch bring the topic's first line to the top, its first letter clear of
-// the left border ("#0" is the text's first line); topic -1 only switches the language.
-TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaption) {
+// the left border ("#0" is the text's first line); topic -1 only switches the language. The close
+// keys and OK raise Cancel.
+TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaptionAndCloseKeysCancel) {
     ctlHELP help;
     auto* text = help.findChild<QPlainTextEdit*>(QStringLiteral("txtHelp"));
     const auto top = [text] {
@@ -43,19 +46,15 @@ TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaption) {
     help.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
     EXPECT_EQ(top(), QStringLiteral("Ввод координат точки:"));
-    // The captions of each topic are checked through the window.
-    const struct {
-        int language, topic;
-        const char* top;
-    } cases[] = {{2, -1, "Entering coordinates:"},
-                 {1, 1, "Ввод номера листа:"},
-                 {1, 0, "#0"},
-                 {2, 1, "Entering a sheet number:"},
-                 {0, 2, "Entering coordinates:"}}; // 0 is no language: ignored
-    for (const auto& c : cases) {
-        help.setProperty("Language", c.language);
-        help.Show(c.topic);
-        EXPECT_EQ(top(), QString::fromUtf8(c.top)) << c.language << "/" << c.topic;
+    // The captions of each topic are checked through the window; language 0 is ignored.
+    for (const auto& [language, topic, line] : {std::tuple{2, -1, "Entering coordinates:"},
+                                                {1, 1, "Ввод номера листа:"},
+                                                {1, 0, "#0"},
+                                                {2, 1, "Entering a sheet number:"},
+                                                {0, 2, "Entering coordinates:"}}) {
+        help.setProperty("Language", language);
+        help.Show(topic);
+        EXPECT_EQ(top(), QString::fromUtf8(line)) << language << "/" << topic;
     }
     // Closed: a switch only exchanges the text, from its top, and keeps the caption.
     help.Show(2);
@@ -66,13 +65,7 @@ TEST(ctlHELP, ShowAndLanguageBringTheTopicToTheTopWithItsCaption) {
               QString::fromUtf8(kHelpTextRussian.data(), qsizetype(kHelpTextRussian.size()))
                   .remove('\r'));
     EXPECT_EQ(help.Caption(), QStringLiteral("Help"));
-}
-
-TEST(ctlHELP, CloseKeysAndOkRaiseCancel) {
-    ctlHELP help;
-    help.Show(1);
-    test::ExpectClosesLikeAPanel(help,
-                                 {help.findChild<QPlainTextEdit*>(QStringLiteral("txtHelp"))});
+    test::ExpectClosesLikeAPanel(help, {text});
 }
 
 } // namespace

@@ -46,7 +46,7 @@ struct Panel : ctlLSTN {
 // Corners, edge middles and centre of N-37-А (54°..56° N, 36°..39° E), one Calculate after
 // another: exactly the cells across the edges the point lies on are orange, nothing left from
 // before; each cell shows its sheet new over old; a rejected text empties everything.
-TEST(ctlLSTN, GridShowsNotationsEdgesScaleAndMarks) {
+TEST(ctlLSTN, GridShowsNotationsEdgesScaleAndMarksAndTabWalksIt) {
     Panel p;
     p.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
@@ -78,10 +78,7 @@ TEST(ctlLSTN, GridShowsNotationsEdgesScaleAndMarks) {
             EXPECT_TRUE(p.Text(k)->toPlainText().isEmpty()) << bad << " " << k;
         EXPECT_EQ(p.Labels(), QStringLiteral("||||")) << bad;
     }
-}
-
-TEST(ctlLSTN, TabWalksTheCellsAndTheCloseKeysRaiseCancel) {
-    Panel p;
+    // Tab walks the cells, the sheet first; the close keys raise Cancel.
     p.Calculate(0, 0, " 14-37-1");
     QList<QPlainTextEdit*> cells;
     for (int k = 1; k <= 9; ++k)

@@ -45,16 +45,12 @@ class ctlLstTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     }
 
-    void CalculateAll(const char* ns, std::int32_t lat, const char* ew, std::int32_t lon) {
-        for (int i = 1; i <= 10; ++i)
-            field[i]->Calculate(ns, lat, ew, lon);
-    }
-
     // Independent of the routine that chose the sheet: the new-notation text names a sheet whose
     // frame holds the point (a parallel belongs to the sheet south of it, a meridian to the one
     // east), red marks its north edge, yellow its west edge; the old notation names the same.
     void CheckAll(const char* ns, std::int32_t lat, const char* ew, std::int32_t lon) {
-        CalculateAll(ns, lat, ew, lon);
+        for (int i = 1; i <= 10; ++i)
+            field[i]->Calculate(ns, lat, ew, lon);
         const bool north = *ns == 'N', western = *ew == 'W';
         const bool onGrid = (north ? lat <= 84 * kDeg : lat < 84 * kDeg) &&
                             (western ? lon <= 180 * kDeg : lon < 180 * kDeg);

@@ -106,7 +106,7 @@ TEST(ctlNNNNLogic, EveryShortTextIsRecognisedOrUndone) {
               "\u0131\u017f\u00e9\xd1Z\xd0");
 }
 
-TEST(ctlNNNNLogic, BoxThreeStepsFromEmptyTo144AndBack) {
+TEST(ctlNNNNLogic, BoxThreeStepsFromEmptyTo144AndBackThenViewWheelAndKeys) {
     std::vector<std::string> order{" 0 0"};
     for (int i = 1; i <= 4; ++i)
         order.push_back(std::to_string(i) + " " + std::to_string(i) + " 2");
@@ -124,6 +124,20 @@ TEST(ctlNNNNLogic, BoxThreeStepsFromEmptyTo144AndBack) {
         box.core.Step(d);
         EXPECT_EQ(box.State(), (d > 0 ? order.back() : order.front()) + " flash;");
     }
+    // A View outside 1..4 is refused (it indexes BoxScale); a text that a new View cannot hold
+    // goes at the next refused edit; notches and arrow keys step the way they point.
+    box.core.Edit("144");
+    EXPECT_FALSE(box.core.setView(0) || box.core.setView(5));
+    box.core.setView(1);
+    box.core.Edit("x");
+    EXPECT_EQ(box.State(), " 0 0 change 144;flash;change 0;");
+    box.core.Wheel(1);
+    std::string values = std::to_string(box.core.value());
+    for (int key : {38, 39, 40, 37, 13}) {
+        values += box.core.Key(key) ? " " : " -";
+        values += std::to_string(box.core.value());
+    }
+    EXPECT_EQ(values, "1 2 3 2 1 -1");
 }
 
 } // namespace

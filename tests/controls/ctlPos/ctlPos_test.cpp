@@ -70,9 +70,9 @@ TEST(ctlPosLogic, AcceptsExactlyTheDecimalFormsOfZeroToMaxValue) {
     EXPECT_EQ(ctlPosLogic::Validate("99999999999", INT_MAX), -2);
 }
 
-// Property rules the fuzz target cannot see: a new maximum below the value shows the maximum
-// and raises nothing; Reset forgets the major field; "-1" restored after a bad edit stays; a
-// borrow of more than 60 stops at 0.
+// A new maximum below the value shows the maximum and raises nothing; Reset forgets the major
+// field; "-1" restored after a bad edit stays; a borrow of more than 60 stops at 0; a View
+// outside 1..3 is refused (the window indexes by it) and degrees never raise Overflow.
 TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
     Field f(84, 3);
     f.core.Modify(0, 70);
@@ -90,6 +90,27 @@ TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
     g.Take();
     g.core.Modify(-100);
     EXPECT_EQ(g.Take() + "|" + g.box, "overflow -1;change 0;|0");
+    EXPECT_FALSE(g.core.setView(0) || g.core.setView(4));
+    g.core.setView(1);
+    g.core.setRaiseOverflow(true);
+    EXPECT_EQ(std::pair(g.core.View(), g.core.RaiseOverflow()), std::pair(1, false));
+    // Notches and keys step the way they point, PageUp/PageDown by Stride; no step overflows.
+    Field h(180), k(59, 10);
+    h.core.setStride(10);
+    h.core.Edit("50");
+    h.core.Wheel(1);
+    std::string values = std::to_string(h.core.value());
+    for (int key : {38, 39, 40, 37, 37, 33, 34, 13}) {
+        values += h.core.Key(key) ? " " : " -";
+        values += std::to_string(h.core.value());
+    }
+    for (int delta : {INT_MAX, INT_MIN}) {
+        h.core.Modify(delta);
+        k.core.Modify(0, 5);
+        k.core.Modify(delta);
+        values += " " + std::to_string(h.core.value()) + "/" + k.box;
+    }
+    EXPECT_EQ(values, "51 52 53 52 51 50 60 50 -50 180/59 0/0");
 }
 
 // Degrees and minutes of a latitude chained as the window chains them, through N 84 00 where
