@@ -126,10 +126,9 @@ TEST(CopiedText, AnglesAgreeWithTheWindowsAndKeepTheFraction) {
 }
 
 TEST(PastedText, TheReasonComesFromTheReaderTheTextWasMeantFor) {
-    const std::pair<const char*, const char*> cases[] = {{"91 37", "latitude"},
-                                                         {"95.5, 37.6", "latitude"},
-                                                         {"P-37,39", "published"},
-                                                         {"N-37-145", "part 145"}};
-    for (const auto& [text, reason] : cases)
+    for (const auto& [text, reason] : {std::pair{"91 37", "latitude"},
+                                       {"95.5, 37.6", "latitude"},
+                                       {"P-37,39", "published"},
+                                       {"N-37-145", "part 145"}})
         EXPECT_TRUE(ReadPasted(QString::fromUtf8(text)).Message[2].contains(reason)) << text;
 }

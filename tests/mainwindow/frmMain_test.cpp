@@ -45,17 +45,21 @@ using namespace kavu;
 
 namespace {
 
+const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 15, 0));
+
 QLineEdit* TextOf(QWidget* control) {
     return control->findChild<QLineEdit*>(QStringLiteral("Text"));
+}
+QString Txt(QWidget* control) {
+    return TextOf(control)->text();
+}
+template <typename... T> QString Join(const T&... parts) {
+    return QStringList{QString(parts)...}.join('|');
 }
 
 class Window : public ::testing::Test {
   protected:
-    void SetUp() override {
-        FlashMonitor::instance().setDurationMs(0);
-        store = std::make_unique<QSettings>(dir.filePath(QStringLiteral("Velmora.ini")),
-                                            QSettings::IniFormat);
-    }
+    void SetUp() override { FlashMonitor::instance().setDurationMs(0); }
     void TearDown() override { Close(true); }
 
     frmMain& Open() {
@@ -73,7 +77,7 @@ class Window : public ::testing::Test {
                 return true;
             });
             log->setMessageBox([this](const QString& text) { warnings << text; });
-            log->setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)); });
+            log->setClock([] { return kNow; });
             return log;
         };
         w = std::make_unique<frmMain>(s);
@@ -95,19 +99,29 @@ class Window : public ::testing::Test {
         return w->findChild<T*>(QString::fromLatin1(name));
     }
     QAction* Action(const char* name) const { return Find<QAction>(name); }
+    QString Title(const char* frame) const { return Find<QGroupBox>(frame)->title(); }
+    QString ScaleShown() const { return Find<QLineEdit>("txtScale")->text(); }
+    QString N(int i) const { return Txt(w->Nmb(i)); }
+    QString P(int i) const { return Txt(w->Pos(i)); }
+    QString R(int i) const { return w->Lst(i)->Result(); }
+    void Key(QWidget* control, Qt::Key key) { QTest::keyClick(TextOf(control), key); }
     void Type(QWidget* control, const QString& text) {
         QLineEdit* edit = TextOf(control);
         edit->selectAll();
         if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
-        for (const QChar c : text) {
-            if (c.unicode() < 128) {
-                QTest::keyClick(edit, c.toLatin1());
-            } else { // QtTest types ASCII only; a Cyrillic key arrives as its text
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-                QApplication::sendEvent(edit, &press);
-                QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-                QApplication::sendEvent(edit, &release);
-            }
+        for (const QChar c : text) // QtTest names ASCII keys only; a Cyrillic key is its text
+            QTest::sendKeyEvent(QTest::Click, edit,
+                                c.unicode() < 128 ? QTest::asciiToKey(c.toLatin1())
+                                                  : Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
+    }
+    // Types into the boxes of a mode (1 the sheet number, 2 the point) from the first on; a
+    // null text leaves its box alone.
+    void Fill(int mode, std::initializer_list<QString> texts) {
+        int i = 0;
+        for (const QString& t : texts) {
+            ++i;
+            if (!t.isNull()) Type(mode == 1 ? static_cast<QWidget*>(w->Nmb(i)) : w->Pos(i), t);
         }
     }
     void Click(QWidget* widget) {
@@ -122,25 +136,17 @@ class Window : public ::testing::Test {
             t << Shown(d);
         return t.join('|');
     }
-    QString Results() const {
-        QStringList t;
-        for (int i = 1; i <= 10; ++i)
-            t << w->Lst(i)->Result();
-        return t.join('|');
-    }
     // "1" for each named widget or action that is enabled (or checked), "0" otherwise.
-    QString Enabled(std::initializer_list<const char*> names) const {
+    QString Checked(std::initializer_list<const char*> names) const { return Bits(names, true); }
+    QString Bits(std::initializer_list<const char*> names, bool checked = false) const {
         QString bits;
         for (const char* n : names) {
             QAction* a = Action(n);
-            bits += (a ? a->isEnabled() : Find<QWidget>(n)->isEnabled()) ? '1' : '0';
+            const bool on = checked ? a->isChecked()
+                            : a     ? a->isEnabled()
+                                    : Find<QWidget>(n)->isEnabled();
+            bits += on ? '1' : '0';
         }
-        return bits;
-    }
-    QString Checked(std::initializer_list<const char*> names) const {
-        QString bits;
-        for (const char* n : names)
-            bits += Action(n)->isChecked() ? '1' : '0';
         return bits;
     }
     void Put(const char* key, const char* value) {
@@ -155,6 +161,7 @@ class Window : public ::testing::Test {
         if (!clip.isNull()) QGuiApplication::clipboard()->setText(clip);
         QTest::keyClick(QApplication::focusWidget(), key, mods);
     }
+    QString Clipboard() const { return QGuiApplication::clipboard()->text(); }
     QString Message() const {
         auto* label = Find<QLabel>("lblMessage");
         return label->isVisible() ? label->text() : QString();
@@ -166,16 +173,10 @@ class Window : public ::testing::Test {
         if (mode != 2) s << Find<ctlNSEW>("ctlSN")->Letter();
         if (mode != 1) s << Find<ctlNSEW>("ctlNS")->Letter() << Find<ctlNSEW>("ctlEW")->Letter();
         for (int i = 1; i <= 4; ++i) {
-            if (mode != 2) s << TextOf(w->Nmb(i))->text();
-            if (mode != 1) s << TextOf(w->Pos(i))->text();
+            if (mode != 2) s << N(i);
+            if (mode != 1) s << P(i);
         }
         return mode ? s.mid(1) : s;
-    }
-    void Shot(const char* name) const {
-        const QString to = qEnvironmentVariable("KAVU_SCREENSHOT_DIR");
-        if (to.isEmpty()) return;
-        QTest::qWait(300); // for popups to be mapped and painted
-        QGuiApplication::primaryScreen()->grabWindow(0).save(to + '/' + QLatin1String(name));
     }
     // Clicks the centre of a switch's arrow as the style lays it out: the lower arrow shows the
     // second letter, the upper one the first.
@@ -197,32 +198,50 @@ class Window : public ::testing::Test {
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<QSettings> store;
+    std::unique_ptr<QSettings> store = std::make_unique<QSettings>(
+        dir.filePath(QStringLiteral("Velmora.ini")), QSettings::IniFormat);
     std::unique_ptr<frmMain> w;
     QStringList prompts, warnings, opened;
     bool answerYes = true;
 };
 
-TEST_F(Window, FirstStartWithAnEmptyStore) {
+int CentredLeft() {
+    return (QGuiApplication::primaryScreen()->geometry().width() * 15 - 3810) / 2 / 15;
+}
+
+TEST_F(Window, FirstStartWithAnEmptyStoreInBothLanguages) {
     frmMain& win = Open();
-    EXPECT_EQ(win.windowTitle(), "Kavu");
-    EXPECT_EQ(Find<QMenu>("mnuAction")->title(), "Действие");
-    EXPECT_EQ(Find<QLabel>("lblNumber")->text(), "Введите номер листа:");
-    EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Лист -> Координаты");
+    EXPECT_EQ(Join(win.windowTitle(), Find<QMenu>("mnuAction")->title(),
+                   Find<QLabel>("lblNumber")->text(), Title("fraAct1")),
+              "Kavu|Действие|Введите номер листа:|Лист -> Координаты");
     EXPECT_EQ(std::pair(win.CurrentView(), win.VisibleFrame()), std::pair(1, 1));
     EXPECT_EQ(Checked({"mnuAct1", "mnuAct2", "mnuLng1", "mnuAlwaysOnTop", "mnuSaveSettings",
                        "mnuPasteWgs84"}),
               "101000");
-    EXPECT_EQ(Enabled({"mnuExport", "cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2", "ctlNmb1",
-                       "ctlNmb2", "ctlNmb3", "ctlNmb4"}),
+    EXPECT_EQ(Bits({"mnuExport", "cmdKeep1", "cmdKeep2", "cmdClear1", "cmdClear2", "ctlNmb1",
+                    "ctlNmb2", "ctlNmb3", "ctlNmb4"}),
               "000001000");
     EXPECT_EQ(Action("mnuContents")->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
     for (QWidget* box : {static_cast<QWidget*>(win.Nmb(2)), static_cast<QWidget*>(win.Pos(2))})
         EXPECT_EQ(TextOf(box)->palette().color(QPalette::Base), SystemColor(kButtonFace));
     const QRect screen = QGuiApplication::primaryScreen()->geometry(); // centred
-    EXPECT_EQ(win.pos(), QPoint((screen.width() * 15 - 3810) / 2 / 15,
-                                (screen.height() * 15 - 4020) / 2 / 15));
+    EXPECT_EQ(win.pos(), QPoint(CentredLeft(), (screen.height() * 15 - 4020) / 2 / 15));
+    // The other language and back, through the help, keeps what was typed.
+    Type(win.Nmb(1), "14");
+    Action("mnuAbout")->trigger();
+    EXPECT_EQ(win.VisibleFrame(), 0);
+    EXPECT_EQ(Title("fraAct0"), "О Программе");
+    Action("mnuLng2")->trigger();
+    EXPECT_EQ(Join(Title("fraAct0"), Title("fraAct1"), Find<QLabel>("lblResult2")->text(),
+                   Find<QWidget>("imgClear2")->toolTip()),
+              "About|Sheet -> Coordinate|Result:|Clear");
+    Action("mnuContents")->trigger();
+    EXPECT_EQ(Title("fraAct0"), "Help");
+    Action("mnuLng1")->trigger();
+    EXPECT_EQ(Title("fraAct0") + N(1), "Справка14");
+    EXPECT_EQ(std::pair(Find<ctlHELP>("ctlHELP")->Language(), win.ResultLog()->Language),
+              std::pair(1, 1));
     EXPECT_TRUE(Close(true));
     EXPECT_TRUE(prompts.isEmpty());
     EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
@@ -231,26 +250,20 @@ TEST_F(Window, FirstStartWithAnEmptyStore) {
 TEST_F(Window, SheetNumberTypedBoxByBox) {
     frmMain& win = Open();
     Type(win.Nmb(1), "n");
-    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "N");
-    EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "cmdClear1", "cmdKeep1"}), "1010");
-    EXPECT_EQ(Corners(), "|||||");
+    EXPECT_EQ(N(1) + Bits({"ctlNmb2", "ctlNmb3", "cmdClear1", "cmdKeep1"}) + Corners(),
+              "N1010|||||");
     Type(win.Nmb(2), "37");
     EXPECT_EQ(Corners(), "N 56° 00'|E 36° 00'|N 52° 00'|E 42° 00'|N 54° 00'|E 39° 00'");
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:1000000");
-    EXPECT_EQ(Enabled({"ctlNmb3", "ctlNmb4", "cmdKeep1"}), "101");
+    EXPECT_EQ(ScaleShown() + Bits({"ctlNmb3", "ctlNmb4", "cmdKeep1"}), "1:1000000101");
     Type(win.Nmb(3), "001");
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:100000");
+    EXPECT_EQ(ScaleShown(), "1:100000");
     Type(win.Nmb(4), "в");
-    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "В");
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:50000");
-    EXPECT_EQ(Shown("ctlX0"), "E 36° 07' 30\"");
-    QTest::keyClick(TextOf(win.Nmb(4)), Qt::Key_Up); // a quarter letter steps as a letter
-    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "Г");
+    EXPECT_EQ(Join(N(4), ScaleShown(), Shown("ctlX0")), "В|1:50000|E 36° 07' 30\"");
+    Key(win.Nmb(4), Qt::Key_Up); // a quarter letter steps as a letter
+    EXPECT_EQ(N(4), "Г");
     // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
     Type(win.Nmb(3), "1");
-    EXPECT_EQ(TextOf(win.Nmb(4))->text(), "");
-    EXPECT_FALSE(win.Nmb(4)->isEnabled());
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:500000");
+    EXPECT_EQ(Join(N(4), Bits({"ctlNmb4"}), ScaleShown()), "|0|1:500000");
     EXPECT_EQ(Corners(), "N 56° 00'|E 36° 00'|N 54° 00'|E 39° 00'|N 55° 00'|E 37° 30'");
     Hemisphere("ctlSN", 1); // the southern sheet of the same numbers, at once
     EXPECT_EQ(Corners(), "S 52° 00'|E 36° 00'|S 54° 00'|E 39° 00'|S 53° 00'|E 37° 30'");
@@ -259,28 +272,26 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     TextOf(win.Nmb(2))->end(false);
     QTest::keyClicks(TextOf(win.Nmb(2)), "1");
     EXPECT_GT(FlashMonitor::instance().count(), flashes);
-    EXPECT_EQ(TextOf(win.Nmb(2))->text(), "37");
-    EXPECT_EQ(Shown("ctlY1"), "S 52° 00'");
+    EXPECT_EQ(N(2) + Shown("ctlY1"), "37S 52° 00'");
     // Arrows step box 3 in its typed form and still move the caret; page keys do not step.
     Type(win.Nmb(3), "4");
     QStringList shown;
     for (auto key : {Qt::Key_PageUp, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left}) {
-        QTest::keyClick(TextOf(win.Nmb(3)), key);
-        shown << TextOf(win.Nmb(3))->text();
+        Key(win.Nmb(3), key);
+        shown << N(3);
     }
     EXPECT_EQ(shown.join(' ') + QString::number(TextOf(win.Nmb(3))->cursorPosition()),
               "4 01 02 01 40");
     // Row letters and Roman digits step in their typed form too.
     Type(win.Nmb(3), "xii");
-    QTest::keyClick(TextOf(win.Nmb(3)), Qt::Key_Up);
-    QTest::keyClick(TextOf(win.Nmb(1)), Qt::Key_Up);
-    EXPECT_EQ(TextOf(win.Nmb(1))->text() + TextOf(win.Nmb(3))->text(), "OXIII");
+    Key(win.Nmb(3), Qt::Key_Up);
+    Key(win.Nmb(1), Qt::Key_Up);
+    EXPECT_EQ(N(1) + N(3), "OXIII");
     // Emptying box 1 empties and closes everything to its right; Keep stays as it was.
     Type(win.Nmb(1), "");
-    EXPECT_EQ(Enabled({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
-    for (int i = 2; i <= 4; ++i)
-        EXPECT_EQ(TextOf(win.Nmb(i))->text(), "");
-    EXPECT_EQ(Corners() + Find<QLineEdit>("txtScale")->text(), "|||||");
+    EXPECT_EQ(Bits({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
+    EXPECT_EQ(State(1), QStringList({"S", "", "", "", ""}));
+    EXPECT_EQ(Corners() + ScaleShown(), "|||||");
 }
 
 TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
@@ -290,63 +301,64 @@ TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
     EXPECT_FALSE(win.Pos(2)->isEnabled());
     Type(win.Pos(1), "55");
-    EXPECT_EQ(Enabled({"ctlPos2", "ctlScale1"}) + win.Lst(1)->Result(), "10");
+    EXPECT_EQ(Bits({"ctlPos2", "ctlScale1"}) + R(1), "10");
     Type(win.Pos(3), "37");
     // Empty minutes count as 0.
-    EXPECT_EQ(win.Lst(1)->Result() + "|" + win.Lst(10)->Result(), " 14-37| N-37-39-А");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), "");
-    EXPECT_EQ(
-        Enabled({"ctlScale1", "ctlScale2", "ctlScale3", "ctlScale4", "ctlScale5", "cmdKeep2"}),
-        "111111");
-    Type(win.Pos(2), "45");
-    Type(win.Pos(4), "37");
-    EXPECT_EQ(Results(), " 14-37| 14-37-1| 14-37-02| 14-37-004| 14-37-004-3| N-37| N-37-А| "
-                         "N-37-II| N-37-4| N-37-4-В");
+    EXPECT_EQ(Join(R(1), R(10), P(2)), " 14-37| N-37-39-А|");
+    EXPECT_EQ(Bits({"ctlScale1", "ctlScale2", "ctlScale3", "ctlScale4", "ctlScale5", "cmdKeep2"}),
+              "111111");
+    Fill(2, {{}, "45", {}, "37"});
+    QStringList results;
+    for (int i = 1; i <= 10; ++i)
+        results << R(i);
+    EXPECT_EQ(results.join('|'), " 14-37| 14-37-1| 14-37-02| 14-37-004| 14-37-004-3| N-37| N-37-А| "
+                                 "N-37-II| N-37-4| N-37-4-В");
     // Carry from 59 minutes into the degrees, each spinner reporting its own change.
-    Type(win.Pos(1), "10");
-    Type(win.Pos(2), "59");
-    QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Up);
-    EXPECT_EQ(TextOf(win.Pos(1))->text() + TextOf(win.Pos(2))->text(), "110");
-    EXPECT_EQ(win.Lst(1)->Result(), " 3-37");
-    QTest::keyClick(TextOf(win.Pos(2)), Qt::Key_Down);
-    EXPECT_EQ(TextOf(win.Pos(1))->text() + TextOf(win.Pos(2))->text(), "1059");
+    Fill(2, {"10", "59"});
+    Key(win.Pos(2), Qt::Key_Up);
+    EXPECT_EQ(P(1) + P(2) + R(1), "110 3-37");
+    Key(win.Pos(2), Qt::Key_Down);
+    EXPECT_EQ(P(1) + P(2), "1059");
     // PageUp steps by the stride; a typed text out of range flashes and comes back.
-    QTest::keyClick(TextOf(win.Pos(1)), Qt::Key_PageUp);
+    Key(win.Pos(1), Qt::Key_PageUp);
     const int flashes = FlashMonitor::instance().count();
     TextOf(win.Pos(1))->end(false);
     QTest::keyClicks(TextOf(win.Pos(1)), "5");
-    EXPECT_EQ(TextOf(win.Pos(1))->text(), "14");
+    EXPECT_EQ(P(1), "14");
     EXPECT_EQ(FlashMonitor::instance().count(), flashes + 1);
     // N 84: the minutes count as 0 and cannot rise; S turns 84 into 83 and empties them.
     Type(win.Pos(1), "84");
-    EXPECT_EQ(TextOf(win.Pos(2))->text(), "0");
-    EXPECT_EQ(win.Pos(2)->MaxValue(), 0);
-    EXPECT_EQ(win.Lst(1)->Result(), " 21-37");
+    EXPECT_EQ(Join(P(2), QString::number(win.Pos(2)->MaxValue()), R(1)), "0|0| 21-37");
     Hemisphere("ctlNS", 1);
-    EXPECT_EQ(TextOf(win.Pos(1))->text() + "|" + TextOf(win.Pos(2))->text(), "83|");
-    EXPECT_EQ(win.Lst(1)->Result(), "s 21-37");
+    EXPECT_EQ(Join(P(1), P(2), R(1)), "83||s 21-37");
     // W 180: minutes 0; back to E turns it into 179 and empties the minutes.
     Hemisphere("ctlEW", 1);
     EXPECT_EQ(win.Pos(3)->MaxValue(), 180);
-    EXPECT_EQ(TextOf(win.Pos(4))->text(), "37"); // 37 W keeps its minutes
+    EXPECT_EQ(P(4), "37"); // 37 W keeps its minutes
     Type(win.Pos(3), "180");
-    EXPECT_EQ(TextOf(win.Pos(4))->text(), "0");
-    EXPECT_EQ(win.Lst(1)->Result(), "s 21-1");
+    EXPECT_EQ(P(4) + R(1), "0s 21-1");
     Hemisphere("ctlEW", 0);
-    EXPECT_EQ(TextOf(win.Pos(3))->text() + "|" + TextOf(win.Pos(4))->text(), "179|");
-    EXPECT_EQ(win.Lst(1)->Result(), "s 21-60");
+    EXPECT_EQ(Join(P(3), P(4), R(1)), "179||s 21-60");
     // Emptying the latitude degrees empties and closes the minutes and clears the results.
     Type(win.Pos(1), "");
-    EXPECT_EQ(Enabled({"ctlPos2", "ctlScale1", "cmdClear2"}) + win.Lst(1)->Result(), "001");
+    EXPECT_EQ(Bits({"ctlPos2", "ctlScale1", "cmdClear2"}) + R(1), "001");
 }
 
+// The panel kept as the view from the last run, and a saved position off the screen: centred.
 TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
-    Put("Action", "2");
+    Put("Action", "3");
+    Put("Left", "-300000");
+    Put("Top", "150");
     frmMain& win = Open();
-    Type(win.Pos(1), "56");
-    Type(win.Pos(3), "37");
-    Click(win.Scale(3));
+    EXPECT_EQ(win.VisibleFrame(), 3);
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
+    EXPECT_EQ(win.pos().x(), CentredLeft());
     auto* panel = Find<ctlLSTN>("ctlLSTN");
+    emit panel->Cancel();
+    EXPECT_EQ(win.VisibleFrame(), 2);
+    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
+    Fill(2, {"56", {}, "37"});
+    Click(win.Scale(3));
     EXPECT_EQ(std::tuple(win.VisibleFrame(), win.CurrentView(), panel->Y(), panel->X()),
               std::tuple(3, 3, 56 * 3600, 37 * 3600));
     Action("mnuContents")->trigger(); // help over the panel comes back to the panel
@@ -356,25 +368,20 @@ TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
     emit panel->Cancel();
     EXPECT_EQ(std::pair(win.VisibleFrame(), win.CurrentView()), std::pair(2, 2));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
-    EXPECT_EQ(TextOf(win.Pos(1))->text(), "56");
+    EXPECT_EQ(P(1), "56");
 }
 
 // A sheet kept in one mode and a point in the other go out in one block, in the language of the
 // moment each was kept; closing after the export asks nothing.
 TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     frmMain& win = Open();
-    Type(win.Nmb(1), "14");
-    Type(win.Nmb(2), "37");
+    Fill(1, {"14", "37"});
     Click(Find<QPushButton>("cmdKeep1"));
-    EXPECT_FALSE(Find<QPushButton>("cmdKeep1")->isEnabled());
-    EXPECT_TRUE(Action("mnuExport")->isEnabled());
+    EXPECT_EQ(Bits({"cmdKeep1", "mnuExport"}), "01");
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
     Action("mnuLng2")->trigger();
     Action("mnuAct2")->trigger();
-    Type(win.Pos(1), "55");
-    Type(win.Pos(2), "45");
-    Type(win.Pos(3), "37");
-    Type(win.Pos(4), "37");
+    Fill(2, {"55", "45", "37", "37"});
     Click(Find<QPushButton>("cmdKeep2"));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
 
@@ -390,19 +397,17 @@ TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
     ASSERT_EQ(opened.size(), 1);
     QFile file(opened[0]);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray expected = examples::Cp1251(
-        clsRSLT::DateTimeLine(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 0)), QLocale::system()) +
-        "\r\n\r\n" + examples::kSheetRu + examples::kPointEn);
-    EXPECT_EQ(file.readAll(), expected);
+    EXPECT_EQ(file.readAll(),
+              examples::Cp1251(clsRSLT::DateTimeLine(kNow, QLocale::system()) + "\r\n\r\n" +
+                               examples::kSheetRu + examples::kPointEn));
     EXPECT_TRUE(Close(false));
     EXPECT_TRUE(prompts.isEmpty());
 }
 
 TEST_F(Window, KeptResultsAskBeforeClosing) {
-    frmMain& win = Open();
+    Open();
     Action("mnuSaveSettings")->trigger();
-    Type(win.Nmb(1), "14");
-    Type(win.Nmb(2), "37");
+    Fill(1, {"14", "37"});
     Click(Find<QPushButton>("cmdKeep1"));
     EXPECT_FALSE(Close(false)); // No keeps the window, and the settings are written all the same
     EXPECT_EQ(prompts,
@@ -410,8 +415,7 @@ TEST_F(Window, KeptResultsAskBeforeClosing) {
     EXPECT_EQ(Stored("SaveSettings"), "True");
     Action("mnuLng2")->trigger();
     EXPECT_FALSE(Close(false));
-    EXPECT_EQ(prompts.value(1), "Exist non-exported data.\r\nExit program?");
-    EXPECT_EQ(Stored("Language"), "2");
+    EXPECT_EQ(prompts.value(1) + Stored("Language"), "Exist non-exported data.\r\nExit program?2");
     EXPECT_TRUE(Close(true));
 }
 
@@ -438,75 +442,32 @@ TEST_F(Window, SettingsComeBackInTheNextWindow) {
     EXPECT_TRUE(store->allKeys().isEmpty());
 }
 
-// A saved position off the screen is centred again.
-TEST_F(Window, SavedNeighbourViewAndPositionOffScreen) {
-    Put("Action", "3");
-    Put("Left", "-300000");
-    Put("Top", "150");
-    frmMain& win = Open();
-    EXPECT_EQ(win.VisibleFrame(), 3);
-    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(win.pos().x(), (screen.width() * 15 - 3810) / 2 / 15);
-    emit Find<ctlLSTN>("ctlLSTN")->Cancel();
-    EXPECT_EQ(win.VisibleFrame(), 2);
-    EXPECT_EQ(Checked({"mnuAct1", "mnuAct2"}), "00");
-}
-
-TEST_F(Window, LanguageSwitchFollowsTheHelpAndKeepsTheInputs) {
-    frmMain& win = Open();
-    Type(win.Nmb(1), "14");
-    Action("mnuAbout")->trigger();
-    EXPECT_EQ(win.VisibleFrame(), 0);
-    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "О Программе");
-    Action("mnuLng2")->trigger();
-    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "About");
-    EXPECT_EQ(Find<QGroupBox>("fraAct1")->title(), "Sheet -> Coordinate");
-    EXPECT_EQ(Find<QLabel>("lblResult2")->text(), "Result:");
-    EXPECT_EQ(Find<QWidget>("imgClear2")->toolTip(), "Clear");
-    Action("mnuContents")->trigger();
-    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Help");
-    Action("mnuLng1")->trigger();
-    EXPECT_EQ(Find<QGroupBox>("fraAct0")->title(), "Справка");
-    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "14");
-    EXPECT_EQ(Find<ctlHELP>("ctlHELP")->Language(), 1);
-    EXPECT_EQ(win.ResultLog()->Language, 1);
-}
-
 TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
     Put("Action", "2");
     frmMain& win = Open();
-    Type(win.Pos(1), "10");
-    Type(win.Pos(3), "20");
+    Fill(2, {"10", {}, "20"});
     QLineEdit* lat = TextOf(win.Pos(1));
-    QLineEdit* lon = TextOf(win.Pos(3));
     lat->setFocus();
-    auto notch = [](QWidget* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    // A notch with the pointer over a box; what the box shows after it.
+    auto notch = [](QLineEdit* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         const QPointF at(5, 5);
+        QTest::mouseMove(over, at.toPoint());
         QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
                       Qt::NoScrollPhase, false);
         QApplication::sendEvent(over, &e);
+        return over->text();
     };
-    QTest::mouseMove(lat, QPoint(5, 5));
-    notch(lat, 120);
-    EXPECT_EQ(lat->text(), "11");
-    EXPECT_EQ(win.Lst(1)->Result(), " 3-34"); // the window recomputed
-    notch(lat, -360);                         // three notches in one message: one step
-    EXPECT_EQ(lat->text(), "10");
-    notch(lat, 120, Qt::ControlModifier);
-    EXPECT_EQ(lat->text(), "10");
+    EXPECT_EQ(notch(lat, 120), "11");
+    EXPECT_EQ(R(1), " 3-34");          // the window recomputed
+    EXPECT_EQ(notch(lat, -360), "10"); // three notches in one message: one step
+    EXPECT_EQ(notch(lat, 120, Qt::ControlModifier), "10");
     // Over the other field, which has no focus: nothing moves.
-    QTest::mouseMove(lon, QPoint(5, 5));
-    notch(lon, 120);
-    EXPECT_EQ(lon->text(), "20");
-    EXPECT_EQ(lat->text(), "10");
+    EXPECT_EQ(notch(TextOf(win.Pos(3)), 120) + P(1), "2010");
     // The sheet-number boxes take the same notches.
     Action("mnuAct1")->trigger();
     Type(win.Nmb(1), "14");
     TextOf(win.Nmb(1))->setFocus();
-    QTest::mouseMove(TextOf(win.Nmb(1)), QPoint(5, 5));
-    notch(TextOf(win.Nmb(1)), 120);
-    EXPECT_EQ(TextOf(win.Nmb(1))->text(), "15");
+    EXPECT_EQ(notch(TextOf(win.Nmb(1)), 120), "15");
 }
 
 // In both languages every label and box of the frames has the one font, and in it every caption
@@ -546,20 +507,13 @@ TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
             Hemisphere("ctlEW", *corner == 'W');
             for (int lat = 80; lat <= 83; ++lat)
                 for (int lon = 174; lon <= 179; ++lon) {
-                    Type(win.Pos(1), QString::number(lat));
-                    Type(win.Pos(2), QStringLiteral("59"));
-                    Type(win.Pos(3), QString::number(lon));
-                    Type(win.Pos(4), QStringLiteral("59"));
+                    Fill(2, {QString::number(lat), "59", QString::number(lon), "59"});
                     for (int i = 1; i <= 10; ++i)
-                        ASSERT_TRUE(inView(TextOf(win.Lst(i))))
-                            << win.Lst(i)->Result().toStdString();
+                        ASSERT_TRUE(inView(TextOf(win.Lst(i)))) << R(i).toStdString();
                 }
         }
         Action("mnuAct1")->trigger();
-        Type(win.Nmb(1), "u");
-        Type(win.Nmb(2), "60");
-        Type(win.Nmb(3), "144");
-        Type(win.Nmb(4), "4");
+        Fill(1, {"u", "60", "144", "4"});
         for (const char* name : {"ctlY1", "ctlX1", "ctlY0", "ctlX0", "ctlY2", "ctlX2"})
             EXPECT_TRUE(inView(TextOf(Find<QWidget>(name)))) << Shown(name).toStdString();
         EXPECT_TRUE(Close(true));
@@ -574,8 +528,7 @@ TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
     store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
     Open();
     Action("mnuSaveSettings")->trigger();
-    Type(w->Nmb(1), "14");
-    Type(w->Nmb(2), "37");
+    Fill(1, {"14", "37"});
     Click(Find<QPushButton>("cmdKeep1"));
     EXPECT_FALSE(Close(false));
     EXPECT_TRUE(Close(true));
@@ -585,113 +538,106 @@ TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
 
 TEST_F(Window, PasteOneSpellingOfEachFamilyFillsTheBoxesAsTyped) {
     frmMain& win = Open();
-    Press(QStringLiteral("s 9-34-13"));
+    Press("s 9-34-13");
     EXPECT_EQ(State(1), QStringList({"S", "9", "34", "13", ""}));
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:200000");
-    EXPECT_EQ(Message(), "");
-    Press(QStringLiteral("О-37-123-а"), Qt::Key_Insert, Qt::ShiftModifier); // Cyrillic О
+    EXPECT_EQ(ScaleShown() + Message(), "1:200000");
+    Press("О-37-123-а", Qt::Key_Insert, Qt::ShiftModifier); // Cyrillic О
     EXPECT_EQ(State(1), QStringList({"N", "O", "37", "123", "А"}));
     EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
-    Press(QStringLiteral("n37-004-3-1"));
+    Press("n37-004-3-1");
     EXPECT_EQ(State(1), QStringList({"N", "N", "37", "004", "В"}));
     EXPECT_EQ(Message(), "N-37-4-В-а — лист 1:25000: показан его лист 1:50000, N-37-4-В");
-    Press(QStringLiteral("P-37,38"));
+    Press("P-37,38");
     EXPECT_EQ(State(1), QStringList({"N", "P", "37", "", ""}));
     EXPECT_EQ(Message(), "P-37,38 — объединённый лист: показан его первый лист, P-37");
 
-    Press(QStringLiteral("33°55′ ю.ш. 18°25′ з.д."));
+    Press("33°55′ ю.ш. 18°25′ з.д.");
     EXPECT_EQ(win.VisibleFrame(), 2);
     EXPECT_EQ(State(2), QStringList({"S", "W", "33", "55", "18", "25"}));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
     // 18" north of the parallel 56° N: the boxes say 56° 00', the sheets are those north of it
     // until a box changes.
-    Press(QStringLiteral("56.005, 37.5"));
+    Press("56.005, 37.5");
     EXPECT_EQ(State(2), QStringList({"N", "E", "56", "0", "37", "30"}));
-    EXPECT_EQ(Message(), "Точка N 56° 00' 18\" E 37° 30'");
-    EXPECT_EQ(win.Lst(6)->Result(), " O-37");
-    EXPECT_EQ(win.ResultLog()->GMSY, "N 56° 00' 18\"");
-    QTest::keyClick(TextOf(win.Pos(4)), Qt::Key_Up);
-    EXPECT_EQ(win.Lst(6)->Result(), " N-37");
+    EXPECT_EQ(Join(Message(), R(6), win.ResultLog()->GMSY),
+              "Точка N 56° 00' 18\" E 37° 30'| O-37|N 56° 00' 18\"");
+    Key(win.Pos(4), Qt::Key_Up);
+    EXPECT_EQ(R(6), " N-37");
 }
 
 TEST_F(Window, PasteAnAmbiguousNameAsksARejectedTextSaysWhyAndNeitherChangesAnything) {
     frmMain& win = Open();
-    Press(QStringLiteral("N-37"));
+    Press("N-37");
     const QStringList before = State();
-    Press(QStringLiteral("N-37-1"));
+    Press("N-37-1");
     auto* list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_TRUE(list);
     ASSERT_EQ(list->actions().size(), 4); // the question, a line, two readings
     EXPECT_EQ(list->actions()[2]->text(), "14-37-001 ( N-37-1 )   1:100000");
     EXPECT_EQ(list->actions()[3]->text(), "14-37-1 ( N-37-А )   1:500000");
-    Shot("paste-choice.png");
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_FALSE(QApplication::activePopupWidget());
     EXPECT_EQ(State(), before);
 
     Action("mnuLng2")->trigger();
     const int flashes = FlashMonitor::instance().count();
-    Press(QStringLiteral("N-61-3"));
+    Press("N-61-3");
     EXPECT_EQ(FlashMonitor::instance().count(), flashes + 1);
     EXPECT_EQ(Message(), "Not a sheet name or a point: column 61 is outside 1–60");
     EXPECT_EQ(State(), before);
-    Shot("paste-rejected.png");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // the next key takes it away
     EXPECT_EQ(Message(), "");
 
-    Press(QStringLiteral("N-37-1"));
+    Press("N-37-1");
     list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_TRUE(list);
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(State(1), QStringList({"N", "N", "37", "А", ""}));
-    EXPECT_EQ(Find<QLineEdit>("txtScale")->text(), "1:500000");
+    EXPECT_EQ(ScaleShown(), "1:500000");
     EXPECT_EQ(win.CurrentView(), 1);
 }
 
 TEST_F(Window, PasteCopyGivesEachViewAsPlainTextAndLeavesASelectionToItsBox) {
     frmMain& win = Open();
-    Press(QStringLiteral("unchanged"), Qt::Key_C);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "unchanged");
-    EXPECT_EQ(Message(), "Копировать пока нечего");
-    Press(QStringLiteral("14-37"));
+    Press("unchanged", Qt::Key_C);
+    EXPECT_EQ(Clipboard() + Message(), "unchangedКопировать пока нечего");
+    Press("14-37");
     Press(QString(), Qt::Key_C);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Лист  14-37 ( N-37 )\n"
-                                                    "масштаб 1:1000000\n"
-                                                    "координаты:\n"
-                                                    "верхний левый угол: N 56° 00' E 36° 00'\n"
-                                                    "нижний правый угол: N 52° 00' E 42° 00'\n"
-                                                    "центр листа:        N 54° 00' E 39° 00'\n");
+    EXPECT_EQ(Clipboard(), "Лист  14-37 ( N-37 )\n"
+                           "масштаб 1:1000000\n"
+                           "координаты:\n"
+                           "верхний левый угол: N 56° 00' E 36° 00'\n"
+                           "нижний правый угол: N 52° 00' E 42° 00'\n"
+                           "центр листа:        N 54° 00' E 39° 00'\n");
     Action("mnuLng2")->trigger();
-    Press(QStringLiteral("55.7558, 37.6173"));
+    Press("55.7558, 37.6173");
     Press(QString(), Qt::Key_C);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              "Point with coordinates N 55° 45' 20.88\" E 37° 37' 02.28\"\n"
-              "lies on the sheets: \n"
-              "1:1000000  14-37 ( N-37 )\n"
-              "1:500000   14-37-1 ( N-37-А )\n"
-              "1:200000   14-37-02 ( N-37-II )\n"
-              "1:100000   14-37-004 ( N-37-4 )\n"
-              "1:50000    14-37-004-3 ( N-37-4-В )\n");
+    EXPECT_EQ(Clipboard(), "Point with coordinates N 55° 45' 20.88\" E 37° 37' 02.28\"\n"
+                           "lies on the sheets: \n"
+                           "1:1000000  14-37 ( N-37 )\n"
+                           "1:500000   14-37-1 ( N-37-А )\n"
+                           "1:200000   14-37-02 ( N-37-II )\n"
+                           "1:100000   14-37-004 ( N-37-4 )\n"
+                           "1:50000    14-37-004-3 ( N-37-4-В )\n");
     TextOf(win.Lst(8))->setFocus();
     TextOf(win.Lst(8))->setSelection(1, 4);
     Press(QString(), Qt::Key_C);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "N-37");
+    EXPECT_EQ(Clipboard(), "N-37");
 
-    QTest::mouseMove(win.Scale(1), QPoint(5, 5));
-    QTest::mouseClick(win.Scale(1), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    Click(win.Scale(1));
     ASSERT_EQ(win.VisibleFrame(), 3);
     Action("mnuCopy")->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              "1:1000000\n"
-              "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
-              "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
-              "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
+    EXPECT_EQ(Clipboard(), "1:1000000\n"
+                           "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
+                           "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
+                           "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
 }
 
-TEST_F(Window, PasteTheFiftyThousandthTooltipNamesTheLargerAndPublishedSheets) {
+// The 1:50,000 tooltip names the larger sheets and, where the series was printed joined, those.
+TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
     frmMain& win = Open();
-    Press(QStringLiteral("61 37"));
+    Press("61 37");
     const QString tip = win.Lst(5)->toolTip();
     EXPECT_TRUE(tip.startsWith("1:25000    16-37-111-1-1 ( P-37-111-А-а )\n1:10000 "));
     EXPECT_TRUE(tip.contains("\nИзданы объединёнными листами:\n1:1000000  16-37,38 ( P-37,38 )\n"));
@@ -700,18 +646,14 @@ TEST_F(Window, PasteTheFiftyThousandthTooltipNamesTheLargerAndPublishedSheets) {
     EXPECT_TRUE(win.Lst(5)->toolTip().contains("Printed as joined sheets:"));
     QTest::mouseClick(Find<QPushButton>("cmdClear2"), Qt::LeftButton);
     EXPECT_EQ(win.Lst(5)->toolTip(), "");
-}
-
-// 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
-TEST_F(Window, PastedGpsPointsConvertAcrossAFiftyThousandthEdge) {
-    Open();
-    const QString nearEdge = QStringLiteral("55.75 37.748889");
-    Press(nearEdge);
-    EXPECT_EQ(w->Lst(5)->Result(), " 14-37-004-3");
+    // 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
+    Action("mnuLng1")->trigger();
+    Press("55.75 37.748889");
+    EXPECT_EQ(R(5), " 14-37-004-3");
     Action("mnuPasteWgs84")->trigger();
 #if KAVU_HAVE_DATUM
-    Press(nearEdge);
-    EXPECT_EQ(w->Lst(5)->Result(), " 14-37-004-4");
+    Press("55.75 37.748889");
+    EXPECT_EQ(R(5), " 14-37-004-4");
     EXPECT_TRUE(Message().startsWith("Пересчитано из WGS 84 в СК-42: N 55° 44' 59.8"));
 #endif
 }
