@@ -14,8 +14,10 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// The "old" column (lettered designations) of a CSV answer.
-Names Old(const ToolRun& run) {
+// Runs kavu-sheet with CSV output and gives its "old" column (lettered designations).
+Names OldOf(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.end(), {"-f", "csv"});
+    const ToolRun run = RunTool(args, input);
     EXPECT_EQ(run.Status, 0) << run.Err;
     Names out;
     const auto lines = Lines(run.Out);
@@ -24,12 +26,6 @@ Names Old(const ToolRun& run) {
     for (std::size_t i = 1; i < lines.size(); ++i)
         out.push_back(CsvFields(lines[i]).at(static_cast<std::size_t>(column)));
     return out;
-}
-
-// Runs kavu-sheet with CSV output and gives its "old" column.
-Names OldOf(std::vector<std::string> args, const std::string& input = "") {
-    args.insert(args.end(), {"-f", "csv"});
-    return Old(RunTool(args, input));
 }
 
 class KavuSheetGis : public TempDirTest {
