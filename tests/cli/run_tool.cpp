@@ -17,13 +17,17 @@ extern char** environ;
 
 namespace {
 
-std::vector<char*> Argv(const std::vector<std::string>& args) {
+// Starts the tool with `actions` on its standard streams.
+int Spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t& actions) {
     static std::string tool = KAVU_SHEET;
     std::vector<char*> argv{tool.data()};
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    return argv;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
 }
 
 int Wait(int pid) {
@@ -32,18 +36,18 @@ int Wait(int pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary | std::ios::ate);
-    std::string text(static_cast<std::size_t>(std::max<std::streamoff>(f.tellg(), 0)), '\0');
-    f.seekg(0);
-    f.read(text.data(), static_cast<std::streamsize>(text.size()));
+// The file's text; the file is removed.
+std::string Take(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(f)), {});
+    std::remove(path.c_str());
     return text;
 }
 
 } // namespace
 
-ToolRun RunToolInto(const std::vector<std::string>& args, const std::string& input,
-                    const std::string& path) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
+                const std::string& path) {
     char dir[] = "/tmp/kavu-sheet-test-XXXXXX";
     if (!mkdtemp(dir)) std::abort();
     const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out",
@@ -55,52 +59,33 @@ ToolRun RunToolInto(const std::vector<std::string>& args, const std::string& inp
     posix_spawn_file_actions_addopen(&actions, 1, path.empty() ? out.c_str() : path.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv = Argv(args);
-    pid_t pid = 0;
     ToolRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-        run.Status = Wait(pid);
-    posix_spawn_file_actions_destroy(&actions);
-    run.Out = Slurp(out);
-    run.Err = Slurp(err);
-    for (const std::string& f : {in, out, err})
-        std::remove(f.c_str());
+    run.Status = Wait(Spawn(args, actions));
+    run.Out = Take(out);
+    run.Err = Take(err);
+    std::remove(in.c_str());
     rmdir(dir);
     return run;
 }
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) {
-    return RunToolInto(args, input, "");
-}
-
 ToolSession::ToolSession(const std::vector<std::string>& args) {
     int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) std::abort();
+    char path[] = "/tmp/kavu-sheet-err-XXXXXX";
+    const int err = mkstemp(path);
+    if (pipe(in) != 0 || pipe(out) != 0 || err < 0) std::abort();
+    errorFile_ = path;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    char path[] = "/tmp/kavu-sheet-err-XXXXXX";
-    const int err = mkstemp(path);
-    errors_ = path;
     posix_spawn_file_actions_adddup2(&actions, err, 2);
-    posix_spawn_file_actions_addclose(&actions, err);
-    for (const int fd : {in[0], in[1], out[0], out[1]})
+    for (const int fd : {err, in[0], in[1], out[0], out[1]})
         posix_spawn_file_actions_addclose(&actions, fd);
-    std::vector<char*> argv = Argv(args);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
-    posix_spawn_file_actions_destroy(&actions);
-    pid_ = pid;
-    close(err);
-    close(in[0]);
-    close(out[1]);
+    pid_ = Spawn(args, actions);
+    for (const int fd : {err, in[0], out[1]})
+        close(fd);
     in_ = in[1];
     out_ = out[0];
-}
-
-ToolSession::~ToolSession() {
-    if (pid_ > 0) Finish();
 }
 
 void ToolSession::Send(const std::string& text) {
@@ -108,20 +93,19 @@ void ToolSession::Send(const std::string& text) {
     [[maybe_unused]] const ssize_t n = write(in_, text.data(), text.size());
 }
 
-std::string ToolSession::ReadLine(int seconds) {
-    for (;;) {
-        if (const std::size_t nl = pending_.find('\n'); nl != std::string::npos) {
-            std::string line = pending_.substr(0, nl);
-            pending_.erase(0, nl + 1);
-            return line;
-        }
+std::string ToolSession::ReadLine() {
+    for (std::size_t nl; (nl = pending_.find('\n')) == std::string::npos;) {
         pollfd p{out_, POLLIN, 0};
-        if (poll(&p, 1, seconds * 1000) <= 0) return "<timeout>";
+        if (poll(&p, 1, 20000) <= 0) return "<timeout>";
         char buffer[4096];
         const ssize_t n = read(out_, buffer, sizeof buffer);
         if (n <= 0) return "<end>";
         pending_.append(buffer, static_cast<std::size_t>(n));
     }
+    const std::size_t nl = pending_.find('\n');
+    std::string line = pending_.substr(0, nl);
+    pending_.erase(0, nl + 1);
+    return line;
 }
 
 void ToolSession::CloseOutput() {
@@ -130,19 +114,13 @@ void ToolSession::CloseOutput() {
 }
 
 int ToolSession::Finish() {
-    if (in_ >= 0) close(in_);
-    in_ = -1;
+    if (pid_ < 0) return -1;
+    close(in_);
     const int status = Wait(pid_);
     pid_ = -1;
-    errorText_ = Slurp(errors_);
-    std::remove(errors_.c_str());
-    if (out_ >= 0) close(out_);
-    out_ = -1;
+    Errors = Take(errorFile_);
+    if (out_ >= 0) CloseOutput();
     return status;
-}
-
-std::string ToolSession::Errors() const {
-    return errorText_;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

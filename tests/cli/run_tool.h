@@ -9,35 +9,26 @@ struct ToolRun {
     std::string Out, Err;
 };
 
-/// The lines of `text`, without their ends.
-std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> Lines(const std::string& text);    // without their ends
+std::vector<std::string> CsvFields(const std::string& row); // RFC 4180 quoting undone
 
-/// Fields of one CSV row, RFC 4180 quoting undone.
-std::vector<std::string> CsvFields(const std::string& row);
-
-/// Runs kavu-sheet with `args`, `input` on standard input; waits for it.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
-
-/// Runs it with standard output going to `path` (e.g. /dev/full).
-ToolRun RunToolInto(const std::vector<std::string>& args, const std::string& input,
-                    const std::string& path);
+/// Runs kavu-sheet with `input` on standard input and its output going to `path` (e.g.
+/// /dev/full; when empty, to a file read back into Out), and waits for it.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
+                const std::string& path = "");
 
 /// Pipes to and from a running kavu-sheet, to see answers arrive while input is still open.
 class ToolSession {
   public:
     explicit ToolSession(const std::vector<std::string>& args);
-    ~ToolSession();
+    ~ToolSession() { Finish(); }
     void Send(const std::string& text);
-    /// The next line of its output, or "<timeout>" after `seconds`.
-    std::string ReadLine(int seconds = 20);
-    /// Closes the tool's standard output side early (as `| head` does).
-    void CloseOutput();
-    /// Closes its input and waits; the exit status as in ToolRun.
-    int Finish();
-    /// What it wrote to standard error, once finished.
-    std::string Errors() const;
+    std::string ReadLine(); // the next line of its output, or "<timeout>" after 20 s
+    void CloseOutput();     // as `| head` does
+    int Finish();           // closes its input and waits; the exit status as in ToolRun
+    std::string Errors;     // what it wrote to standard error, once finished
 
   private:
     int pid_ = -1, in_ = -1, out_ = -1;
-    std::string pending_, errors_, errorText_;
+    std::string pending_, errorFile_;
 };

@@ -22,8 +22,8 @@ using namespace kavu::cli;
 
 namespace {
 
-constexpr std::int64_t kU = kUnitsPerSecond;
-constexpr std::int64_t kHalfTurn = 180 * 3600 * kU;
+__extension__ typedef __int128 Wide;
+constexpr std::int64_t kU = kUnitsPerSecond, kDeg = 3600 * kU, kHalfTurn = 180 * kDeg;
 
 struct Collect : RecordSink {
     std::vector<SheetRecord> records;
@@ -35,129 +35,88 @@ struct Collect : RecordSink {
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
 };
 
-// Every sheet of scale 1 or 2, by brute force over its fields.
-std::vector<SheetKey> AllSheets(int scale) {
-    std::vector<SheetKey> keys;
-    for (char h : {'N', 'S'})
-        for (int row = 1; row <= 21; ++row)
-            for (int column = 1; column <= 60; ++column)
-                for (int part = scale == 1 ? 0 : 1; part <= (scale == 1 ? 0 : 4); ++part)
-                    keys.push_back({scale, h, row, column, part});
-    return keys;
+std::string Shown(const std::string& name) {
+    return name.substr(name[0] == ' ');
 }
 
-bool Meets(const SignedFrame& f, const Area& a) {
-    const auto spanMeets = [&](std::int64_t west, std::int64_t east) {
-        return f.West * kU < east && west < f.East * kU;
+// What a cover of `box` must be: sheets of the scale that each meet the box, named after their
+// frames, no two alike, north to south and west to east from the box's west edge within a row,
+// and together all of the box short of 84 degrees, so that none is missing. Published sheets:
+// those of the sheets, each once.
+void ExpectCover(const Area& box, int scale, const Collect& got,
+                 const Collect* published = nullptr) {
+    const auto fromWest = [&](std::int64_t x) {
+        return (x - box.West + 4 * kHalfTurn) % (2 * kHalfTurn);
     };
-    const bool lon = a.West < a.East
-                         ? spanMeets(a.West, a.East)
-                         : spanMeets(a.West, kHalfTurn) || spanMeets(-kHalfTurn, a.East);
-    return f.South * kU < a.North && a.South < f.North * kU && lon;
-}
-
-// Boxes with corners on whole degrees (sheet edges at these scales) or anywhere, some across
-// 180 degrees, some reaching past 84.
-Area RandomBox(std::mt19937_64& rng) {
-    std::uniform_int_distribution<std::int64_t> lat(-88 * 3600, 88 * 3600), lon(-648000, 647999);
-    const bool snap = rng() % 2;
-    const auto pick = [&](std::uniform_int_distribution<std::int64_t>& d) {
-        const std::int64_t s = d(rng);
-        return (snap ? s / 3600 * 3600 : s) * kU +
-               (snap ? 0 : static_cast<std::int64_t>(rng() % kU));
-    };
-    Area a;
-    do {
-        a.South = pick(lat);
-        // Snapped boxes end on whole degrees too, so every edge of the box can lie on a sheet's.
-        const auto span = [&](std::int64_t degrees, std::int64_t least) {
-            return snap ? static_cast<std::int64_t>(rng() % degrees + 1) * 3600 * kU
-                        : (static_cast<std::int64_t>(rng() % (degrees * 3600)) + least) * kU;
-        };
-        a.North = a.South + span(12, 3600);
-        a.West = pick(lon);
-        a.East = a.West + span(30, 1);
-        if (a.East > kHalfTurn) a.East -= 2 * kHalfTurn; // across 180
-    } while (a.West == a.East);
-    return a;
-}
-
-TEST(CliSweep, CoverListsExactlyTheSheetsThatMeetTheBox) {
-    std::mt19937_64 rng(7);
-    for (int scale : {1, 2}) {
-        const auto all = AllSheets(scale);
-        for (int n = 0; n < 120; ++n) {
-            const Area box = RandomBox(rng);
-            std::set<std::string> expected, expectedGroups;
-            for (const SheetKey& key : all) {
-                if (!Meets(*ComputeSignedFrame(key), box)) continue;
-                expected.insert(FormatSheetNew(key).substr(FormatSheetNew(key)[0] == ' '));
-                if (scale == 1) {
-                    const std::string group = PublishedSheetOf(key)->New;
-                    expectedGroups.insert(group.substr(group[0] == ' '));
-                }
-            }
-            Collect sheets;
-            Cover(box, scale, false, SheetRecord{}, sheets);
-            SCOPED_TRACE(testing::Message()
-                         << box.South << " " << box.West << " " << box.North << " " << box.East);
-            EXPECT_EQ(std::set<std::string>(sheets.names.begin(), sheets.names.end()), expected);
-            EXPECT_EQ(sheets.names.size(), expected.size());
-            // North to south, and west to east from the box's west edge within a row.
-            const auto fromWest = [&](std::int32_t east) {
-                return (east * kU - box.West + 2 * kHalfTurn) % (2 * kHalfTurn);
-            };
-            for (std::size_t i = 1; i < sheets.records.size(); ++i) {
-                const SignedFrame& a = sheets.records[i - 1].Frame;
-                const SignedFrame& b = sheets.records[i].Frame;
-                EXPECT_TRUE(a.North > b.North ||
-                            (a.North == b.North && fromWest(a.East) < fromWest(b.East)));
-            }
-            if (scale != 1) continue;
-            Collect groups;
-            Cover(box, scale, true, SheetRecord{}, groups);
-            EXPECT_EQ(std::set<std::string>(groups.names.begin(), groups.names.end()),
-                      expectedGroups);
-            EXPECT_EQ(groups.names.size(), expectedGroups.size());
-        }
+    const std::int64_t width = fromWest(box.East);
+    const std::int64_t south = std::max(box.South, -84 * kDeg);
+    const std::int64_t north = std::min(box.North, 84 * kDeg);
+    Wide area = 0;
+    std::set<std::string> groups;
+    for (std::size_t i = 0; i < got.records.size(); ++i) {
+        const SignedFrame& f = got.records[i].Frame;
+        const std::int64_t lat = std::min(f.North * kU, north) - std::max(f.South * kU, south);
+        const std::int64_t a = fromWest(f.West * kU), b = a + std::int64_t{f.East - f.West} * kU;
+        const std::int64_t lon = std::max<std::int64_t>(0, std::min(b, width) - a) +
+                                 std::max<std::int64_t>(0, std::min(b - 2 * kHalfTurn, width));
+        EXPECT_TRUE(lat > 0 && lon > 0) << got.names[i];
+        area += Wide{lat} * lon;
+        const ExactPoint centre{(f.North + f.South) * kU / 2, (f.West + f.East) * kU / 2};
+        const SheetKey key = SheetOfExactPoint(centre, scale)->Key;
+        EXPECT_EQ(got.names[i], Shown(FormatSheetNew(key)));
+        if (published) groups.insert(Shown(PublishedSheetOf(key)->New));
+        if (i == 0) continue;
+        const SignedFrame& e = got.records[i - 1].Frame;
+        EXPECT_TRUE(e.North > f.North ||
+                    (e.North == f.North && fromWest(e.East * kU) < fromWest(f.East * kU)));
     }
+    EXPECT_TRUE(area == Wide{std::max<std::int64_t>(north - south, 0)} * width);
+    EXPECT_EQ(std::set<std::string>(got.names.begin(), got.names.end()).size(), got.names.size());
+    if (!published) return;
+    EXPECT_EQ(std::set<std::string>(published->names.begin(), published->names.end()), groups);
+    EXPECT_EQ(published->names.size(), groups.size());
 }
 
-TEST(CliSweep, RescaleGivesTheHolderOrTilesTheFrame) {
-    std::mt19937_64 rng(11);
-    std::uniform_int_distribution<std::int64_t> lat(-83 * 3600, 83 * 3600), lon(-648000, 647999);
-    for (int n = 0; n < 300; ++n) {
-        const int from = static_cast<int>(rng() % 7) + 1, to = static_cast<int>(rng() % 7) + 1;
-        const ExactPoint p{lat(rng) * kU, lon(rng) * kU};
+// Boxes at every scale, half of them with edges on the lattice of quarter sheets (so every
+// edge of the box can lie on a sheet's), half of them reaching past 84 degrees N or S or across
+// 180; and the frames of random sheets rescaled to every scale.
+TEST(CliSweep, CoverAndRescaleListExactlyTheSheetsThatMeetTheArea) {
+    std::mt19937_64 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        const int scale = n % 7 + 1;
+        const std::int64_t h = SheetHeight(scale) * kU, w = SheetWidth(scale) * kU;
+        const bool snap = rng() % 2, edgy = rng() % 2;
+        const std::int64_t gy = snap ? h / 4 : 1, gx = snap ? w / 4 : 1;
+        const auto pick = [&](std::int64_t from, std::int64_t span, std::int64_t grain) {
+            const auto steps = static_cast<std::uint64_t>(span / grain);
+            return from + static_cast<std::int64_t>(rng() % steps) * grain;
+        };
+        const std::int64_t limit = (rng() % 2 ? 84 : -84) * kDeg;
+        Area box;
+        box.South = edgy ? pick(limit - 3 * h, 2 * h, gy) : pick(-88 * kDeg, 176 * kDeg, gy);
+        box.North = pick(box.South + gy, 4 * h, gy);
+        box.West = edgy ? pick(kHalfTurn - 3 * w, 2 * w, gx) : pick(-kHalfTurn, 2 * kHalfTurn, gx);
+        box.East = pick(box.West + gx, 4 * w, gx);
+        if (box.East > kHalfTurn) box.East -= 2 * kHalfTurn;
+        SCOPED_TRACE(testing::Message() << "scale " << scale << " box " << box.South << " "
+                                        << box.West << " " << box.North << " " << box.East);
+        Collect sheets, groups;
+        Cover(box, scale, false, SheetRecord{}, sheets);
+        Cover(box, scale, true, SheetRecord{}, groups);
+        ExpectCover(box, scale, sheets, scale != 7 ? &groups : nullptr);
+
+        const ExactPoint p{pick(-83 * kDeg, 166 * kDeg, kU), pick(-kHalfTurn, 2 * kHalfTurn, kU)};
+        const int from = static_cast<int>(rng() % 7) + 1;
         const SheetKey key = SheetOfExactPoint(p, from)->Key;
         const SignedFrame f = *ComputeSignedFrame(key);
         Query query;
         query.Kind = Command::Rescale;
-        query.Scales = {to};
+        query.Scales = {scale};
         Collect got;
         Problem problem;
         ASSERT_TRUE(Answer(query, FormatSheetNew(key), 0, got, problem)) << problem.Reason;
-        SCOPED_TRACE(FormatSheetNew(key) + " to scale " + std::to_string(to));
-        std::int64_t area = 0;
-        for (const SheetRecord& r : got.records) {
-            const SignedFrame& g = r.Frame;
-            EXPECT_EQ(r.Scale, to);
-            if (to <= from) {
-                EXPECT_TRUE(g.North >= f.North && g.South <= f.South && g.West <= f.West &&
-                            g.East >= f.East);
-            } else {
-                EXPECT_TRUE(g.North <= f.North && g.South >= f.South && g.West >= f.West &&
-                            g.East <= f.East);
-                area += std::int64_t{g.North - g.South} * (g.East - g.West);
-            }
-        }
-        if (to <= from) {
-            EXPECT_EQ(got.records.size(), 1u);
-        } else {
-            EXPECT_EQ(area, std::int64_t{f.North - f.South} * (f.East - f.West));
-            EXPECT_EQ(got.records.size(),
-                      std::set<std::string>(got.names.begin(), got.names.end()).size());
-        }
+        SCOPED_TRACE(FormatSheetNew(key));
+        ExpectCover(Area{f.South * kU, f.North * kU, f.West * kU, f.East * kU}, scale, got);
     }
 }
 
@@ -229,48 +188,42 @@ std::string Dms(std::int64_t ms, const char* letters) {
     return text;
 }
 
-// 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
-// `point` at one of the seven scales (one run a scale) and its sheet back through `frame` (one
-// run): each frame holds its point under the edge rule (north and west edges in, south and east
-// out; 180 E is 180 W).
+// 20,000 random points, a quarter of them on sheet edges of the finest scale, each through
+// `point` at all seven scales (one run) and its sheets back through `frame` (one run): each
+// frame holds its point under the edge rule (north and west edges in, south and east out;
+// 180 E is 180 W).
 TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
     std::mt19937_64 rng(2024);
-    constexpr std::size_t kPoints = 100000;
+    constexpr std::size_t kPoints = 20000;
     std::vector<ExactPoint> points;
-    std::array<std::string, 8> inputs; // by scale
+    std::string input;
     for (std::size_t i = 0; i < kPoints; ++i) {
-        std::int64_t lat, lon; // milliseconds of arc
-        if (i % 4 == 0) {
-            lat = (static_cast<std::int64_t>(rng() % (2 * 84 * 24)) - 84 * 24 + 1) * 150000;
-            lon = (static_cast<std::int64_t>(rng() % (360 * 16 + 1)) - 180 * 16) * 225000;
-        } else {
-            lat = static_cast<std::int64_t>(rng() % (168 * 3600000)) - 84 * 3600000 + 1;
-            lon = static_cast<std::int64_t>(rng() % (360 * 3600000 + 1)) - 180 * 3600000;
-        }
+        // Milliseconds of arc; a quarter on multiples of 2'30" and 3'45", the finest edges.
+        const auto draw = [&](std::int64_t count, std::int64_t from, std::int64_t step) {
+            return (static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(count)) + from) *
+                   step;
+        };
+        const bool edge = i % 4 == 0;
+        const std::int64_t lat = edge ? draw(2 * 84 * 24, -84 * 24 + 1, 150000)
+                                      : draw(168 * 3600000, -84 * 3600000 + 1, 1);
+        const std::int64_t lon = edge ? draw(360 * 16 + 1, -180 * 16, 225000)
+                                      : draw(360 * 3600000 + 1, -180 * 3600000, 1);
         points.push_back({lat * 1000000, lon * 1000000});
-        inputs[i % 7 + 1] += Dms(lat, "NS") + " " + Dms(lon, "EW") + "\n";
+        input += Dms(lat, "NS") + " " + Dms(lon, "EW") + "\n";
     }
-    std::vector<std::string> names(kPoints);
-    for (int scale = 1; scale <= 7; ++scale) {
-        const ToolRun sheets =
-            RunTool({"point", "--format", "csv", "--scale", std::string(ScaleName(scale))},
-                    inputs[static_cast<std::size_t>(scale)]);
-        ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
-        const auto rows = Lines(sheets.Out);
-        for (std::size_t row = 1, i = static_cast<std::size_t>(scale - 1); row < rows.size();
-             ++row, i += 7)
-            names.at(i) = CsvFields(rows[row]).at(5) + "\n";
-    }
-    std::string all;
-    for (const std::string& name : names)
-        all += name;
-    const ToolRun frames = RunTool({"frame", "--format", "csv"}, all);
+    const ToolRun sheets =
+        RunTool({"point", "-f", "csv", "-s", "1:1000000,500k,200k,100k,50k,25k,10k"}, input);
+    ASSERT_EQ(sheets.Status, 0) << sheets.Err.substr(0, 1000);
+    std::string names;
+    for (const std::string& row : Lines(sheets.Out))
+        names += CsvFields(row).at(5) + "\n";
+    const ToolRun frames = RunTool({"frame", "-f", "csv"}, names.substr(names.find('\n') + 1));
     ASSERT_EQ(frames.Status, 0) << frames.Err.substr(0, 1000);
     const auto rows = Lines(frames.Out);
-    ASSERT_EQ(rows.size(), kPoints + 1);
-    for (std::size_t n = 0; n < kPoints; ++n) {
+    ASSERT_EQ(rows.size(), 7 * kPoints + 1);
+    for (std::size_t n = 0; n < 7 * kPoints; ++n) {
         const auto f = CsvFields(rows[n + 1]);
-        const ExactPoint& p = points[n];
+        const ExactPoint& p = points[n / 7];
         const auto edge = [&](std::size_t column) {
             return std::llround(std::stod(f.at(column)) * 3600) * kU;
         };

@@ -1,36 +1,19 @@
 // Real files written by the tests, read and written through GDAL.
 #include "geo/layers.h"
 #include "geo/shapes.h"
-#include "temp_dir.h"
+#include "geo_fixture.h"
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace kavu::geo;
 
-const DatumShift& Shift() {
-    static const std::unique_ptr<DatumShift> shift = [] {
-        std::string error;
-        return DatumShift::Create(error);
-    }();
-    return *shift;
-}
-
 using Files = TempDirTest;
-
-std::unique_ptr<GDALDataset> Open(const fs::path& path) {
-    return std::unique_ptr<GDALDataset>(
-        GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
-}
 
 // Every vertex lies on the frame, the ring runs counter-clockwise from the south-west corner
 // (clockwise in a shapefile, whose format says so), and the parallels have a vertex every
@@ -47,9 +30,7 @@ void ExpectOutline(OGRLinearRing ring, const kavu::SignedFrame& f, const DatumSh
         const int k = south ? i : 2 * steps + 1 - i;
         double lat = (south ? f.South : f.North) / 3600.0;
         double lon = (f.West + (f.East - f.West) * static_cast<double>(k) / steps) / 3600.0;
-        if (toWgs84 != nullptr) {
-            ASSERT_TRUE(toWgs84->ToWgs84(lat, lon));
-        }
+        ASSERT_TRUE(toWgs84 == nullptr || toWgs84->ToWgs84(lat, lon));
         EXPECT_NEAR(ring.getY(i), lat, 1e-9) << i;
         EXPECT_NEAR(ring.getX(i), lon, 1e-9) << i;
     }
@@ -66,12 +47,14 @@ TEST_F(Files, FramesWrittenAndReadBack) {
     for (const auto& key : cover.Sheets())
         frames.push_back(*FeatureOf(key));
     ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].Old, "O-37-135-Г"); // the northern blank is not part of an attribute
 
-    for (const DatumShift* datum : {static_cast<const DatumShift*>(nullptr), &Shift()}) {
+    for (const DatumShift* datum : {static_cast<const DatumShift*>(nullptr), &Shift()})
         for (const char* name : {"sheets.gpkg", "sheets.shp", "sheets.geojson"}) {
             std::string error;
             ASSERT_TRUE(WriteFrames((dir_ / name).string(), "", frames, datum, error)) << error;
-            auto dataset = Open(dir_ / name);
+            std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
+                (dir_ / name).c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
             ASSERT_TRUE(dataset) << name;
             OGRLayer* layer = dataset->GetLayer(0);
             ASSERT_EQ(layer->GetFeatureCount(), 3) << name;
@@ -86,14 +69,11 @@ TEST_F(Files, FramesWrittenAndReadBack) {
                 EXPECT_STREQ(feature->GetFieldAsString(kFieldScale), "1:50000");
                 EXPECT_STREQ(feature->GetFieldAsString(kFieldPublishedOld), f.PublishedOld.c_str());
                 const OGRGeometry* g = feature->GetGeometryRef();
-                ASSERT_NE(g, nullptr);
-                ASSERT_EQ(wkbFlatten(g->getGeometryType()), wkbPolygon);
+                ASSERT_TRUE(g && wkbFlatten(g->getGeometryType()) == wkbPolygon);
                 ExpectOutline(*g->toPolygon()->getExteriorRing(), f.Frame, datum,
                               fs::path(name).extension() == ".shp");
             }
         }
-    }
-    EXPECT_EQ(frames[0].Old, "O-37-135-Г"); // the northern blank is not part of an attribute
     // Only the finished files: no temporary folder left beside them.
     const auto files = Listing();
     for (const auto& name : files)
@@ -101,32 +81,26 @@ TEST_F(Files, FramesWrittenAndReadBack) {
     EXPECT_EQ(std::count(files.begin(), files.end(), "sheets.dbf"), 1);
 }
 
-// Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
-std::pair<double, double> MetresPerDegree(double lat) {
-    const double a = 6378245, f = 1 / 298.3, e2 = f * (2 - f);
-    const double s = std::sin(lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);
-    return {a * (1 - e2) / (w * w * w) * M_PI / 180,
-            a / w * std::cos(lat * M_PI / 180) * M_PI / 180};
-}
-
 // A point d metres from an edge meets the sheet beyond it once the buffer is wider than d;
-// across a parallel and a meridian, near and far, and across 180 degrees.
+// across a parallel and a meridian, near and far, and across 180 degrees. The points lie
+// mid-way along an edge, far from the others.
 TEST(Buffer, ReachesTheNextSheetAtTheGivenDistance) {
     struct Edge {
         double lat, lon; // on the edge
         bool parallel;   // the point lies south of a parallel, else west of a meridian
         int scale;
     };
-    // The points lie mid-way along an edge, far from the others.
     for (const Edge& e : {Edge{56, 37.625, true, 5}, Edge{55.9167, 37.5, false, 5},
                           Edge{-30.1, 180, false, 1}, Edge{8, -100.1, true, 1}}) {
+        // Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
+        const double a = 6378245, f = 1 / 298.3, e2 = f * (2 - f);
+        const double s = std::sin(e.lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);
+        const double perLat = a * (1 - e2) / (w * w * w) * M_PI / 180;
+        const double perLon = a / w * std::cos(e.lat * M_PI / 180) * M_PI / 180;
         for (double d : {150.0, 1000.0, 4000.0}) {
-            const auto [perLat, perLon] = MetresPerDegree(e.lat);
             Shapes shapes;
-            if (e.parallel)
-                shapes.Points.push_back({e.lat - d / perLat, e.lon});
-            else
-                shapes.Points.push_back({e.lat, e.lon - d / perLon});
+            shapes.Points.push_back(e.parallel ? LatLon{e.lat - d / perLat, e.lon}
+                                               : LatLon{e.lat, e.lon - d / perLon});
             for (double r : {0.98 * d, 1.02 * d}) {
                 std::string error;
                 auto wide = Buffer(shapes, r, error);

@@ -1,13 +1,26 @@
-// A fresh folder for each test's files, removed after it.
+// What the GIS tests share: one datum shift, and a fresh folder for each test's files.
 #pragma once
+
+#include "geo/datum.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+inline const kavu::geo::DatumShift& Shift() {
+    static const std::unique_ptr<kavu::geo::DatumShift> shift = [] {
+        std::string error;
+        auto s = kavu::geo::DatumShift::Create(error);
+        EXPECT_TRUE(s) << error;
+        return s;
+    }();
+    return *shift;
+}
 
 class TempDirTest : public ::testing::Test {
   protected:
