@@ -19,13 +19,6 @@ namespace kavu {
 /// a "-". Anything else yields nothing.
 std::optional<SheetKey> ParseSheetNew(std::string_view text);
 
-/// Rows of both hemispheres counted 1..42 from the south: southern row r is 22 - r, northern
-/// row r is r + 21. Rows outside 1..21 give 0.
-constexpr int GlobalRow(char hemisphere, int row) {
-    if (row < 1 || row > 21) return 0;
-    return hemisphere == 'S' ? 22 - row : row + 21;
-}
-
 /// The sheet of the same scale across the west or east edge; the 180-degree meridian wraps.
 /// Defined for keys that IsSheetKey accepts; any other key comes back unchanged.
 SheetKey StepWest(const SheetKey& key);
