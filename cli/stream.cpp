@@ -56,6 +56,8 @@ std::string DescribeProblem(std::size_t line, std::string_view text, const Probl
         i += n == 0 ? 1 : n;
         ++characters;
     }
+    // A problem at the very end (something missing) still gets its place, one past the text.
+    if (problem.Position == i && i == text.size()) position = characters + 1;
     if (i < text.size()) message += "\u2026";
     message += "\": ";
     message += problem.Reason;
