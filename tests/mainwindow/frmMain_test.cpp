@@ -286,7 +286,7 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_EQ(Corners() + ScaleShown(), "|||||");
 }
 
-TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
+TEST_F(Window, PointEntryTheLimitsOfTheSpinnersAndTheWheel) {
     Put("Action", "2");
     frmMain& win = Open();
     EXPECT_EQ(win.VisibleFrame(), 2);
@@ -334,6 +334,30 @@ TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
     // Emptying the latitude degrees empties and closes the minutes and clears the results.
     Type(win.Pos(1), "");
     EXPECT_EQ(Bits({"ctlPos2", "ctlScale1", "cmdClear2"}) + R(1), "001");
+
+    // The wheel steps only the focused box under the pointer. A notch with the pointer over a
+    // box; what the box shows after it.
+    Fill(2, {"10", {}, "20"});
+    QLineEdit* lat = TextOf(win.Pos(1));
+    lat->setFocus();
+    auto notch = [](QLineEdit* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QPointF at(5, 5);
+        QTest::mouseMove(over, at.toPoint());
+        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &e);
+        return over->text();
+    };
+    EXPECT_EQ(notch(lat, 120), "11");
+    EXPECT_EQ(R(1), "s 3-34"); // the window recomputed
+    EXPECT_EQ(notch(lat, 120, Qt::ControlModifier), "11");
+    // Over the other field, which has no focus: nothing moves.
+    EXPECT_EQ(notch(TextOf(win.Pos(3)), 120) + P(1), "2011");
+    // The sheet-number boxes take the same notches.
+    Action("mnuAct1")->trigger();
+    Type(win.Nmb(1), "14");
+    TextOf(win.Nmb(1))->setFocus();
+    EXPECT_EQ(notch(TextOf(win.Nmb(1)), 120), "15");
 }
 
 // The panel kept as the view from the last run, and a saved position off the screen: centred.
@@ -425,33 +449,20 @@ TEST_F(Window, SettingsComeBackInTheNextWindow) {
     Action("mnuSaveSettings")->trigger(); // unchecked and closed: the section is gone
     ASSERT_TRUE(Close(true));
     EXPECT_TRUE(store->allKeys().isEmpty());
-}
 
-TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
-    Put("Action", "2");
-    frmMain& win = Open();
-    Fill(2, {"10", {}, "20"});
-    QLineEdit* lat = TextOf(win.Pos(1));
-    lat->setFocus();
-    // A notch with the pointer over a box; what the box shows after it.
-    auto notch = [](QLineEdit* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        const QPointF at(5, 5);
-        QTest::mouseMove(over, at.toPoint());
-        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
-                      Qt::NoScrollPhase, false);
-        QApplication::sendEvent(over, &e);
-        return over->text();
-    };
-    EXPECT_EQ(notch(lat, 120), "11");
-    EXPECT_EQ(R(1), " 3-34");          // the window recomputed
-    EXPECT_EQ(notch(lat, 120, Qt::ControlModifier), "11");
-    // Over the other field, which has no focus: nothing moves.
-    EXPECT_EQ(notch(TextOf(win.Pos(3)), 120) + P(1), "2011");
-    // The sheet-number boxes take the same notches.
-    Action("mnuAct1")->trigger();
-    Type(win.Nmb(1), "14");
-    TextOf(win.Nmb(1))->setFocus();
-    EXPECT_EQ(notch(TextOf(win.Nmb(1)), 120), "15");
+    // A settings file that cannot be written: the user hears once, with the place and the reason,
+    // and the window closes all the same.
+    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
+    ASSERT_TRUE(QDir().mkdir(inTheWay));
+    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
+    Open();
+    Action("mnuSaveSettings")->trigger();
+    Fill(1, {"14", "37"});
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Close(false));
+    EXPECT_TRUE(Close(true));
+    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
+                                    "': на месте файла находится папка."});
 }
 
 // In both languages every label and box of the frames has the one font, and in it every caption
@@ -503,22 +514,6 @@ TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
             EXPECT_TRUE(inView(TextOf(Find<QWidget>(name)))) << Shown(name).toStdString();
         EXPECT_TRUE(Close(true));
     }
-}
-
-// A settings file that cannot be written: the user hears once, with the place and the reason,
-// and the window closes all the same.
-TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
-    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
-    ASSERT_TRUE(QDir().mkdir(inTheWay));
-    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
-    Open();
-    Action("mnuSaveSettings")->trigger();
-    Fill(1, {"14", "37"});
-    Click(Find<QPushButton>("cmdKeep1"));
-    EXPECT_FALSE(Close(false));
-    EXPECT_TRUE(Close(true));
-    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
-                                    "': на месте файла находится папка."});
 }
 
 // The boxes fill as if typed, a point switches the mode; a name of two readings asks, a rejected
