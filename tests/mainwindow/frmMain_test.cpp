@@ -206,7 +206,7 @@ int CentredLeft() {
     return (QGuiApplication::primaryScreen()->geometry().width() * 15 - 3810) / 2 / 15;
 }
 
-TEST_F(Window, FirstStartWithAnEmptyStoreInBothLanguages) {
+TEST_F(Window, FirstStartTheSheetNumberBoxByBoxAndTheOtherLanguage) {
     frmMain& win = Open();
     EXPECT_EQ(Join(win.windowTitle(), Find<QMenu>("mnuAction")->title(),
                    Find<QLabel>("lblNumber")->text(), Title("fraAct1")),
@@ -224,20 +224,8 @@ TEST_F(Window, FirstStartWithAnEmptyStoreInBothLanguages) {
         EXPECT_EQ(TextOf(box)->palette().color(QPalette::Base), SystemColor(kButtonFace));
     const QRect screen = QGuiApplication::primaryScreen()->geometry(); // centred
     EXPECT_EQ(win.pos(), QPoint(CentredLeft(), (screen.height() * 15 - 4020) / 2 / 15));
-    // The help follows the language, and what was typed stays.
-    Type(win.Nmb(1), "14");
-    Action("mnuContents")->trigger();
-    Action("mnuLng2")->trigger();
-    EXPECT_EQ(Join(Title("fraAct0"), Title("fraAct1"), N(1)), "Help|Sheet -> Coordinate|14");
-    EXPECT_EQ(std::pair(Find<ctlHELP>("ctlHELP")->Language(), win.ResultLog()->Language),
-              std::pair(2, 2));
-    EXPECT_TRUE(Close(true));
-    EXPECT_TRUE(prompts.isEmpty());
-    EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
-}
 
-TEST_F(Window, SheetNumberTypedBoxByBox) {
-    frmMain& win = Open();
+    // The sheet number typed box by box.
     Type(win.Nmb(1), "n");
     EXPECT_EQ(N(1) + Bits({"ctlNmb2", "ctlNmb3", "cmdClear1", "cmdKeep1"}) + Corners(),
               "N1010|||||");
@@ -280,6 +268,17 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_EQ(Bits({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
     EXPECT_EQ(State(1), QStringList({"S", "", "", "", ""}));
     EXPECT_EQ(Corners() + ScaleShown(), "|||||");
+
+    // The help follows the language, and what was typed stays.
+    Type(win.Nmb(1), "14");
+    Action("mnuContents")->trigger();
+    Action("mnuLng2")->trigger();
+    EXPECT_EQ(Join(Title("fraAct0"), Title("fraAct1"), N(1)), "Help|Sheet -> Coordinate|14");
+    EXPECT_EQ(std::pair(Find<ctlHELP>("ctlHELP")->Language(), win.ResultLog()->Language),
+              std::pair(2, 2));
+    EXPECT_TRUE(Close(true));
+    EXPECT_TRUE(prompts.isEmpty());
+    EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
 }
 
 TEST_F(Window, PointEntryTheLimitsOfTheSpinnersAndTheWheel) {
@@ -571,37 +570,18 @@ TEST_F(Window, PasteFillsTheBoxesAsTypedAsksWhenAmbiguousAndSaysWhyItRejects) {
     EXPECT_EQ(win.CurrentView(), 1);
 }
 
-TEST_F(Window, PasteCopyGivesEachViewAsPlainTextAndLeavesASelectionToItsBox) {
+// A view copies as its block in the log; the 1:50,000 tooltip names the larger sheets and,
+// where the series was printed joined, those; a WGS 84 point moves to the 1942 datum.
+TEST_F(Window, CopyTooltipsAndGpsConversion) {
     frmMain& win = Open();
     Press("unchanged", Qt::Key_C);
     EXPECT_EQ(Clipboard() + Message(), "unchangedКопировать пока нечего");
-    // A view copies as its block in the log, with plain line ends and no blank line after it.
+    // Plain line ends and no blank line after the block.
     const auto plain = [](QString block) { return block.chopped(2).replace("\r\n", "\n"); };
     Press("14-37");
     Press(QString(), Qt::Key_C);
     EXPECT_EQ(Clipboard(), plain(examples::kSheetRu));
-    Action("mnuLng2")->trigger();
-    Press("55.7558, 37.6173"); // the point keeps the seconds as pasted
-    Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), plain(examples::kPointEn)
-                               .replace("45' E 37° 37'", "45' 20.88\" E 37° 37' 02.28\""));
-    TextOf(win.Lst(8))->setFocus();
-    TextOf(win.Lst(8))->setSelection(1, 4);
-    Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), "N-37");
 
-    Click(win.Scale(1));
-    ASSERT_EQ(win.VisibleFrame(), 3);
-    Action("mnuCopy")->trigger();
-    EXPECT_EQ(Clipboard(), "1:1000000\n"
-                           "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
-                           "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
-                           "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
-}
-
-// The 1:50,000 tooltip names the larger sheets and, where the series was printed joined, those.
-TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
-    frmMain& win = Open();
     Press("61 37");
     const QString tip = win.Lst(5)->toolTip();
     EXPECT_TRUE(tip.startsWith("1:25000    16-37-111-1-1 ( P-37-111-А-а )\n1:10000 "));
@@ -611,6 +591,16 @@ TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
     EXPECT_TRUE(win.Lst(5)->toolTip().contains("Printed as joined sheets:"));
     QTest::mouseClick(Find<QPushButton>("cmdClear2"), Qt::LeftButton);
     EXPECT_EQ(win.Lst(5)->toolTip(), "");
+
+    Press("55.7558, 37.6173"); // the point keeps the seconds as pasted
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(Clipboard(), plain(examples::kPointEn)
+                               .replace("45' E 37° 37'", "45' 20.88\" E 37° 37' 02.28\""));
+    TextOf(win.Lst(8))->setFocus();
+    TextOf(win.Lst(8))->setSelection(1, 4);
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(Clipboard(), "N-37");
+
     // 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
     Action("mnuLng1")->trigger();
     Press("55.75 37.748889");
@@ -621,6 +611,15 @@ TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
     EXPECT_EQ(R(5), " 14-37-004-4");
     EXPECT_TRUE(Message().startsWith("Пересчитано из WGS 84 в СК-42: N 55° 44' 59.8"));
 #endif
+
+    Click(win.Scale(1));
+    ASSERT_EQ(win.VisibleFrame(), 3);
+    Action("mnuCopy")->trigger();
+    EXPECT_EQ(Clipboard(), "1:1000000\n"
+                           "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
+                           "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
+                           "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
 }
+
 
 } // namespace
