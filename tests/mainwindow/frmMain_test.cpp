@@ -50,9 +50,6 @@ const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 15, 0));
 QLineEdit* TextOf(QWidget* control) {
     return control->findChild<QLineEdit*>(QStringLiteral("Text"));
 }
-QString Txt(QWidget* control) {
-    return TextOf(control)->text();
-}
 template <typename... T> QString Join(const T&... parts) {
     return QStringList{QString(parts)...}.join('|');
 }
@@ -101,8 +98,8 @@ class Window : public ::testing::Test {
     QAction* Action(const char* name) const { return Find<QAction>(name); }
     QString Title(const char* frame) const { return Find<QGroupBox>(frame)->title(); }
     QString ScaleShown() const { return Find<QLineEdit>("txtScale")->text(); }
-    QString N(int i) const { return Txt(w->Nmb(i)); }
-    QString P(int i) const { return Txt(w->Pos(i)); }
+    QString N(int i) const { return TextOf(w->Nmb(i))->text(); }
+    QString P(int i) const { return TextOf(w->Pos(i))->text(); }
     QString R(int i) const { return w->Lst(i)->Result(); }
     void Key(QWidget* control, Qt::Key key) { QTest::keyClick(TextOf(control), key); }
     void Type(QWidget* control, const QString& text) {
@@ -209,7 +206,7 @@ int CentredLeft() {
     return (QGuiApplication::primaryScreen()->geometry().width() * 15 - 3810) / 2 / 15;
 }
 
-TEST_F(Window, FirstStartWithAnEmptyStoreInBothLanguages) {
+TEST_F(Window, FirstStartTheSheetNumberBoxByBoxAndTheOtherLanguage) {
     frmMain& win = Open();
     EXPECT_EQ(Join(win.windowTitle(), Find<QMenu>("mnuAction")->title(),
                    Find<QLabel>("lblNumber")->text(), Title("fraAct1")),
@@ -227,28 +224,8 @@ TEST_F(Window, FirstStartWithAnEmptyStoreInBothLanguages) {
         EXPECT_EQ(TextOf(box)->palette().color(QPalette::Base), SystemColor(kButtonFace));
     const QRect screen = QGuiApplication::primaryScreen()->geometry(); // centred
     EXPECT_EQ(win.pos(), QPoint(CentredLeft(), (screen.height() * 15 - 4020) / 2 / 15));
-    // The other language and back, through the help, keeps what was typed.
-    Type(win.Nmb(1), "14");
-    Action("mnuAbout")->trigger();
-    EXPECT_EQ(win.VisibleFrame(), 0);
-    EXPECT_EQ(Title("fraAct0"), "О Программе");
-    Action("mnuLng2")->trigger();
-    EXPECT_EQ(Join(Title("fraAct0"), Title("fraAct1"), Find<QLabel>("lblResult2")->text(),
-                   Find<QWidget>("imgClear2")->toolTip()),
-              "About|Sheet -> Coordinate|Result:|Clear");
-    Action("mnuContents")->trigger();
-    EXPECT_EQ(Title("fraAct0"), "Help");
-    Action("mnuLng1")->trigger();
-    EXPECT_EQ(Title("fraAct0") + N(1), "Справка14");
-    EXPECT_EQ(std::pair(Find<ctlHELP>("ctlHELP")->Language(), win.ResultLog()->Language),
-              std::pair(1, 1));
-    EXPECT_TRUE(Close(true));
-    EXPECT_TRUE(prompts.isEmpty());
-    EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
-}
 
-TEST_F(Window, SheetNumberTypedBoxByBox) {
-    frmMain& win = Open();
+    // The sheet number typed box by box.
     Type(win.Nmb(1), "n");
     EXPECT_EQ(N(1) + Bits({"ctlNmb2", "ctlNmb3", "cmdClear1", "cmdKeep1"}) + Corners(),
               "N1010|||||");
@@ -264,7 +241,6 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     // Box 3 back to a one-digit part: the quarter goes, and the scale with it.
     Type(win.Nmb(3), "1");
     EXPECT_EQ(Join(N(4), Bits({"ctlNmb4"}), ScaleShown()), "|0|1:500000");
-    EXPECT_EQ(Corners(), "N 56° 00'|E 36° 00'|N 54° 00'|E 39° 00'|N 55° 00'|E 37° 30'");
     Hemisphere("ctlSN", 1); // the southern sheet of the same numbers, at once
     EXPECT_EQ(Corners(), "S 52° 00'|E 36° 00'|S 54° 00'|E 39° 00'|S 53° 00'|E 37° 30'");
     // An invalid text flashes, comes back and recomputes the same result.
@@ -292,12 +268,22 @@ TEST_F(Window, SheetNumberTypedBoxByBox) {
     EXPECT_EQ(Bits({"ctlNmb2", "ctlNmb3", "ctlNmb4", "cmdClear1", "cmdKeep1"}), "00001");
     EXPECT_EQ(State(1), QStringList({"S", "", "", "", ""}));
     EXPECT_EQ(Corners() + ScaleShown(), "|||||");
+
+    // The help follows the language, and what was typed stays.
+    Type(win.Nmb(1), "14");
+    Action("mnuContents")->trigger();
+    Action("mnuLng2")->trigger();
+    EXPECT_EQ(Join(Title("fraAct0"), Title("fraAct1"), N(1)), "Help|Sheet -> Coordinate|14");
+    EXPECT_EQ(std::pair(Find<ctlHELP>("ctlHELP")->Language(), win.ResultLog()->Language),
+              std::pair(2, 2));
+    EXPECT_TRUE(Close(true));
+    EXPECT_TRUE(prompts.isEmpty());
+    EXPECT_TRUE(store->allKeys().isEmpty()); // Save Settings off: nothing is left behind
 }
 
-TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
+TEST_F(Window, PointEntryTheLimitsOfTheSpinnersAndTheWheel) {
     Put("Action", "2");
     frmMain& win = Open();
-    EXPECT_EQ(win.VisibleFrame(), 2);
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
     EXPECT_FALSE(win.Pos(2)->isEnabled());
     Type(win.Pos(1), "55");
@@ -342,6 +328,30 @@ TEST_F(Window, PointEntryAndTheLimitsOfTheSpinners) {
     // Emptying the latitude degrees empties and closes the minutes and clears the results.
     Type(win.Pos(1), "");
     EXPECT_EQ(Bits({"ctlPos2", "ctlScale1", "cmdClear2"}) + R(1), "001");
+
+    // The wheel steps only the focused box under the pointer. A notch with the pointer over a
+    // box; what the box shows after it.
+    Fill(2, {"10", {}, "20"});
+    QLineEdit* lat = TextOf(win.Pos(1));
+    lat->setFocus();
+    auto notch = [](QLineEdit* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QPointF at(5, 5);
+        QTest::mouseMove(over, at.toPoint());
+        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &e);
+        return over->text();
+    };
+    EXPECT_EQ(notch(lat, 120), "11");
+    EXPECT_EQ(R(1), "s 3-34"); // the window recomputed
+    EXPECT_EQ(notch(lat, 120, Qt::ControlModifier), "11");
+    // Over the other field, which has no focus: nothing moves.
+    EXPECT_EQ(notch(TextOf(win.Pos(3)), 120) + P(1), "2011");
+    // The sheet-number boxes take the same notches.
+    Action("mnuAct1")->trigger();
+    Type(win.Nmb(1), "14");
+    TextOf(win.Nmb(1))->setFocus();
+    EXPECT_EQ(notch(TextOf(win.Nmb(1)), 120), "15");
 }
 
 // The panel kept as the view from the last run, and a saved position off the screen: centred.
@@ -372,18 +382,26 @@ TEST_F(Window, NeighbourPanelOpensFromAScaleLabelAndReturns) {
 }
 
 // A sheet kept in one mode and a point in the other go out in one block, in the language of the
-// moment each was kept; closing after the export asks nothing.
-TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
+// moment each was kept. Until then closing asks, and No keeps the window with the settings
+// written all the same; after the export it asks nothing.
+TEST_F(Window, KeepBothModesAskBeforeClosingExportAndCloseWithoutAQuestion) {
     frmMain& win = Open();
+    Action("mnuSaveSettings")->trigger();
     Fill(1, {"14", "37"});
     Click(Find<QPushButton>("cmdKeep1"));
     EXPECT_EQ(Bits({"cmdKeep1", "mnuExport"}), "01");
     EXPECT_TRUE(TextOf(win.Nmb(1))->hasFocus());
+    EXPECT_FALSE(Close(false));
     Action("mnuLng2")->trigger();
     Action("mnuAct2")->trigger();
     Fill(2, {"55", "45", "37", "37"});
     Click(Find<QPushButton>("cmdKeep2"));
     EXPECT_TRUE(TextOf(win.Pos(1))->hasFocus());
+    EXPECT_FALSE(Close(false));
+    EXPECT_EQ(prompts.join('|'),
+              "Остались неэкспортированные данные.\r\nЗавершить работу программы?|"
+              "Exist non-exported data.\r\nExit program?");
+    EXPECT_EQ(Stored("SaveSettings") + Stored("Language"), "True2");
 
     // A failed export keeps everything kept for the next try.
     const QString exportFile = dir.filePath(QStringLiteral("Export.txt"));
@@ -401,22 +419,7 @@ TEST_F(Window, KeepBothModesExportAndCloseWithoutAQuestion) {
               examples::Cp1251(clsRSLT::DateTimeLine(kNow, QLocale::system()) + "\r\n\r\n" +
                                examples::kSheetRu + examples::kPointEn));
     EXPECT_TRUE(Close(false));
-    EXPECT_TRUE(prompts.isEmpty());
-}
-
-TEST_F(Window, KeptResultsAskBeforeClosing) {
-    Open();
-    Action("mnuSaveSettings")->trigger();
-    Fill(1, {"14", "37"});
-    Click(Find<QPushButton>("cmdKeep1"));
-    EXPECT_FALSE(Close(false)); // No keeps the window, and the settings are written all the same
-    EXPECT_EQ(prompts,
-              QStringList{"Остались неэкспортированные данные.\r\nЗавершить работу программы?"});
-    EXPECT_EQ(Stored("SaveSettings"), "True");
-    Action("mnuLng2")->trigger();
-    EXPECT_FALSE(Close(false));
-    EXPECT_EQ(prompts.value(1) + Stored("Language"), "Exist non-exported data.\r\nExit program?2");
-    EXPECT_TRUE(Close(true));
+    EXPECT_EQ(prompts.size(), 2);
 }
 
 TEST_F(Window, SettingsComeBackInTheNextWindow) {
@@ -440,34 +443,20 @@ TEST_F(Window, SettingsComeBackInTheNextWindow) {
     Action("mnuSaveSettings")->trigger(); // unchecked and closed: the section is gone
     ASSERT_TRUE(Close(true));
     EXPECT_TRUE(store->allKeys().isEmpty());
-}
 
-TEST_F(Window, WheelStepsOnlyTheFocusedFieldUnderThePointer) {
-    Put("Action", "2");
-    frmMain& win = Open();
-    Fill(2, {"10", {}, "20"});
-    QLineEdit* lat = TextOf(win.Pos(1));
-    lat->setFocus();
-    // A notch with the pointer over a box; what the box shows after it.
-    auto notch = [](QLineEdit* over, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        const QPointF at(5, 5);
-        QTest::mouseMove(over, at.toPoint());
-        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
-                      Qt::NoScrollPhase, false);
-        QApplication::sendEvent(over, &e);
-        return over->text();
-    };
-    EXPECT_EQ(notch(lat, 120), "11");
-    EXPECT_EQ(R(1), " 3-34");          // the window recomputed
-    EXPECT_EQ(notch(lat, -360), "10"); // three notches in one message: one step
-    EXPECT_EQ(notch(lat, 120, Qt::ControlModifier), "10");
-    // Over the other field, which has no focus: nothing moves.
-    EXPECT_EQ(notch(TextOf(win.Pos(3)), 120) + P(1), "2010");
-    // The sheet-number boxes take the same notches.
-    Action("mnuAct1")->trigger();
-    Type(win.Nmb(1), "14");
-    TextOf(win.Nmb(1))->setFocus();
-    EXPECT_EQ(notch(TextOf(win.Nmb(1)), 120), "15");
+    // A settings file that cannot be written: the user hears once, with the place and the reason,
+    // and the window closes all the same.
+    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
+    ASSERT_TRUE(QDir().mkdir(inTheWay));
+    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
+    Open();
+    Action("mnuSaveSettings")->trigger();
+    Fill(1, {"14", "37"});
+    Click(Find<QPushButton>("cmdKeep1"));
+    EXPECT_FALSE(Close(false));
+    EXPECT_TRUE(Close(true));
+    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
+                                    "': на месте файла находится папка."});
 }
 
 // In both languages every label and box of the frames has the one font, and in it every caption
@@ -478,11 +467,12 @@ TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
         Put("Action", "2");
         frmMain& win = Open();
         QWidget* frames = Find<QWidget>("central");
-        const QFontInfo font(frames->font());
+        const QFont font = frames->font();
+        const QFontInfo is(font);
         for (QWidget* w : frames->findChildren<QWidget*>()) {
             const QFontInfo own(w->font());
-            ASSERT_EQ(std::tuple(own.family(), own.pixelSize(), own.style()),
-                      std::tuple(font.family(), font.pixelSize(), font.style()))
+            ASSERT_EQ(std::tuple(own.family(), own.pixelSize(), own.style(), w->font().stretch()),
+                      std::tuple(is.family(), is.pixelSize(), is.style(), font.stretch()))
                 << w->objectName().toStdString();
             if (auto* label = qobject_cast<QLabel*>(w)) {
                 EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
@@ -520,32 +510,17 @@ TEST_F(Window, OneFontInWhichEveryCaptionAndResultFits) {
     }
 }
 
-// A settings file that cannot be written: the user hears once, with the place and the reason,
-// and the window closes all the same.
-TEST_F(Window, SettingsThatCannotBeWrittenAreToldOnce) {
-    const QString inTheWay = dir.filePath(QStringLiteral("Velmora.conf"));
-    ASSERT_TRUE(QDir().mkdir(inTheWay));
-    store = std::make_unique<QSettings>(inTheWay, QSettings::IniFormat);
-    Open();
-    Action("mnuSaveSettings")->trigger();
-    Fill(1, {"14", "37"});
-    Click(Find<QPushButton>("cmdKeep1"));
-    EXPECT_FALSE(Close(false));
-    EXPECT_TRUE(Close(true));
-    EXPECT_EQ(warnings, QStringList{"Не удалось сохранить настройки в файле '" + inTheWay +
-                                    "': на месте файла находится папка."});
-}
-
-TEST_F(Window, PasteOneSpellingOfEachFamilyFillsTheBoxesAsTyped) {
+// The boxes fill as if typed, a point switches the mode; a name of two readings asks, a rejected
+// text says why, and neither changes anything.
+TEST_F(Window, PasteFillsTheBoxesAsTypedAsksWhenAmbiguousAndSaysWhyItRejects) {
     frmMain& win = Open();
-    Press("s 9-34-13");
-    EXPECT_EQ(State(1), QStringList({"S", "9", "34", "13", ""}));
-    EXPECT_EQ(ScaleShown() + Message(), "1:200000");
     Press("О-37-123-а", Qt::Key_Insert, Qt::ShiftModifier); // Cyrillic О
     EXPECT_EQ(State(1), QStringList({"N", "O", "37", "123", "А"}));
     EXPECT_TRUE(Find<QPushButton>("cmdKeep1")->isEnabled());
+    Press("s 9-34-13");
+    EXPECT_EQ(State(1), QStringList({"S", "9", "34", "13", ""}));
+    EXPECT_EQ(ScaleShown() + Message(), "1:200000");
     Press("n37-004-3-1");
-    EXPECT_EQ(State(1), QStringList({"N", "N", "37", "004", "В"}));
     EXPECT_EQ(Message(), "N-37-4-В-а — лист 1:25000: показан его лист 1:50000, N-37-4-В");
     Press("P-37,38");
     EXPECT_EQ(State(1), QStringList({"N", "P", "37", "", ""}));
@@ -563,10 +538,7 @@ TEST_F(Window, PasteOneSpellingOfEachFamilyFillsTheBoxesAsTyped) {
               "Точка N 56° 00' 18\" E 37° 30'| O-37|N 56° 00' 18\"");
     Key(win.Pos(4), Qt::Key_Up);
     EXPECT_EQ(R(6), " N-37");
-}
 
-TEST_F(Window, PasteAnAmbiguousNameAsksARejectedTextSaysWhyAndNeitherChangesAnything) {
-    frmMain& win = Open();
     Press("N-37");
     const QStringList before = State();
     Press("N-37-1");
@@ -598,45 +570,18 @@ TEST_F(Window, PasteAnAmbiguousNameAsksARejectedTextSaysWhyAndNeitherChangesAnyt
     EXPECT_EQ(win.CurrentView(), 1);
 }
 
-TEST_F(Window, PasteCopyGivesEachViewAsPlainTextAndLeavesASelectionToItsBox) {
+// A view copies as its block in the log; the 1:50,000 tooltip names the larger sheets and,
+// where the series was printed joined, those; a WGS 84 point moves to the 1942 datum.
+TEST_F(Window, CopyTooltipsAndGpsConversion) {
     frmMain& win = Open();
     Press("unchanged", Qt::Key_C);
     EXPECT_EQ(Clipboard() + Message(), "unchangedКопировать пока нечего");
+    // Plain line ends and no blank line after the block.
+    const auto plain = [](QString block) { return block.chopped(2).replace("\r\n", "\n"); };
     Press("14-37");
     Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), "Лист  14-37 ( N-37 )\n"
-                           "масштаб 1:1000000\n"
-                           "координаты:\n"
-                           "верхний левый угол: N 56° 00' E 36° 00'\n"
-                           "нижний правый угол: N 52° 00' E 42° 00'\n"
-                           "центр листа:        N 54° 00' E 39° 00'\n");
-    Action("mnuLng2")->trigger();
-    Press("55.7558, 37.6173");
-    Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), "Point with coordinates N 55° 45' 20.88\" E 37° 37' 02.28\"\n"
-                           "lies on the sheets: \n"
-                           "1:1000000  14-37 ( N-37 )\n"
-                           "1:500000   14-37-1 ( N-37-А )\n"
-                           "1:200000   14-37-02 ( N-37-II )\n"
-                           "1:100000   14-37-004 ( N-37-4 )\n"
-                           "1:50000    14-37-004-3 ( N-37-4-В )\n");
-    TextOf(win.Lst(8))->setFocus();
-    TextOf(win.Lst(8))->setSelection(1, 4);
-    Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), "N-37");
+    EXPECT_EQ(Clipboard(), plain(examples::kSheetRu));
 
-    Click(win.Scale(1));
-    ASSERT_EQ(win.VisibleFrame(), 3);
-    Action("mnuCopy")->trigger();
-    EXPECT_EQ(Clipboard(), "1:1000000\n"
-                           "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
-                           "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
-                           "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
-}
-
-// The 1:50,000 tooltip names the larger sheets and, where the series was printed joined, those.
-TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
-    frmMain& win = Open();
     Press("61 37");
     const QString tip = win.Lst(5)->toolTip();
     EXPECT_TRUE(tip.startsWith("1:25000    16-37-111-1-1 ( P-37-111-А-а )\n1:10000 "));
@@ -646,6 +591,16 @@ TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
     EXPECT_TRUE(win.Lst(5)->toolTip().contains("Printed as joined sheets:"));
     QTest::mouseClick(Find<QPushButton>("cmdClear2"), Qt::LeftButton);
     EXPECT_EQ(win.Lst(5)->toolTip(), "");
+
+    Press("55.7558, 37.6173"); // the point keeps the seconds as pasted
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(Clipboard(), plain(examples::kPointEn)
+                               .replace("45' E 37° 37'", "45' 20.88\" E 37° 37' 02.28\""));
+    TextOf(win.Lst(8))->setFocus();
+    TextOf(win.Lst(8))->setSelection(1, 4);
+    Press(QString(), Qt::Key_C);
+    EXPECT_EQ(Clipboard(), "N-37");
+
     // 4" west of 37° 45' E in WGS 84, 2.7" east of it on the 1942 datum.
     Action("mnuLng1")->trigger();
     Press("55.75 37.748889");
@@ -656,6 +611,15 @@ TEST_F(Window, PastedPointsTooltipsAndGpsConversion) {
     EXPECT_EQ(R(5), " 14-37-004-4");
     EXPECT_TRUE(Message().startsWith("Пересчитано из WGS 84 в СК-42: N 55° 44' 59.8"));
 #endif
+
+    Click(win.Scale(1));
+    ASSERT_EQ(win.VisibleFrame(), 3);
+    Action("mnuCopy")->trigger();
+    EXPECT_EQ(Clipboard(), "1:1000000\n"
+                           "15-36 ( O-36 )\t15-37 ( O-37 )\t15-38 ( O-38 )\n"
+                           "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
+                           "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
 }
+
 
 } // namespace

@@ -62,11 +62,13 @@ TEST(WindowSettings, BooleansInEveryCase) {
         EXPECT_FALSE(SettingToBool(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-// Whole notches and held keys are driven through the window.
-TEST(WheelNotches, FineDeltasAddUpPerDirection) {
+TEST(WheelNotches, FineDeltasAddUpPerDirectionAndWholeNotchesStepOnce) {
     WheelNotches w;
-    std::vector<int> steps; // 130 is one step; turning back drops the rest
-    for (int d : {0, 40, 40, 50, -50, -50, -30, -250})
+    // 130 is one step, a rest carries on, and turning back drops it; whole notches in one
+    // message are one step and drop the rest too; nothing moves while a key or button is held.
+    std::vector<int> steps;
+    for (int d : {0, 40, 40, 50, -50, -50, -30, -250, -110, 70, -360, 50})
         steps.push_back(w.Steps(d, false));
-    EXPECT_EQ(steps, (std::vector{0, 0, 0, 1, 0, 0, -1, -2}));
+    EXPECT_EQ(steps, (std::vector{0, 0, 0, 1, 0, 0, -1, -2, -1, 0, -1, 0}));
+    EXPECT_EQ(w.Steps(120, true), 0);
 }
