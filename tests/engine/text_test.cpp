@@ -20,12 +20,6 @@ TEST(Tables, LookupsRoundTripAndStopAtTheirEnds) {
     }
     for (int d = 1; d <= 10; ++d) // the Roman numerals by their construction
         EXPECT_EQ(std::string(RomanText(20 + d)), "XX" + std::string(RomanText(d)));
-    for (const char* none : {"V", "", "a", "AB"})
-        EXPECT_EQ(FindRowLetter(none), 0) << none;
-    for (const char* none : {"A", "а", "\xD0", ""})
-        EXPECT_EQ(FindQuarterLetter(none), 0) << none;
-    for (const char* none : {"XXXVII", "iv", "IIII", ""})
-        EXPECT_EQ(FindRomanText(none), 0) << none;
     for (auto table : {RowLetter, QuarterLetter, SmallQuarterLetter, NumberText, Number2Text,
                        Number3Text, RomanText})
         EXPECT_EQ(std::string(table(-1000)) + std::string(table(0)), "");
@@ -50,22 +44,15 @@ TEST(FormatAngle, ExamplesAndEverySecondOfThreeDegreesReadsBack) {
     }
 }
 
-TEST(Designation, WorkedExamplesAtEveryScale) {
+// The reader's sweep compares the rest with its own spellings.
+TEST(Designation, FieldsTheScaleDoesNotUseAreNotWritten) {
     struct Case {
         SheetKey key;
         const char* newText;
         const char* oldText;
     } cases[] = {
-        {Key(1, 'N', 14, 37), " 14-37", " N-37"},
-        {Key(2, 'N', 14, 37, 1), " 14-37-1", " N-37-А"},
-        {Key(3, 'N', 14, 37, 2), " 14-37-02", " N-37-II"},
-        {Key(4, 'N', 14, 37, 4), " 14-37-004", " N-37-4"},
-        {Key(3, 'S', 9, 34, 13), "s 9-34-13", "s I-34-XIII"},
-        {Key(5, 'S', 9, 34, 61, 4), "s 9-34-061-4", "s I-34-61-Г"},
-        {Key(7, 'S', 21, 60, 144, 2, 3, 4), "s 21-60-144-2-3-4", "s U-60-144-Б-в-4"},
-        // Fields the scale does not use are not written; a quarter of 0 ends the text.
         {Key(1, 'N', 14, 37, 500, 9), " 14-37", " N-37"},
-        {Key(4, 'N', 14, 37, 0), " 14-37", " N-37"},
+        {Key(4, 'N', 14, 37, 0), " 14-37", " N-37"}, // a part or quarter of 0 ends the text
         {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2", " N-37-4-В-б"},
         {Key(1, 's', 14, 37), " 14-37", " N-37"}, // only 'S' is southern
     };
