@@ -1,6 +1,5 @@
-// The point reader over sweeps of the globe in each format family, its errors, and the sheet
-// of a point read from text beside the edges of every scale.
-#include "engine/neighbours.h"
+// The point reader over sweeps of the globe in each format family, its errors, and its rounding
+// of long decimals.
 #include "engine/readers.h"
 #include "sheets.h"
 
@@ -8,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -133,50 +131,34 @@ namespace {
 
 __extension__ typedef __int128 Wide;
 
-// Decimal degrees, 20 fractional digits, of a value 1e-20 degree below (`side` -1) or above
-// (+1) the angle of `seconds`, or the nearest such decimal on that side when it has none.
-std::string Beside(std::int64_t seconds, int side) {
-    if (seconds == -180 * 3600 && side < 0) seconds = 180 * 3600; // west of 180 W
-    const Wide scale = Wide(10000000000) * 10000000000, num = Wide(seconds) * scale;
-    Wide v = num / 3600;
-    const bool exact = v * 3600 == num;
-    v += (!exact && num < 0 ? -1 : 0) + (side > 0 ? 1 : exact ? -1 : 0);
-    const Wide a = v < 0 ? -v : v;
-    const std::string frac = std::to_string(static_cast<std::uint64_t>(a % scale / 10)) +
-                             std::to_string(static_cast<int>(a % 10));
-    return (v < 0 ? "-" : "") + std::to_string(static_cast<std::int64_t>(a / scale)) + "." +
-           std::string(20 - frac.size(), '0') + frac;
+// `v` 1e-20 degree as decimal degrees with all twenty fractional digits.
+std::string Long(Wide v) {
+    const Wide e10 = 10000000000, a = v < 0 ? -v : v;
+    return (v < 0 ? "-" : "") + std::to_string(static_cast<std::int64_t>(a / e10 / e10)) + "." +
+           Padded(static_cast<std::int64_t>(a / e10 % e10), 10) +
+           Padded(static_cast<std::int64_t>(a % e10), 10);
 }
 
-std::optional<SheetKey> SheetOfText(const std::string& text, int scale) {
-    const PointResult r = ReadPoint(text);
-    EXPECT_TRUE(r.Ok) << text << ": " << r.Error.English;
-    const auto s = SheetOfExactPoint(r.Point, scale);
-    return s ? std::optional<SheetKey>(s->Key) : std::nullopt;
+// `v` 1e-20 degree in units (36e-9 of them), rounded up or down.
+std::int64_t Units(Wide v, bool up) {
+    const Wide num = v * 36, den = 1000000000;
+    const Wide q = num / den;
+    return static_cast<std::int64_t>(q * den != num && (num > 0) == up ? q + (up ? 1 : -1) : q);
 }
-
-class ExactEdges : public ::testing::TestWithParam<int> {};
 
 } // namespace
 
-// The north and west edges of a sample of sheets at every scale, as decimal degrees 1e-20 degree
-// off an edge or, where the edge has no such decimal, the nearest one: the reader rounds each
-// towards the side it lies on (tenths of a second beside an edge are checked with the sheet of
-// an exact point).
-TEST_P(ExactEdges, TextBesideAnEdgeFallsOnItsSide) {
-    const int scale = GetParam();
-    std::mt19937 rng(scale);
-    std::uniform_int_distribution<std::int64_t> lat(-84 * 3600 + 1, 84 * 3600),
-        lon(-180 * 3600, 180 * 3600 - 1);
-    for (int n = 0; n < 1000; ++n) {
-        const SheetKey key = SheetOfExactPoint({lat(rng) * kSec, lon(rng) * kSec}, scale)->Key;
-        const SignedFrame f = *ComputeSignedFrame(key);
-        const std::string inLat = Beside(f.North - 1, 1), inLon = Beside(f.West + 1, 1);
-        EXPECT_EQ(SheetOfText(Beside(f.North, -1) + " " + inLon, scale), key);
-        EXPECT_EQ(SheetOfText(Beside(f.North, 1) + " " + inLon, scale), StepNorth(key));
-        EXPECT_EQ(SheetOfText(inLat + " " + Beside(f.West, 1), scale), key);
-        EXPECT_EQ(SheetOfText(inLat + " " + Beside(f.West, -1), scale), StepWest(key));
+// Twenty-digit decimal degrees over the globe: the reader rounds a latitude north and a
+// longitude west, as the sheet of an exact point puts a parallel in the sheet south of it and a
+// meridian in the sheet east of it, so that text beside an edge falls on its side.
+TEST(PointReader, LongDecimalsRoundNorthAndWest) {
+    std::mt19937_64 rng(7);
+    const Wide e9 = 1000000000;
+    for (int n = 0; n < 100000; ++n) {
+        const Wide lat =
+            Wide(rng() % 18'000'000'000'000) * e9 + rng() % e9 - 9'000'000'000'000 * e9;
+        const Wide lon =
+            Wide(rng() % 36'000'000'000'000) * e9 + rng() % e9 - 18'000'000'000'000 * e9;
+        ExpectPoint(Long(lat) + " " + Long(lon), Units(lat, true), Units(lon, false));
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Readers, ExactEdges, ::testing::Range(1, 8));

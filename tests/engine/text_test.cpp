@@ -44,22 +44,16 @@ TEST(FormatAngle, ExamplesAndEverySecondOfThreeDegreesReadsBack) {
     }
 }
 
-// The reader's sweep compares the rest with its own spellings.
+// Fields the scale does not use are not written, a part or quarter of 0 ends the text, and only
+// 'S' is southern; the reader's sweep checks the rest against its own spellings.
 TEST(Designation, FieldsTheScaleDoesNotUseAreNotWritten) {
-    struct Case {
-        SheetKey key;
-        const char* newText;
-        const char* oldText;
-    } cases[] = {
-        {Key(1, 'N', 14, 37, 500, 9), " 14-37", " N-37"},
-        {Key(4, 'N', 14, 37, 0), " 14-37", " N-37"}, // a part or quarter of 0 ends the text
-        {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2", " N-37-4-В-б"},
-        {Key(1, 's', 14, 37), " 14-37", " N-37"}, // only 'S' is southern
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FormatSheetNew(c.key), c.newText);
-        EXPECT_EQ(FormatSheetOld(c.key), c.oldText);
-    }
+    const std::pair<SheetKey, const char*> cases[] = {
+        {Key(1, 'N', 14, 37, 500, 9), " 14-37 N-37"},
+        {Key(4, 'N', 14, 37, 0), " 14-37 N-37"},
+        {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2 N-37-4-В-б"},
+        {Key(1, 's', 14, 37), " 14-37 N-37"}};
+    for (const auto& [key, text] : cases)
+        EXPECT_EQ(FormatSheetNew(key) + FormatSheetOld(key), text);
 }
 
 TEST(Designation, KeysOutsideTheSeriesGiveNoTextNoFrameNoStepsAndNoPublishedSheet) {
