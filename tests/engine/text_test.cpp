@@ -68,10 +68,8 @@ TEST(Designation, KeysOutsideTheSeriesGiveNoTextNoFrameNoStepsAndNoPublishedShee
         Key(7, 'N', 1, 1, 1, 0, 1), Key(7, 'N', 1, 1, 1, 1, 0, 1)};
     for (const SheetKey& k : bad) {
         EXPECT_EQ(FormatSheetNew(k) + FormatSheetOld(k), "") << k.Scale << ' ' << k.SubSheet;
-        EXPECT_FALSE(IsSheetKey(k));
-        EXPECT_FALSE(ComputeSignedFrame(k) || PublishedSheetOf(k));
-        EXPECT_FALSE(StepNorth(k) || StepSouth(k));
-        EXPECT_EQ(StepWest(k), k);
+        EXPECT_FALSE(IsSheetKey(k) || ComputeSignedFrame(k) || PublishedSheetOf(k) ||
+                     StepNorth(k) || StepSouth(k) || StepWest(k) != k);
     }
     // The frame asks only for the fields of its scale (the window's keys carry the others).
     EXPECT_EQ(ComputeSheetFrame(Key(4, 'N', 14, 37, 4, 3)),
