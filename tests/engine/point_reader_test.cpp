@@ -77,17 +77,12 @@ TEST(PointReader, DegreesMinutesAndSecondsOverTheGlobe) {
 }
 
 TEST(PointReader, OutOfRangeAndLeftOverTextAreErrorsWithAReason) {
-    for (int v = 60; v < 100; ++v) {
-        const std::string t = std::to_string(v);
-        ExpectError("55 " + t + " 37 00", "minutes " + t + " are 60 or more", 3);
-        ExpectError("55°10'" + t + "\"N 37°E", "seconds " + t + " are 60 or more", 7);
-        ExpectError("55 10, 37 " + t + ".5", "minutes " + t + ".5 are 60 or more", 10);
-    }
-    for (int d = 91; d < 400; d += 7) {
-        ExpectError(std::to_string(d) + " 0", "latitude beyond 90°", 0);
-        ExpectError("E10 N" + std::to_string(d), "latitude beyond 90°", 4);
-        if (d > 180) ExpectError("10 " + std::to_string(d), "longitude beyond 180°", 3);
-    }
+    ExpectError("55 60 37 00", "minutes 60 are 60 or more", 3);
+    ExpectError("55°10'60\"N 37°E", "seconds 60 are 60 or more", 7);
+    ExpectError("55 10, 37 60.5", "minutes 60.5 are 60 or more", 10);
+    ExpectError("91 0", "latitude beyond 90°", 0);
+    ExpectError("E10 N91", "latitude beyond 90°", 4);
+    ExpectError("10 181", "longitude beyond 180°", 3);
     ExpectError("90.0000000000000000001 0", "latitude beyond 90°", 0);
     ExpectError("-90°00'00.1\" 0", "latitude beyond 90°", 0);
     ExpectError("0 -180.000000000001", "longitude beyond 180°", 2);
