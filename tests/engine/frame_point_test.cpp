@@ -24,7 +24,7 @@ std::optional<PointSheet> Whole(std::int32_t lat, std::int32_t lon, int scale) {
 // Centre, north-west and south-east corner (the sweeps place the corners; a centre need only lie
 // inside them): s I-34-61-Г; K-18-117-В in the west; and 55°42′30″–55°40′ N, 37°41′15″–37°45′ E,
 // whose centre's half second is dropped to the west on both sides of 0 degrees.
-TEST(SheetFrame, WorkedExamples) {
+TEST(SheetFrameAndPoint, WorkedExamples) {
     EXPECT_EQ(ComputeSheetFrame(Key(5, 'S', 9, 34, 61, 4)),
               (SheetFrame{122100, 66150, 121800, 65700, 122400, 66600, 'E'}));
     EXPECT_EQ(ComputeSheetFrame(Key(5, 'N', 11, 18, 117, 3)),
@@ -33,11 +33,8 @@ TEST(SheetFrame, WorkedExamples) {
               (SheetFrame{200475, 135787, 200550, 135675, 200400, 135900, 'E'}));
     EXPECT_EQ(ComputeSheetFrame(Key(7, 'N', 14, 30, 12, 2, 2, 2))->X0, 113);
     EXPECT_EQ(ComputeSignedFrame(Key(7, 'S', 1, 30, 12, 2, 2, 2)), (SignedFrame{0, -150, -225, 0}));
-}
-
-// The grid sweep finds the sheet of every centre and corner; here a point on a meridian only,
-// the grid's corners, and points off the grid.
-TEST(SheetOfPoint, JunctionsAndTheGridsEnd) {
+    // The grid sweep finds the sheet of every centre and corner; here a point on a meridian
+    // only, the grid's corners, and points off the grid.
     const auto r = SheetOfPoint("N", 40 * 3600 + 42 * 60, "W", 74 * 3600, 3);
     EXPECT_EQ(r->Key, Key(3, 'N', 11, 18, 29));
     EXPECT_FALSE(r->LatitudeJunction);

@@ -4,25 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <tuple>
 
 using namespace kavu;
 
-using kavu::test::Key;
-
-// The reader's sweep spells the names of the groups; the frame of the only one across 0 degrees
-// runs from west to east of it.
-TEST(PublishedSheet, TheGroupAcrossZeroDegrees) {
-    const auto t29 = PublishedSheetOf(Key(1, 'S', 20, 31));
-    EXPECT_EQ(t29->Old, "s T-29,30,31,32");
-    EXPECT_EQ(t29->Frame, (SignedFrame{-76 * 3600, -80 * 3600, -12 * 3600, 12 * 3600}));
-}
-
 // Along one row of sheets of every scale, at the north and south edge of every 4-degree belt of
 // both hemispheres: the groups follow one another from 180 degrees W to 180 degrees E without
 // gap or overlap, each member's own published sheet is its group, and the members' frames
-// make the group's.
+// make the group's (the reader's sweep spells the groups' names).
 TEST(PublishedSheet, GroupsTileEveryRowOfSheets) {
     for (int scale = 1; scale <= kSheetScaleCount; ++scale)
         for (int belt = 0; belt < 42; ++belt)

@@ -43,19 +43,7 @@ TEST(FormatAngle, EverySecondOfThreeDegreesInEveryForm) {
         }
 }
 
-// Fields the scale does not use are not written, a part or quarter of 0 ends the text, and only
-// 'S' is southern; the reader's sweep checks the rest against its own spellings.
-TEST(Designation, FieldsTheScaleDoesNotUseAreNotWritten) {
-    const std::pair<SheetKey, const char*> cases[] = {
-        {Key(1, 'N', 14, 37, 500, 9), " 14-37 N-37"},
-        {Key(4, 'N', 14, 37, 0), " 14-37 N-37"},
-        {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2 N-37-4-В-б"},
-        {Key(1, 's', 14, 37), " 14-37 N-37"}};
-    for (const auto& [key, text] : cases)
-        EXPECT_EQ(FormatSheetNew(key) + FormatSheetOld(key), text);
-}
-
-TEST(Designation, KeysOutsideTheSeriesGiveNoTextNoFrameNoStepsAndNoPublishedSheet) {
+TEST(Designation, KeysOutsideTheSeriesAndFieldsTheScaleDoesNotUse) {
     const SheetKey bad[] = {
         Key(0, 'N', 14, 37), Key(8, 'N', 14, 37), Key(1, 'N', 0, 37), Key(1, 'N', 22, 37),
         Key(1, 'N', 14, 0), Key(1, 'N', 14, 61), Key(2, 'N', 14, 37, 5), Key(3, 'N', 14, 37, 37),
@@ -76,6 +64,15 @@ TEST(Designation, KeysOutsideTheSeriesGiveNoTextNoFrameNoStepsAndNoPublishedShee
     for (const SheetKey& k : {Key(2, 'N', 1, 1, 0), Key(5, 'N', 1, 1, 1, 0),
                               Key(6, 'N', 1, 1, 1, 1, 0), Key(8, 'N', 1, 1, 1, 1, 1, 1)})
         EXPECT_FALSE(ComputeSheetFrame(k));
+    // Fields the scale does not use are not written, a part or quarter of 0 ends the text, and
+    // only 'S' is southern; the reader's sweep checks the rest against its own spellings.
+    const std::pair<SheetKey, const char*> cases[] = {
+        {Key(1, 'N', 14, 37, 500, 9), " 14-37 N-37"},
+        {Key(4, 'N', 14, 37, 0), " 14-37 N-37"},
+        {Key(7, 'N', 14, 37, 4, 3, 2, 0), " 14-37-004-3-2 N-37-4-В-б"},
+        {Key(1, 's', 14, 37), " 14-37 N-37"}};
+    for (const auto& [key, text] : cases)
+        EXPECT_EQ(FormatSheetNew(key) + FormatSheetOld(key), text);
 }
 
 TEST(ParseSheetNew, RejectsAllButWhatFormatWrites) {
