@@ -1,6 +1,5 @@
-// The point reader over sweeps of the globe in each format family, its errors, and the sheet
-// of a point read from text beside the edges of every scale.
-#include "engine/neighbours.h"
+// The point reader over sweeps of the globe in each format family, its errors, and its rounding
+// of long decimals.
 #include "engine/readers.h"
 #include "sheets.h"
 
@@ -8,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -18,16 +16,6 @@ using kavu::test::Padded;
 namespace {
 
 constexpr std::int64_t kSec = kUnitsPerSecond;
-
-// Millionths of a degree as decimal degrees, with a point or a comma, zeros kept or trimmed.
-std::string Decimal(std::int64_t micro, char point, bool plus, bool trim) {
-    std::string frac = Padded(std::abs(micro) % 1000000, 6);
-    while (trim && !frac.empty() && frac.back() == '0')
-        frac.pop_back();
-    const std::string sign = micro < 0 ? "-" : plus ? "+" : "";
-    const std::string whole = sign + std::to_string(std::abs(micro) / 1000000);
-    return frac.empty() ? whole : whole + point + frac;
-}
 
 // Degree, minute and second marks, and hemisphere words north, south, east, west.
 constexpr std::array<std::array<const char*, 3>, 4> kMarks{
@@ -60,19 +48,7 @@ void ExpectError(const std::string& text, std::string_view reason, std::size_t p
 
 } // namespace
 
-TEST(PointReader, EveryFormatFamilyOverTheGlobe) {
-    // A decimal point with any separator; a decimal comma with a ";" or a blank.
-    const std::pair<char, const char*> kForms[] = {{'.', ", "}, {'.', ","},  {'.', " "},
-                                                   {'.', "  "}, {'.', "\t"}, {'.', " ,  "},
-                                                   {',', "; "}, {',', ";"},  {',', " "}};
-    for (std::int64_t lat = -90000000; lat <= 90000000; lat += 1234567)
-        for (std::int64_t lon = -180000000; lon <= 180000000; lon += 2345679) {
-            const std::int64_t la = lat * 3600000, lo = lon * 3600000; // 1e-6 degree in units
-            const bool odd = (lat ^ lon) & 1;
-            for (auto [point, sep] : kForms)
-                ExpectPoint(Decimal(lat, point, odd, odd) + sep + Decimal(lon, point, !odd, !odd),
-                            la, lo);
-        }
+TEST(PointReader, DegreesMinutesAndSecondsOverTheGlobe) {
     // Degrees, minutes, seconds in tenths, with every mark and hemisphere word in both places.
     for (std::int64_t lat = -900 * 3600; lat <= 900 * 3600; lat += 7919 * 7)
         for (std::int64_t lon = -1800 * 3600; lon <= 1800 * 3600; lon += 15013 * 11) {
@@ -101,17 +77,12 @@ TEST(PointReader, EveryFormatFamilyOverTheGlobe) {
 }
 
 TEST(PointReader, OutOfRangeAndLeftOverTextAreErrorsWithAReason) {
-    for (int v = 60; v < 100; ++v) {
-        const std::string t = std::to_string(v);
-        ExpectError("55 " + t + " 37 00", "minutes " + t + " are 60 or more", 3);
-        ExpectError("55°10'" + t + "\"N 37°E", "seconds " + t + " are 60 or more", 7);
-        ExpectError("55 10, 37 " + t + ".5", "minutes " + t + ".5 are 60 or more", 10);
-    }
-    for (int d = 91; d < 400; d += 7) {
-        ExpectError(std::to_string(d) + " 0", "latitude beyond 90°", 0);
-        ExpectError("E10 N" + std::to_string(d), "latitude beyond 90°", 4);
-        if (d > 180) ExpectError("10 " + std::to_string(d), "longitude beyond 180°", 3);
-    }
+    ExpectError("55 60 37 00", "minutes 60 are 60 or more", 3);
+    ExpectError("55°10'60\"N 37°E", "seconds 60 are 60 or more", 7);
+    ExpectError("55 10, 37 60.5", "minutes 60.5 are 60 or more", 10);
+    ExpectError("91 0", "latitude beyond 90°", 0);
+    ExpectError("E10 N91", "latitude beyond 90°", 4);
+    ExpectError("10 181", "longitude beyond 180°", 3);
     ExpectError("90.0000000000000000001 0", "latitude beyond 90°", 0);
     ExpectError("-90°00'00.1\" 0", "latitude beyond 90°", 0);
     ExpectError("0 -180.000000000001", "longitude beyond 180°", 2);
@@ -133,50 +104,43 @@ namespace {
 
 __extension__ typedef __int128 Wide;
 
-// Decimal degrees, 20 fractional digits, of a value 1e-20 degree below (`side` -1) or above
-// (+1) the angle of `seconds`, or the nearest such decimal on that side when it has none.
-std::string Beside(std::int64_t seconds, int side) {
-    if (seconds == -180 * 3600 && side < 0) seconds = 180 * 3600; // west of 180 W
-    const Wide scale = Wide(10000000000) * 10000000000, num = Wide(seconds) * scale;
-    Wide v = num / 3600;
-    const bool exact = v * 3600 == num;
-    v += (!exact && num < 0 ? -1 : 0) + (side > 0 ? 1 : exact ? -1 : 0);
-    const Wide a = v < 0 ? -v : v;
-    const std::string frac = std::to_string(static_cast<std::uint64_t>(a % scale / 10)) +
-                             std::to_string(static_cast<int>(a % 10));
-    return (v < 0 ? "-" : "") + std::to_string(static_cast<std::int64_t>(a / scale)) + "." +
-           std::string(20 - frac.size(), '0') + frac;
+// `v` 1e-20 degree as decimal degrees, with a point or a comma and the zeros at the end trimmed.
+std::string Decimal(Wide v, char point, bool plus) {
+    const Wide e10 = 10000000000, a = v < 0 ? -v : v;
+    std::string t = v < 0 ? "-" : plus ? "+" : "";
+    t += std::to_string(static_cast<std::int64_t>(a / e10 / e10)) + point +
+         Padded(static_cast<std::int64_t>(a / e10 % e10), 10) +
+         Padded(static_cast<std::int64_t>(a % e10), 10);
+    while (t.back() == '0')
+        t.pop_back();
+    return t.back() == point ? t.substr(0, t.size() - 1) : t;
 }
 
-std::optional<SheetKey> SheetOfText(const std::string& text, int scale) {
-    const PointResult r = ReadPoint(text);
-    EXPECT_TRUE(r.Ok) << text << ": " << r.Error.English;
-    const auto s = SheetOfExactPoint(r.Point, scale);
-    return s ? std::optional<SheetKey>(s->Key) : std::nullopt;
+// `v` 1e-20 degree in units (36e-9 of them), rounded up or down.
+std::int64_t Units(Wide v, bool up) {
+    const Wide num = v * 36, den = 1000000000;
+    const Wide q = num / den;
+    return static_cast<std::int64_t>(q * den != num && (num > 0) == up ? q + (up ? 1 : -1) : q);
 }
-
-class ExactEdges : public ::testing::TestWithParam<int> {};
 
 } // namespace
 
-// The north and west edges of a sample of sheets at every scale, as decimal degrees 1e-20 degree
-// off an edge or, where the edge has no such decimal, the nearest one: the reader rounds each
-// towards the side it lies on (tenths of a second beside an edge are checked with the sheet of
-// an exact point).
-TEST_P(ExactEdges, TextBesideAnEdgeFallsOnItsSide) {
-    const int scale = GetParam();
-    std::mt19937 rng(scale);
-    std::uniform_int_distribution<std::int64_t> lat(-84 * 3600 + 1, 84 * 3600),
-        lon(-180 * 3600, 180 * 3600 - 1);
-    for (int n = 0; n < 1000; ++n) {
-        const SheetKey key = SheetOfExactPoint({lat(rng) * kSec, lon(rng) * kSec}, scale)->Key;
-        const SignedFrame f = *ComputeSignedFrame(key);
-        const std::string inLat = Beside(f.North - 1, 1), inLon = Beside(f.West + 1, 1);
-        EXPECT_EQ(SheetOfText(Beside(f.North, -1) + " " + inLon, scale), key);
-        EXPECT_EQ(SheetOfText(Beside(f.North, 1) + " " + inLon, scale), StepNorth(key));
-        EXPECT_EQ(SheetOfText(inLat + " " + Beside(f.West, 1), scale), key);
-        EXPECT_EQ(SheetOfText(inLat + " " + Beside(f.West, -1), scale), StepWest(key));
+// Decimal degrees over the globe, every other one in millionths: the reader rounds a latitude
+// north and a longitude west, as the sheet of an exact point puts a parallel in the sheet south
+// of it and a meridian in the sheet east of it, so that text beside an edge falls on its side.
+TEST(PointReader, DecimalDegreesOverTheGlobe) {
+    // A decimal point with any separator; a decimal comma with a ";" or a blank.
+    const std::pair<char, const char*> kForms[] = {{'.', ", "}, {'.', ","},  {'.', " "},
+                                                   {'.', "  "}, {'.', "\t"}, {'.', " ,  "},
+                                                   {',', "; "}, {',', ";"},  {',', " "}};
+    std::mt19937_64 rng(7);
+    const Wide e9 = 1000000000, e14 = e9 * 100000;
+    for (int n = 0; n < 100000; ++n) {
+        Wide lat = Wide(rng() % 18'000'000'000'000) * e9 + rng() % e9 - 9'000'000'000'000 * e9;
+        Wide lon = Wide(rng() % 36'000'000'000'000) * e9 + rng() % e9 - 18'000'000'000'000 * e9;
+        if (n % 2) lat = lat / e14 * e14, lon = lon / e14 * e14;
+        const auto [point, sep] = kForms[n % 9];
+        ExpectPoint(Decimal(lat, point, n % 3 == 1) + sep + Decimal(lon, point, n % 3 == 2),
+                    Units(lat, true), Units(lon, false));
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Readers, ExactEdges, ::testing::Range(1, 8));
