@@ -160,10 +160,6 @@ TEST_F(ResultLog, WorkedExamplesReplaceTheOldFileLaterExportsAppendFailedLaunche
     const QString ruHere = ru + "Export.txt' в каталоге программы.";
     EXPECT_EQ(messages, (QStringList{ruHere, en + "Export.txt' in the program folder.", ruHere,
                                      ru + used + "'.", en + used + "'."}));
-    // The documents file of an earlier run is replaced like the one in the program directory.
-    log = Make(regular + u"/program"_s, documentsDir);
-    ASSERT_TRUE(log->Export());
-    EXPECT_EQ(ReadAll(used), Header());
 }
 
 TEST_F(ResultLog, FailedExportsWriteNothingAndKeepTheLog) {
