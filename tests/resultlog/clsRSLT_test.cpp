@@ -163,7 +163,7 @@ TEST_F(ResultLog, WorkedExamplesReplaceTheOldFileLaterExportsAppendFailedLaunche
 }
 
 TEST_F(ResultLog, FailedExportsWriteNothingAndKeepTheLog) {
-    QString cannotWrite = u"Не удалось записать файл '"_s + exportFile + u"': "_s;
+    const QString cannotWrite = u"Не удалось записать файл '"_s + exportFile + u"': "_s;
     log->GMSY = u"N 55° 45′"_s; // a prime, not an apostrophe
     log->Add(2);
     ExpectFails(cannotWrite);
@@ -187,16 +187,12 @@ TEST_F(ResultLog, FailedExportsWriteNothingAndKeepTheLog) {
     const QByteArray first = ReadAll(exportFile);
     EXPECT_EQ(first, Header() + Cp1251(kPointRu));
 
-    // Later exports: a full disk, a write cut short.
+    // A later export cut short leaves the file as it was.
     log->Clear();
     log->Language = 2;
     log->Add(2);
-    cannotWrite = u"Could not write the file '"_s + exportFile + u"': "_s;
-    ASSERT_TRUE(QFile::remove(exportFile) && QFile::link(u"/dev/full"_s, exportFile));
-    ExpectFails(cannotWrite);
-    EXPECT_EQ(reason, u"No space left on device"_s);
-    ASSERT_TRUE(QFile::remove(exportFile) && WriteAll(exportFile, first));
-    ExpectFails(cannotWrite, static_cast<rlim_t>(first.size() + 20));
+    ExpectFails(u"Could not write the file '"_s + exportFile + u"': "_s,
+                static_cast<rlim_t>(first.size() + 20));
     EXPECT_EQ(ReadAll(exportFile), first);
     ASSERT_TRUE(log->Export());
     EXPECT_EQ(ReadAll(exportFile), first + Header() + Cp1251(kPointEn));
