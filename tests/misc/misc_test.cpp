@@ -30,7 +30,7 @@ TEST(VirtualKey, OnlyTheNamedQtKeysHaveOne) {
 }
 
 // Red reaches the screen at once, without the event loop, stays at least 100 ms, then the
-// window background is painted again.
+// window background is painted again. The window's tests count the flashes.
 TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) {
     QLineEdit box;
     box.show();
@@ -45,23 +45,15 @@ TEST(FlashError, PaintsRedAtOnceForAHundredMillisecondsThenTheWindowBackground) 
         }
     } paints;
     box.installEventFilter(&paints);
-    FlashMonitor& monitor = FlashMonitor::instance();
-    QList<QWidget*> flashed;
     QList<QColor> paintedBeforeSignal;
-    QObject::connect(&monitor, &FlashMonitor::flashed, &box, [&](QWidget* w) {
-        flashed << w;
-        if (w) paintedBeforeSignal = paints.colours;
-    });
-    const int count = monitor.count();
+    QObject::connect(&FlashMonitor::instance(), &FlashMonitor::flashed, &box,
+                     [&] { paintedBeforeSignal = paints.colours; });
     QElapsedTimer timer;
     timer.start();
     FlashError(&box);
     EXPECT_GE(timer.elapsed(), 100);
     EXPECT_EQ(std::pair(paintedBeforeSignal.value(0), paints.colours.last()),
               std::pair(QColor(255, 0, 0), SystemColor(kWindowBackground)));
-    FlashError(nullptr);
-    EXPECT_EQ(flashed, (QList<QWidget*>{&box, nullptr}));
-    EXPECT_EQ(monitor.count(), count + 2);
 }
 
 // Russian words for the usual causes, the system's own for every other errno and in English.

@@ -105,27 +105,32 @@ class ResultLog : public ::testing::Test {
     QDateTime now{QDate(2026, 12, 6), QTime(10, 15, 0)};
 };
 
-TEST_F(ResultLog, WorkedExamplesReplaceTheOldFileAndLaterExportsAppend) {
+TEST_F(ResultLog, WorkedExamplesReplaceTheOldFileLaterExportsAppendFailedLaunchesWarn) {
     // A read-only file from an earlier run, longer than the new block.
     ASSERT_TRUE(WriteAll(exportFile, QByteArray(4096, 'x')));
     ASSERT_TRUE(QFile::setPermissions(exportFile, QFile::ReadOwner));
     log->Add(1);
-    log->M = u"1:50000"_s; // an entry keeps the texts it was given
     log->Add(2);
     ASSERT_TRUE(log->Export());
     const QByteArray first = ReadAll(exportFile);
     EXPECT_EQ(first, Header() + Cp1251(kSheetRu + kPointRu));
-    EXPECT_TRUE(first.contains("\xCB\xE8\xF1\xF2  14-37 ( N-37 )\r\n"));
-    EXPECT_EQ(opened, QStringList{exportFile});
     EXPECT_TRUE(messages.isEmpty());
     // Export keeps the log (the window clears it), now headed by the date-time line.
     EXPECT_EQ(log->Text(), HeaderText() + kSheetRu + kPointRu);
+    // Later exports append in the language of the moment; a failed launch keeps the file.
+    openerSucceeds = false;
     log->Clear();
     now = now.addSecs(75);
     log->Add(2);
     ASSERT_TRUE(log->Export());
-    EXPECT_EQ(ReadAll(exportFile), first + Header() + Cp1251(kPointRu));
-    EXPECT_FALSE(first.startsWith(Header()));
+    log->Clear();
+    log->Language = 2;
+    log->Add(1);
+    log->M = u"1:50000"_s; // an entry keeps the texts it was given
+    log->Add(2);
+    ASSERT_TRUE(log->Export());
+    EXPECT_EQ(ReadAll(exportFile),
+              first + Header() + Cp1251(kPointRu) + Header() + Cp1251(kSheetEn + kPointEn));
 
     // A new run removes a link in the file's place, not its target; an empty log is the header.
     const QString target = root.filePath(u"target.txt"_s);
@@ -137,19 +142,6 @@ TEST_F(ResultLog, WorkedExamplesReplaceTheOldFileAndLaterExportsAppend) {
     EXPECT_EQ(ReadAll(target), "keep");
     // Owner, group and other bits only: the user bits say what root may do.
     EXPECT_EQ(QFile::permissions(target) & 0x7077, QFile::ReadOwner);
-}
-
-TEST_F(ResultLog, FailedLaunchWarnsInTheCurrentLanguageAndKeepsTheFile) {
-    openerSucceeds = false;
-    log->Add(1);
-    ASSERT_TRUE(log->Export());
-    log->Clear();
-    log->Language = 2;
-    log->Add(1);
-    log->Add(2);
-    ASSERT_TRUE(log->Export());
-    EXPECT_EQ(ReadAll(exportFile),
-              Header() + Cp1251(kSheetRu) + Header() + Cp1251(kSheetEn + kPointEn));
 
     // A program directory that takes no file (though root may write to it) sends the file to the
     // documents folder, and the warnings name it in full.
@@ -162,20 +154,16 @@ TEST_F(ResultLog, FailedLaunchWarnsInTheCurrentLanguageAndKeepsTheFile) {
     log->Language = 2;
     ASSERT_TRUE(log->Export());
     EXPECT_EQ(ReadAll(used), Header() + Cp1251(kSheetRu) + Header());
-    EXPECT_EQ(opened, (QStringList{exportFile, exportFile, used, used}));
+    EXPECT_EQ(opened, (QStringList{exportFile, exportFile, exportFile, exportFile, used, used}));
     const QString ru = u"Не удалось загрузить данные в блокнот.\r\nСмотрите файл '"_s;
     const QString en = u"Could not load the data into the text editor.\r\nSee the file '"_s;
-    EXPECT_EQ(messages, (QStringList{ru + "Export.txt' в каталоге программы.",
-                                     en + "Export.txt' in the program folder.", ru + used + "'.",
-                                     en + used + "'."}));
-    // The documents file of an earlier run is replaced like the one in the program directory.
-    log = Make(regular + u"/program"_s, documentsDir);
-    ASSERT_TRUE(log->Export());
-    EXPECT_EQ(ReadAll(used), Header());
+    const QString ruHere = ru + "Export.txt' в каталоге программы.";
+    EXPECT_EQ(messages, (QStringList{ruHere, en + "Export.txt' in the program folder.", ruHere,
+                                     ru + used + "'.", en + used + "'."}));
 }
 
 TEST_F(ResultLog, FailedExportsWriteNothingAndKeepTheLog) {
-    QString cannotWrite = u"Не удалось записать файл '"_s + exportFile + u"': "_s;
+    const QString cannotWrite = u"Не удалось записать файл '"_s + exportFile + u"': "_s;
     log->GMSY = u"N 55° 45′"_s; // a prime, not an apostrophe
     log->Add(2);
     ExpectFails(cannotWrite);
@@ -199,18 +187,12 @@ TEST_F(ResultLog, FailedExportsWriteNothingAndKeepTheLog) {
     const QByteArray first = ReadAll(exportFile);
     EXPECT_EQ(first, Header() + Cp1251(kPointRu));
 
-    // Later exports: a directory in the file's place, a full disk, a write cut short.
+    // A later export cut short leaves the file as it was.
     log->Clear();
     log->Language = 2;
     log->Add(2);
-    cannotWrite = u"Could not write the file '"_s + exportFile + u"': "_s;
-    ASSERT_TRUE(QFile::remove(exportFile) && QDir().mkdir(exportFile));
-    ExpectFails(cannotWrite);
-    ASSERT_TRUE(QDir().rmdir(exportFile) && QFile::link(u"/dev/full"_s, exportFile));
-    ExpectFails(cannotWrite);
-    EXPECT_EQ(reason, u"No space left on device"_s);
-    ASSERT_TRUE(QFile::remove(exportFile) && WriteAll(exportFile, first));
-    ExpectFails(cannotWrite, static_cast<rlim_t>(first.size() + 20));
+    ExpectFails(u"Could not write the file '"_s + exportFile + u"': "_s,
+                static_cast<rlim_t>(first.size() + 20));
     EXPECT_EQ(ReadAll(exportFile), first);
     ASSERT_TRUE(log->Export());
     EXPECT_EQ(ReadAll(exportFile), first + Header() + Cp1251(kPointEn));

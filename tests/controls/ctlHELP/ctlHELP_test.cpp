@@ -18,7 +18,6 @@ TEST(ctlHELPTexts, RussianTextIsExact) {
     QList<QByteArray> ru =
         QByteArray(kHelpTextRussian.data(), qsizetype(kHelpTextRussian.size())).split('\n');
     ASSERT_EQ(ru.size(), 75);
-    EXPECT_TRUE(ru[8].contains("2026") && ru[12].contains("C++") && ru[13].contains("Qt 6"));
     for (int i : {9, 10, 13, 14}) {
         EXPECT_TRUE(ru[i - 1].size() > 1 && ru[i - 1].indexOf('\r') == ru[i - 1].size() - 1) << i;
         ru[i - 1] = "\r";

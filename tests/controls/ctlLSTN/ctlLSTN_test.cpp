@@ -71,13 +71,10 @@ TEST(ctlLSTN, GridShowsNotationsEdgesScaleAndMarksAndTabWalksIt) {
     p.Calculate(Deg(84), Deg(39), " 21-37");
     EXPECT_EQ(p.Text(2)->toPlainText(), QStringLiteral("\n"));
     EXPECT_EQ(p.OrangeCells(), (std::set<int>{2, 5}));
-    for (const char* bad : {"", " N-37-4-В", " 14-37-0004", "s 1-31-145"}) {
-        p.Calculate(0, 0, "s 1-31");
-        p.ctlLSTN::Calculate(QString::fromUtf8(bad));
-        for (int k = 1; k <= 9; ++k)
-            EXPECT_TRUE(p.Text(k)->toPlainText().isEmpty()) << bad << " " << k;
-        EXPECT_EQ(p.Labels(), QStringLiteral("||||")) << bad;
-    }
+    p.ctlLSTN::Calculate(QStringLiteral(" 14-37-0004")); // which texts are bad is the engine's
+    for (int k = 1; k <= 9; ++k)
+        EXPECT_TRUE(p.Text(k)->toPlainText().isEmpty()) << k;
+    EXPECT_EQ(p.Labels(), QStringLiteral("||||"));
     // Tab walks the cells, the sheet first; the close keys raise Cancel.
     p.Calculate(0, 0, " 14-37-1");
     QList<QPlainTextEdit*> cells;

@@ -68,12 +68,11 @@ std::map<std::string, std::pair<int, int>> Expected(int view) {
 // matter (ends of the rows, Roman digits, a letter past the rows) in both cases, Cyrillic
 // letters in and past the quarters in both cases, and a blank.
 TEST(ctlNNNNLogic, EveryShortTextIsRecognisedOrUndone) {
-    // Typed symbols and their upper case.
-    std::vector<std::pair<std::string, std::string>> symbols{{"\u0410", "\u0410"},
-                                                             {"\u0413", "\u0413"},
-                                                             {"\u0414", "\u0414"},
-                                                             {"\u0431", "\u0411"},
-                                                             {"\u0433", "\u0413"}};
+    // Typed symbols and their upper case; a Cyrillic letter is two bytes.
+    std::vector<std::pair<std::string, std::string>> symbols;
+    for (const char* c :
+         {"\u0410\u0410", "\u0413\u0413", "\u0414\u0414", "\u0431\u0411", "\u0433\u0413"})
+        symbols.emplace_back(std::string(c, 2), std::string(c + 2, 2));
     for (char c : std::string("0123456789ABIUVXaiuvx "))
         symbols.emplace_back(std::string(1, c), std::string(1, static_cast<char>(std::toupper(c))));
     for (int view = 1; view <= 4; ++view) {
