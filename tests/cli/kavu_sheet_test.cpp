@@ -50,17 +50,13 @@ TEST(KavuSheet, PointAtEveryScaleInBothHemispheresAndOnTheGridsEdges) {
                 "1:25000 14-37-004-3-1 N-37-4-В-а", "1:10000 14-37-004-3-1-4 N-37-4-В-а-4"});
     // North of 60 degrees the published sheet is given where it differs. The equator belongs
     // to the southern row, 0 degrees to the eastern column, 180 degrees E to column 1; each
-    // lies on a bounding line at every scale.
-    ExpectText({"point", "--scale", "1M,10k"},
-               {"1:1000000 16-37 P-37 published 16-37,38 P-37,38",
-                "1:10000 16-37-075-3-4-4 P-37-75-В-г-4",
-                "1:1000000 s 1-31 s A-31 on a parallel on a meridian",
-                "1:10000 s 1-31-001-1-1-1 s A-31-1-А-а-1 on a parallel on a meridian"},
-               "61.7 37.2\n0 0\n");
+    // lies on a bounding line.
     ExpectText({"point", "--scale", "1M"},
-               {"1:1000000 1-1 A-1 on a meridian",
+               {"1:1000000 16-37 P-37 published 16-37,38 P-37,38",
+                "1:1000000 s 1-31 s A-31 on a parallel on a meridian",
+                "1:1000000 1-1 A-1 on a meridian",
                 "1:1000000 21-31 U-31 on a parallel published 21-29,30,31,32 U-29,30,31,32"},
-               "0.5 180\n84 0.5\n");
+               "61.7 37.2\n0 0\n0.5 180\n84 0.5\n");
 }
 
 TEST(KavuSheet, FrameAroundRescaleAndCover) {
@@ -83,8 +79,6 @@ TEST(KavuSheet, FrameAroundRescaleAndCover) {
     // Which sheets a box meets is swept in sweep_test; here the option parsing and 180 degrees.
     ExpectText({"cover", "--bbox", "0.1,179,0.2,-179", "--scale", "1M"},
                {"1:1000000 1-60 A-60", "1:1000000 1-1 A-1"});
-    ExpectText({"cover", "--bbox", "60,30,64,48", "--scale", "1M", "--published"},
-               {"1:1000000 16-35,36 P-35,36", "1:1000000 16-37,38 P-37,38"});
     // From 180 degrees W round to 180 degrees W again: the whole row.
     EXPECT_EQ(Lines(RunTool({"cover", "--bbox", "0,-180,1,-180", "-s", "1M"}).Out).size(), 60u);
 }
@@ -103,27 +97,18 @@ TEST(KavuSheet, CsvJsonAndGeoJson) {
     const auto lines = Lines(RunTool({"frame", "-f", "json"}, "N-37-4-В\nP-37,38\n").Out);
     ASSERT_EQ(lines.size(), 2u);
     const auto first = json::parse(lines[0]), joined = json::parse(lines[1]);
-    EXPECT_EQ(first["old"], "N-37-4-В");
     EXPECT_EQ(first["frame"]["north"], 55.833333333);
-    EXPECT_EQ(first["frame"]["east"], 37.75);
-    EXPECT_EQ(first["frame"]["dms"]["south"], "55°40′00″N");
     EXPECT_EQ(first["frame"]["dms"]["centre"], "55°45′00″N 37°37′30″E");
     EXPECT_EQ(joined["joined"], true);
-    EXPECT_EQ(joined["frame"]["west"], 36);
 
     const auto point = json::parse(RunTool({"point", "61.7 37.2", "-s1M", "-fjson"}).Out);
-    EXPECT_EQ(point["latitude"], 61.7);
-    EXPECT_EQ(point["longitude_junction"], false);
     EXPECT_EQ(point["published"], (json{{"new", "16-37,38"}, {"old", "P-37,38"}}));
 
-    // Absent cells have no feature; rings run in longitude, latitude order.
+    // Absent cells have no feature (the rings are checked in sweep_test).
     const auto geo = json::parse(RunTool({"around", "U-1", "-f", "geojson"}).Out);
     EXPECT_EQ(geo["type"], "FeatureCollection");
     ASSERT_EQ(geo["features"].size(), 6u);
-    const auto& centre = geo["features"][1];
-    EXPECT_EQ(centre["properties"]["cell"], "C");
-    EXPECT_EQ(centre["geometry"]["coordinates"][0][0], (json{-180, 80}));
-    EXPECT_EQ(centre["geometry"]["coordinates"][0][2], (json{-174, 84}));
+    EXPECT_EQ(geo["features"][1]["properties"]["cell"], "C");
 }
 
 // Lines that do not read, in every way a file can hold them: each is reported on standard
