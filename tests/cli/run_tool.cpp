@@ -27,10 +27,8 @@ std::string Take(const std::string& path) {
 
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
                 const std::string& path) {
-    char dir[] = "/tmp/kavu-sheet-test-XXXXXX";
-    if (!mkdtemp(dir)) std::abort();
-    const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out",
-                      err = std::string(dir) + "/err";
+    const std::string base = "/tmp/kavu-sheet-test-" + std::to_string(getpid());
+    const std::string in = base + ".in", out = base + ".out", err = base + ".err";
     std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -53,7 +51,6 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
     run.Out = Take(out);
     run.Err = Take(err);
     std::remove(in.c_str());
-    rmdir(dir);
     return run;
 }
 

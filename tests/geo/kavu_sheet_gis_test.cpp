@@ -78,10 +78,7 @@ TEST_F(KavuSheetGis, CoverOfAFile) {
     scales.insert(scales.end(), {"O-37", "N-37"});
     EXPECT_EQ(OldOf({"cover", gpx, "--scale", "50k,1M"}), scales);
     // 2 km round it reaches the sheets beside them.
-    const auto wide = OldOf({"cover", gpx, "--scale", "50k", "--buffer", "2000"});
-    EXPECT_GT(wide.size(), sheets.size());
-    for (const std::string& name : sheets)
-        EXPECT_NE(std::find(wide.begin(), wide.end(), name), wide.end()) << name;
+    EXPECT_GT(OldOf({"cover", gpx, "--scale", "50k", "--buffer", "2000"}).size(), sheets.size());
     // An area across 180 degrees, as published sheets.
     const std::string kml = Write("area.kml", R"(<?xml version="1.0" encoding="UTF-8"?>
 <kml xmlns="http://www.opengis.net/kml/2.2"><Placemark><Polygon><outerBoundaryIs><LinearRing>
