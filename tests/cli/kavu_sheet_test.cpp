@@ -50,13 +50,17 @@ TEST(KavuSheet, PointAtEveryScaleInBothHemispheresAndOnTheGridsEdges) {
                 "1:25000 14-37-004-3-1 N-37-4-В-а", "1:10000 14-37-004-3-1-4 N-37-4-В-а-4"});
     // North of 60 degrees the published sheet is given where it differs. The equator belongs
     // to the southern row, 0 degrees to the eastern column, 180 degrees E to column 1; each
-    // lies on a bounding line.
-    ExpectText({"point", "--scale", "1M"},
+    // lies on a bounding line at every scale. The long southern name sets the column width.
+    ExpectText({"point", "--scale", "1M,10k"},
                {"1:1000000 16-37 P-37 published 16-37,38 P-37,38",
+                "1:10000 16-37-075-3-4-4 P-37-75-В-г-4",
                 "1:1000000 s 1-31 s A-31 on a parallel on a meridian",
-                "1:1000000 1-1 A-1 on a meridian",
+                "1:10000 s 1-31-001-1-1-1 s A-31-1-А-а-1 on a parallel on a meridian"},
+               "61.7 37.2\n0 0\n");
+    ExpectText({"point", "--scale", "1M"},
+               {"1:1000000 1-1 A-1 on a meridian",
                 "1:1000000 21-31 U-31 on a parallel published 21-29,30,31,32 U-29,30,31,32"},
-               "61.7 37.2\n0 0\n0.5 180\n84 0.5\n");
+               "0.5 180\n84 0.5\n");
 }
 
 TEST(KavuSheet, FrameAroundRescaleAndCover) {

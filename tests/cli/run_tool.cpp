@@ -13,18 +13,6 @@
 
 extern char** environ;
 
-namespace {
-
-// The file's text; the file is removed.
-std::string Take(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(f)), {});
-    std::remove(path.c_str());
-    return text;
-}
-
-} // namespace
-
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
                 const std::string& path) {
     const std::string base = "/tmp/kavu-sheet-test-" + std::to_string(getpid());
@@ -46,10 +34,16 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    const auto take = [](const std::string& file) {
+        std::ifstream f(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(f)), {});
+        std::remove(file.c_str());
+        return text;
+    };
     ToolRun run;
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = Take(out);
-    run.Err = Take(err);
+    run.Out = take(out);
+    run.Err = take(err);
     std::remove(in.c_str());
     return run;
 }
