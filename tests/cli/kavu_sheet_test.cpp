@@ -173,8 +173,8 @@ TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
              {}, {"nosuch"}, {"point", "--scale", "3k", "1", "1"},
              {"point", "--format", "xml", "1", "1"}, {"frame", "N-37", "--scale", "1M,50k"},
              {"rescale", "N-37"}, {"rescale", "N-37", "-s", "1M", "--from", "2k"},
-             {"cover", "--scale", "1M"}, {"cover", "--bbox", "1,2,3,4"},
-             {"cover", "--bbox", "56,37,55,38", "-s1M"}, {"cover", "--bbox", "55,37,56,abc", "-s1M"},
+             {"cover", "--scale", "1M"}, {"cover", "--bbox", "56,37,55,38", "-s1M"},
+             {"cover", "--bbox", "1,2,3,4"}, {"cover", "--bbox", "55,37,56,abc", "-s1M"},
              {"cover", "--bbox", "55,37,91,38", "-s1M"}}) {
         const ToolRun run = RunTool(usage);
         EXPECT_TRUE(run.Status == 2 && run.Err != "" && run.Out == "")
