@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -50,7 +50,7 @@ TEST(KavuSheet, PointAtEveryScaleInBothHemispheresAndOnTheGridsEdges) {
                 "1:25000 14-37-004-3-1 N-37-4-В-а", "1:10000 14-37-004-3-1-4 N-37-4-В-а-4"});
     // North of 60 degrees the published sheet is given where it differs. The equator belongs
     // to the southern row, 0 degrees to the eastern column, 180 degrees E to column 1; each
-    // lies on a bounding line at every scale.
+    // lies on a bounding line at every scale. The long southern name sets the column width.
     ExpectText({"point", "--scale", "1M,10k"},
                {"1:1000000 16-37 P-37 published 16-37,38 P-37,38",
                 "1:10000 16-37-075-3-4-4 P-37-75-В-г-4",
@@ -83,8 +83,6 @@ TEST(KavuSheet, FrameAroundRescaleAndCover) {
     // Which sheets a box meets is swept in sweep_test; here the option parsing and 180 degrees.
     ExpectText({"cover", "--bbox", "0.1,179,0.2,-179", "--scale", "1M"},
                {"1:1000000 1-60 A-60", "1:1000000 1-1 A-1"});
-    ExpectText({"cover", "--bbox", "60,30,64,48", "--scale", "1M", "--published"},
-               {"1:1000000 16-35,36 P-35,36", "1:1000000 16-37,38 P-37,38"});
     // From 180 degrees W round to 180 degrees W again: the whole row.
     EXPECT_EQ(Lines(RunTool({"cover", "--bbox", "0,-180,1,-180", "-s", "1M"}).Out).size(), 60u);
 }
@@ -103,27 +101,18 @@ TEST(KavuSheet, CsvJsonAndGeoJson) {
     const auto lines = Lines(RunTool({"frame", "-f", "json"}, "N-37-4-В\nP-37,38\n").Out);
     ASSERT_EQ(lines.size(), 2u);
     const auto first = json::parse(lines[0]), joined = json::parse(lines[1]);
-    EXPECT_EQ(first["old"], "N-37-4-В");
     EXPECT_EQ(first["frame"]["north"], 55.833333333);
-    EXPECT_EQ(first["frame"]["east"], 37.75);
-    EXPECT_EQ(first["frame"]["dms"]["south"], "55°40′00″N");
     EXPECT_EQ(first["frame"]["dms"]["centre"], "55°45′00″N 37°37′30″E");
     EXPECT_EQ(joined["joined"], true);
-    EXPECT_EQ(joined["frame"]["west"], 36);
 
     const auto point = json::parse(RunTool({"point", "61.7 37.2", "-s1M", "-fjson"}).Out);
-    EXPECT_EQ(point["latitude"], 61.7);
-    EXPECT_EQ(point["longitude_junction"], false);
     EXPECT_EQ(point["published"], (json{{"new", "16-37,38"}, {"old", "P-37,38"}}));
 
-    // Absent cells have no feature; rings run in longitude, latitude order.
+    // Absent cells have no feature (the rings are checked in sweep_test).
     const auto geo = json::parse(RunTool({"around", "U-1", "-f", "geojson"}).Out);
     EXPECT_EQ(geo["type"], "FeatureCollection");
     ASSERT_EQ(geo["features"].size(), 6u);
-    const auto& centre = geo["features"][1];
-    EXPECT_EQ(centre["properties"]["cell"], "C");
-    EXPECT_EQ(centre["geometry"]["coordinates"][0][0], (json{-180, 80}));
-    EXPECT_EQ(centre["geometry"]["coordinates"][0][2], (json{-174, 84}));
+    EXPECT_EQ(geo["features"][1]["properties"]["cell"], "C");
 }
 
 // Lines that do not read, in every way a file can hold them: each is reported on standard
@@ -168,31 +157,25 @@ TEST(KavuSheet, BadLinesAreReportedAndSkipped) {
         }
     }
 
-    const ToolRun names = RunTool({"frame", "-f", "json"}, "N-37-1\nN-37-145\nX 37\n");
-    EXPECT_EQ(names.Status, 1);
-    const auto reasons = Lines(names.Err);
-    ASSERT_EQ(reasons.size(), 3u);
-    EXPECT_NE(reasons[0].find("1:100000 N-37-1, 1:500000 N-37-А; pick one with --scale"),
+    // A name that reads at two scales says which.
+    const std::string twoScales = RunTool({"frame"}, "N-37-1\n").Err;
+    EXPECT_NE(twoScales.find("1:100000 N-37-1, 1:500000 N-37-А; pick one with --scale"),
               std::string::npos);
-    EXPECT_EQ(Lines(names.Out).size(), 3u);
 }
 
 TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
     const ToolRun far = RunTool({"point", "-84", "0"});
     EXPECT_EQ(far.Status, 1);
-    EXPECT_EQ(far.Out, "");
     EXPECT_EQ(far.Err, "kavu-sheet: \"-84 0\": the series has no sheets beyond 84° N and 84° S\n");
     EXPECT_EQ(RunTool({"around", "P-37,38"}).Status, 1);
 
-    using Args = std::vector<std::string>;
-    for (const Args& usage :
-         {Args{}, Args{"nosuch"}, Args{"point", "--scale", "3k", "1", "1"},
-          Args{"point", "--format", "xml", "1", "1"}, Args{"frame", "N-37", "--scale", "1M,50k"},
-          Args{"rescale", "N-37"}, Args{"rescale", "N-37", "-s", "1M", "--from", "2k"},
-          Args{"cover", "--scale", "1M"}, Args{"cover", "--bbox", "1,2,3,4"},
-          Args{"cover", "--bbox", "56,37,55,38", "--scale", "1M"},
-          Args{"cover", "--bbox", "55,37,56,abc", "--scale", "1M"},
-          Args{"cover", "--bbox", "55,37,91,38", "--scale", "1M"}}) {
+    for (const auto& usage : std::initializer_list<std::vector<std::string>>{
+             {}, {"nosuch"}, {"point", "--scale", "3k", "1", "1"},
+             {"point", "--format", "xml", "1", "1"}, {"frame", "N-37", "--scale", "1M,50k"},
+             {"rescale", "N-37"}, {"rescale", "N-37", "-s", "1M", "--from", "2k"},
+             {"cover", "--scale", "1M"}, {"cover", "--bbox", "56,37,55,38", "-s1M"},
+             {"cover", "--bbox", "1,2,3,4"}, {"cover", "--bbox", "55,37,56,abc", "-s1M"},
+             {"cover", "--bbox", "55,37,91,38", "-s1M"}}) {
         const ToolRun run = RunTool(usage);
         EXPECT_TRUE(run.Status == 2 && run.Err != "" && run.Out == "")
             << ::testing::PrintToString(usage) << run.Status << run.Err;
@@ -203,28 +186,28 @@ TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
     EXPECT_EQ(RunTool({"--version"}).Out, KAVU_VERSION "\n");
 }
 
-// Answers come out while the input is still open, and a reader that goes away or a full disk
-// ends the run without a crash.
-TEST(KavuSheet, StreamsAndStopsOnClosedOutput) {
-    ToolSession tool({"point", "--scale", "1M"});
-    tool.Send("55.7558 37.6173\n");
-    EXPECT_EQ(Layout(tool.ReadLine()).first, "1:1000000 14-37 N-37");
-    tool.Send("bad\n-33.9 18.4\n");
-    EXPECT_EQ(Layout(tool.ReadLine()).first, "1:1000000 s 9-34 s I-34");
-    EXPECT_EQ(tool.Finish(), 1);
+// What a shell pipeline round the tool ($KAVU) writes on its standard output.
+std::string Shell(const std::string& script) {
+    FILE* pipe = popen(("KAVU=" KAVU_SHEET "; " + script).c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
 
-    std::signal(SIGPIPE, SIG_IGN); // the tool stops reading: our writes fail, quietly
-    ToolSession gone({"point"});
-    gone.Send("55.7558 37.6173\n");
-    EXPECT_NE(gone.ReadLine(), "<timeout>");
-    gone.CloseOutput();
-    std::string many;
-    for (int i = 0; i < 20000; ++i)
-        many += "55.7558 37.6173\n";
-    for (int i = 0; i < 20; ++i)
-        gone.Send(many);
-    EXPECT_EQ(gone.Finish(), 0);
-    EXPECT_EQ(gone.Errors, "");
+// An answer comes out before the tool waits for the next line (here, the next line is only sent
+// once the answer has been read), and a reader that goes away or a full disk ends the run
+// without a crash.
+TEST(KavuSheet, StreamsAndStopsOnClosedOutput) {
+    EXPECT_EQ(Layout(Shell("d=$(mktemp -d); mkfifo $d/f; { echo 55.7558 37.6173; cat $d/f; } | "
+                           "timeout 20 $KAVU point -s 1M | { head -n1; echo > $d/f; }; rm -r $d"))
+                  .first,
+              "1:1000000 14-37 N-37\n");
+    const std::string oneLineRead = "{ yes 55.7558 37.6173 | head -n 400000 | { $KAVU point 2>&3; "
+                                    "echo exit $? >&3; } | head -n1 > /dev/null; } 3>&1";
+    EXPECT_EQ(Shell(oneLineRead), "exit 0\n");
     const ToolRun full = RunTool({"cover", "--bbox", "50,30,60,40", "--scale", "50k"}, "",
                                  "/dev/full");
     EXPECT_EQ(full.Status, 1);

@@ -1,6 +1,4 @@
-// Sweeps over the input space: the cover and rescale routines against sheet frames under the
-// edge rule, scale spellings, frames across 180 degrees in GeoJSON, and the point -> frame
-// round trip of the real binary for 100,000 random points. (The line reader is checked
+// Sweeps over the input space against models of the edge rule. (The line reader is checked
 // against a plain split by its fuzz target.)
 #include "cli/commands.h"
 #include "cli/json_record.h"

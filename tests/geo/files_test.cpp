@@ -82,34 +82,30 @@ TEST_F(Files, FramesWrittenAndReadBack) {
 }
 
 // A point d metres from an edge meets the sheet beyond it once the buffer is wider than d;
-// across a parallel and a meridian, near and far, and across 180 degrees. The points lie
-// mid-way along an edge, far from the others.
+// across a parallel (the point south of it) and a meridian (the point west of it), near and
+// far, and across 180 degrees. The points lie mid-way along an edge, far from the others.
 TEST(Buffer, ReachesTheNextSheetAtTheGivenDistance) {
-    struct Edge {
-        double lat, lon; // on the edge
-        bool parallel;   // the point lies south of a parallel, else west of a meridian
-        int scale;
-    };
-    for (const Edge& e : {Edge{56, 37.625, true, 5}, Edge{55.9167, 37.5, false, 5},
-                          Edge{-30.1, 180, false, 1}, Edge{8, -100.1, true, 1}}) {
+    for (const auto& [lat, lon, parallel, scale] :
+         {std::tuple{56.0, 37.625, true, 5}, {55.9167, 37.5, false, 5}, {-30.1, 180.0, false, 1},
+          {8.0, -100.1, true, 1}}) {
         // Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
         const double a = 6378245, f = 1 / 298.3, e2 = f * (2 - f);
-        const double s = std::sin(e.lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);
+        const double s = std::sin(lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);
         const double perLat = a * (1 - e2) / (w * w * w) * M_PI / 180;
-        const double perLon = a / w * std::cos(e.lat * M_PI / 180) * M_PI / 180;
+        const double perLon = a / w * std::cos(lat * M_PI / 180) * M_PI / 180;
         for (double d : {150.0, 1000.0, 4000.0}) {
             Shapes shapes;
-            shapes.Points.push_back(e.parallel ? LatLon{e.lat - d / perLat, e.lon}
-                                               : LatLon{e.lat, e.lon - d / perLon});
+            shapes.Points.push_back(parallel ? LatLon{lat - d / perLat, lon}
+                                             : LatLon{lat, lon - d / perLon});
             for (double r : {0.98 * d, 1.02 * d}) {
                 std::string error;
                 auto wide = Buffer(shapes, r, error);
                 ASSERT_TRUE(wide) << error;
                 ASSERT_TRUE(shapes.Lines.empty() && wide->Points.empty());
-                SheetCover cover(e.scale);
+                SheetCover cover(scale);
                 ASSERT_TRUE(AddToCover(*wide, cover, error));
                 EXPECT_EQ(cover.Sheets().size(), r > d ? 2u : 1u)
-                    << e.lat << " " << e.lon << " d " << d << " r " << r;
+                    << lat << " " << lon << " d " << d << " r " << r;
             }
         }
     }
