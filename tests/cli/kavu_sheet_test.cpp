@@ -168,6 +168,11 @@ TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
     EXPECT_EQ(far.Status, 1);
     EXPECT_EQ(far.Err, "kavu-sheet: \"-84 0\": the series has no sheets beyond 84° N and 84° S\n");
     EXPECT_EQ(RunTool({"around", "P-37,38"}).Status, 1);
+    // The place of the fault, in characters; one past the end when something is missing.
+    EXPECT_EQ(RunTool({"frame", "N-37-1ж"}).Err,
+              "kavu-sheet: \"N-37-1ж\": a separator is missing before “ж” (at character 7)\n");
+    EXPECT_EQ(RunTool({"point", "55 30 N"}).Err,
+              "kavu-sheet: \"55 30 N\": a second coordinate is missing (at character 8)\n");
 
     for (const auto& usage : std::initializer_list<std::vector<std::string>>{
              {}, {"nosuch"}, {"point", "--scale", "3k", "1", "1"},

@@ -6,7 +6,10 @@
 #include <ogrsf_frmts.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <tuple>
 
 namespace {
 
@@ -90,6 +93,15 @@ TEST_F(KavuSheetGis, CoverOfAFile) {
  "features": [{"type": "Feature", "properties": {},
    "geometry": {"type": "MultiPoint", "coordinates": [[37.4995, 56.0001]]}}]})");
     EXPECT_EQ(OldOf({"cover", series, "--scale", "50k"}), Names{"O-37-135-Г"});
+    // Points exactly on a corner and on 180 degrees (64 N), on the 1942 datum: the sheets
+    // south-east of them, column 1 for 180 degrees.
+    const std::string corner = Write("corner.geojson", R"({"type": "FeatureCollection",
+ "crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},
+ "features": [{"type": "Feature", "properties": {},
+   "geometry": {"type": "MultiPoint", "coordinates": [[37.5, 56], [180, 64]]}},
+  {"type": "Feature", "properties": {}, "geometry": null}]})");
+    EXPECT_EQ(OldOf({"cover", corner, "--scale", "25k,10k,1M"}),
+              (Names{"P-1-1-А-а", "N-37-4-А-а", "P-1-1-А-а-1", "N-37-4-А-а-1", "P-1", "N-37"}));
 }
 
 // Each failure: one line naming the file and the reason, exit 1 (2 for a usage error, which
@@ -163,6 +175,20 @@ TEST_F(KavuSheetGis, ControlPointsForAScan) {
     ASSERT_EQ(gcp.Status, 0) << gcp.Err;
     EXPECT_EQ(gcp.Out, "-gcp 0 0 37.5 56 -gcp 600 0 37.75 56 -gcp 600 400 37.75 55.833333333 "
                        "-gcp 0 400 37.5 55.833333333\n");
+    // gdal_translate takes them as they are and puts the corners where they belong.
+    GDALAllRegister();
+    const std::string scan = (dir_ / "scan.tif").string(), out = (dir_ / "out.tif").string();
+    std::unique_ptr<GDALDataset>(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+        scan.c_str(), 600, 400, 1, GDT_Byte, nullptr));
+    const std::string translate = "gdal_translate -q -a_srs EPSG:4284 " +
+                                  gcp.Out.substr(0, gcp.Out.size() - 1) + " " + scan + " " + out;
+    ASSERT_EQ(std::system(translate.c_str()), 0);
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER));
+    ASSERT_TRUE(ds);
+    ASSERT_EQ(ds->GetGCPCount(), 4);
+    const GDAL_GCP& se = ds->GetGCPs()[2];
+    EXPECT_EQ(std::tuple(se.dfGCPPixel, se.dfGCPLine, se.dfGCPX), std::tuple(600.0, 400.0, 37.75));
+    EXPECT_NEAR(se.dfGCPY, 55 + 50 / 60.0, 1e-9);
 
     // From standard input: a line a name, an empty one where a name fails; WGS 84 corners.
     const ToolRun lines = RunTool({"frame", "--gcp", "--datum", "wgs84"}, "N-37-4-А\nnonsense\n");
