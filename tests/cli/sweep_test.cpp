@@ -186,13 +186,13 @@ std::string Dms(std::int64_t ms, const char* letters) {
     return text;
 }
 
-// 20,000 random points, a quarter of them on sheet edges of the finest scale, each through
+// 100,000 random points, a quarter of them on sheet edges of the finest scale, each through
 // `point` at all seven scales (one run) and its sheets back through `frame` (one run): each
 // frame holds its point under the edge rule (north and west edges in, south and east out;
 // 180 E is 180 W).
 TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
     std::mt19937_64 rng(2024);
-    constexpr std::size_t kPoints = 20000;
+    constexpr std::size_t kPoints = 100000;
     std::vector<ExactPoint> points;
     std::string input;
     for (std::size_t i = 0; i < kPoints; ++i) {
