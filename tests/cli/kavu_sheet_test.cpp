@@ -107,6 +107,7 @@ TEST(KavuSheet, CsvJsonAndGeoJson) {
 
     const auto point = json::parse(RunTool({"point", "61.7 37.2", "-s1M", "-fjson"}).Out);
     EXPECT_EQ(point["published"], (json{{"new", "16-37,38"}, {"old", "P-37,38"}}));
+    EXPECT_TRUE(point["line"].is_null()) << point; // an argument has no line number
 
     // Absent cells have no feature (the rings are checked in sweep_test).
     const auto geo = json::parse(RunTool({"around", "U-1", "-f", "geojson"}).Out);
