@@ -176,11 +176,17 @@ TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
               "kavu-sheet: \"55 30 N\": a second coordinate is missing (at character 8)\n");
 
     for (const auto& usage : std::initializer_list<std::vector<std::string>>{
-             {}, {"nosuch"}, {"point", "--scale", "3k", "1", "1"},
-             {"point", "--format", "xml", "1", "1"}, {"frame", "N-37", "--scale", "1M,50k"},
-             {"rescale", "N-37"}, {"rescale", "N-37", "-s", "1M", "--from", "2k"},
-             {"cover", "--scale", "1M"}, {"cover", "--bbox", "56,37,55,38", "-s1M"},
-             {"cover", "--bbox", "1,2,3,4"}, {"cover", "--bbox", "55,37,56,abc", "-s1M"},
+             {},
+             {"nosuch"},
+             {"point", "--scale", "3k", "1", "1"},
+             {"point", "--format", "xml", "1", "1"},
+             {"frame", "N-37", "--scale", "1M,50k"},
+             {"rescale", "N-37"},
+             {"rescale", "N-37", "-s", "1M", "--from", "2k"},
+             {"cover", "--scale", "1M"},
+             {"cover", "--bbox", "56,37,55,38", "-s1M"},
+             {"cover", "--bbox", "1,2,3,4"},
+             {"cover", "--bbox", "55,37,56,abc", "-s1M"},
              {"cover", "--bbox", "55,37,91,38", "-s1M"}}) {
         const ToolRun run = RunTool(usage);
         EXPECT_TRUE(run.Status == 2 && run.Err != "" && run.Out == "")
@@ -214,8 +220,8 @@ TEST(KavuSheet, StreamsAndStopsOnClosedOutput) {
     const std::string oneLineRead = "{ yes 55.7558 37.6173 | head -n 400000 | { $KAVU point 2>&3; "
                                     "echo exit $? >&3; } | head -n1 > /dev/null; } 3>&1";
     EXPECT_EQ(Shell(oneLineRead), "exit 0\n");
-    const ToolRun full = RunTool({"cover", "--bbox", "50,30,60,40", "--scale", "50k"}, "",
-                                 "/dev/full");
+    const ToolRun full =
+        RunTool({"cover", "--bbox", "50,30,60,40", "--scale", "50k"}, "", "/dev/full");
     EXPECT_EQ(full.Status, 1);
     EXPECT_EQ(full.Err, "kavu-sheet: cannot write the output: No space left on device\n");
 }

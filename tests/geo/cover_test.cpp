@@ -69,8 +69,8 @@ TEST(SheetCover, LineMeetsExactlyTheSheetsOfItsPoints) {
                         const LatLon line[] = {Degrees(y0, x0), Degrees(y0 + dy, x0 + dx)};
                         cover.AddLine(line);
                         ASSERT_EQ(Names(cover.Sheets()), expected)
-                            << "site " << siteLat << " " << siteLon << " from " << start
-                            << " by " << di << "," << dj;
+                            << "site " << siteLat << " " << siteLon << " from " << start << " by "
+                            << di << "," << dj;
                     }
     }
 }
@@ -108,8 +108,8 @@ TEST(SheetCover, AreaWithAHoleMeetsWhatTheEdgeRuleSays) {
                     SheetCover cover(scale);
                     ASSERT_TRUE(cover.AddArea(std::vector{ring(0, 3, false), ring(1, 2, true)}));
                     ASSERT_EQ(Names(cover.Sheets()), expected)
-                        << "scale " << scale << " site " << siteLat << " " << siteLon
-                        << " box " << ys[0] << ys[1] << ys[2] << ys[3] << " lon " << xi;
+                        << "scale " << scale << " site " << siteLat << " " << siteLon << " box "
+                        << ys[0] << ys[1] << ys[2] << ys[3] << " lon " << xi;
                 }
     }
 }

@@ -53,8 +53,8 @@ TEST_F(Files, FramesWrittenAndReadBack) {
         for (const char* name : {"sheets.gpkg", "sheets.shp", "sheets.geojson"}) {
             std::string error;
             ASSERT_TRUE(WriteFrames((dir_ / name).string(), "", frames, datum, error)) << error;
-            std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
-                (dir_ / name).c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+            std::unique_ptr<GDALDataset> dataset(
+                GDALDataset::Open((dir_ / name).c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
             ASSERT_TRUE(dataset) << name;
             OGRLayer* layer = dataset->GetLayer(0);
             ASSERT_EQ(layer->GetFeatureCount(), 3) << name;
@@ -85,9 +85,10 @@ TEST_F(Files, FramesWrittenAndReadBack) {
 // across a parallel (the point south of it) and a meridian (the point west of it), near and
 // far, and across 180 degrees. The points lie mid-way along an edge, far from the others.
 TEST(Buffer, ReachesTheNextSheetAtTheGivenDistance) {
-    for (const auto& [lat, lon, parallel, scale] :
-         {std::tuple{56.0, 37.625, true, 5}, {55.9167, 37.5, false, 5}, {-30.1, 180.0, false, 1},
-          {8.0, -100.1, true, 1}}) {
+    for (const auto& [lat, lon, parallel, scale] : {std::tuple{56.0, 37.625, true, 5},
+                                                    {55.9167, 37.5, false, 5},
+                                                    {-30.1, 180.0, false, 1},
+                                                    {8.0, -100.1, true, 1}}) {
         // Metres per degree of latitude and of longitude on the Krassowsky ellipsoid.
         const double a = 6378245, f = 1 / 298.3, e2 = f * (2 - f);
         const double s = std::sin(lat * M_PI / 180), w = std::sqrt(1 - e2 * s * s);

@@ -43,15 +43,15 @@ class KavuSheetGis : public TempDirTest {
 
 TEST_F(KavuSheetGis, DatumMovesThePointAndTheFrame) {
     // 37.7485 E in WGS 84 lies east of the meridian 37 deg 45' on the 1942 datum.
-    for (const auto& [datum, sheet] : {std::pair{"", "N-37-4-В"}, {"1942", "N-37-4-В"},
-                                       {"wgs84", "N-37-4-Г"}}) {
+    for (const auto& [datum, sheet] :
+         {std::pair{"", "N-37-4-В"}, {"1942", "N-37-4-В"}, {"wgs84", "N-37-4-Г"}}) {
         Names args{"point", "55.7558", "37.7485", "--scale", "50k"};
         if (*datum) args.insert(args.end(), {"--datum", datum});
         EXPECT_EQ(OldOf(args), Names{sheet}) << datum;
     }
     // The frame in WGS 84: the corners and the centre of the 1942 frame, each shifted.
-    const auto f = CsvFields(
-        Lines(RunTool({"frame", "N-37-4-В", "-f", "csv", "--datum", "wgs84"}).Out).at(1));
+    const auto f =
+        CsvFields(Lines(RunTool({"frame", "N-37-4-В", "-f", "csv", "--datum", "wgs84"}).Out).at(1));
     double north = 55 + 50 / 60.0, west = 37.5, south = 55 + 40 / 60.0, east = 37.75;
     double lat = 55.75, lon = 37.625;
     ASSERT_TRUE(Shift().ToWgs84(north, west) && Shift().ToWgs84(south, east) &&
@@ -160,8 +160,7 @@ TEST_F(KavuSheetGis, BadInputIsOneLineAndLeavesNothing) {
         const std::string said = c.args[1] + "\n" + run.Err;
         EXPECT_EQ(run.Status, c.status) << said;
         EXPECT_NE(run.Err.substr(0, run.Err.find('\n')).find(c.named), std::string::npos) << said;
-        EXPECT_TRUE(c.status != 1 || std::count(run.Err.begin(), run.Err.end(), '\n') == 1)
-            << said;
+        EXPECT_TRUE(c.status != 1 || std::count(run.Err.begin(), run.Err.end(), '\n') == 1) << said;
         EXPECT_EQ(run.Out, "") << said;
         EXPECT_EQ(Listing(), before) << said;
     }

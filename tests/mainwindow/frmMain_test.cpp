@@ -594,8 +594,8 @@ TEST_F(Window, CopyTooltipsAndGpsConversion) {
 
     Press("55.7558, 37.6173"); // the point keeps the seconds as pasted
     Press(QString(), Qt::Key_C);
-    EXPECT_EQ(Clipboard(), plain(examples::kPointEn)
-                               .replace("45' E 37° 37'", "45' 20.88\" E 37° 37' 02.28\""));
+    EXPECT_EQ(Clipboard(),
+              plain(examples::kPointEn).replace("45' E 37° 37'", "45' 20.88\" E 37° 37' 02.28\""));
     TextOf(win.Lst(8))->setFocus();
     TextOf(win.Lst(8))->setSelection(1, 4);
     Press(QString(), Qt::Key_C);
@@ -620,6 +620,5 @@ TEST_F(Window, CopyTooltipsAndGpsConversion) {
                            "14-36 ( N-36 )\t14-37 ( N-37 )\t14-38 ( N-38 )\n"
                            "13-36 ( M-36 )\t13-37 ( M-37 )\t13-38 ( M-38 )\n");
 }
-
 
 } // namespace
