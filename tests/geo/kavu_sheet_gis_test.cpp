@@ -104,6 +104,51 @@ TEST_F(KavuSheetGis, CoverOfAFile) {
               (Names{"P-1-1-А-а", "N-37-4-А-а", "P-1-1-А-а-1", "N-37-4-А-а-1", "P-1", "N-37"}));
 }
 
+// GeoJSON, shapefiles and the other GDAL formats are straight in their coordinates, as QGIS
+// draws them; only GPX and KML join points more than 180 degrees apart across 180 degrees.
+TEST_F(KavuSheetGis, AreasAsDrawnAndTracksTheShortWay) {
+    const std::string crs =
+        R"("crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},)";
+    const auto geojson = [&](const std::string& name, const std::string& geometry) {
+        return Write(name, R"({"type": "FeatureCollection", )" + crs +
+                               R"( "features": [{"type": "Feature", "properties": {},
+ "geometry": )" + geometry + "}]}");
+    };
+    // A box round nearly the whole world: every sheet in it, as --bbox gives them.
+    const std::string world = geojson("world.geojson", R"({"type": "Polygon", "coordinates":
+ [[[-179, -59], [179, -59], [179, 83], [-179, 83], [-179, -59]]]})");
+    const Names box = OldOf({"cover", "--bbox", "-59,-179,83,179", "-s", "1M"});
+    EXPECT_EQ(box.size(), 36u * 60u);
+    EXPECT_EQ(OldOf({"cover", world, "-s", "1M"}), box);
+    // The same ring in KML is joined the short way: a strip along 180 degrees.
+    const std::string kml = Write("strip.kml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Placemark><Polygon><outerBoundaryIs><LinearRing>
+<coordinates>-179,-59 179,-59 179,83 -179,83 -179,-59</coordinates>
+</LinearRing></outerBoundaryIs></Polygon></Placemark></kml>
+)");
+    EXPECT_EQ(OldOf({"cover", kml, "-s", "1M"}).size(), 36u * 2u);
+    // A line from 179.5 E to 179.5 W: round the globe in GeoJSON, across 180 degrees in a GPX
+    // track (WGS 84, so the points are first shifted).
+    const std::string line = geojson("line.geojson", R"({"type": "LineString", "coordinates":
+ [[179.5, 0.5], [-179.5, 0.5]]})");
+    EXPECT_EQ(OldOf({"cover", line, "-s", "1M"}).size(), 60u);
+    const std::string gpx = Write("track.gpx", R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
+<trkpt lat="0.5" lon="179.5"/><trkpt lat="0.5" lon="-179.5"/></trkseg></trk></gpx>
+)");
+    EXPECT_EQ(OldOf({"cover", gpx, "-s", "1M"}), (Names{"A-1", "A-60"}));
+    // Longitudes past 180 degrees, in the 1942 datum and in WGS 84 (no CRS named): 181 is
+    // 179 degrees W, and a line from 178 to 182 crosses 180 degrees.
+    EXPECT_EQ(OldOf({"cover", geojson("east.geojson", R"({"type": "LineString", "coordinates":
+ [[178, 0.5], [182, 0.5]]})"),
+                     "-s", "1M"}),
+              (Names{"A-1", "A-60"}));
+    EXPECT_EQ(OldOf({"cover", Write("wgs.geojson", R"({"type": "FeatureCollection", "features": [
+ {"type": "Feature", "properties": {}, "geometry": {"type": "Point", "coordinates": [181, 0.5]}}]})"),
+                     "-s", "1M"}),
+              Names{"A-1"});
+}
+
 // Each failure: one line naming the file and the reason, exit 1 (2 for a usage error, which
 // may add where to find help), and nothing written where the output was to go.
 TEST_F(KavuSheetGis, BadInputIsOneLineAndLeavesNothing) {
