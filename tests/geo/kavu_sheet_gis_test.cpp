@@ -59,6 +59,30 @@ TEST_F(KavuSheetGis, DatumMovesThePointAndTheFrame) {
     for (auto [column, degrees] :
          {std::pair{8, north}, {9, south}, {10, west}, {11, east}, {12, lat}, {13, lon}})
         EXPECT_NEAR(std::stod(f.at(column)), degrees, 1e-9) << column;
+    // Every column says its datum; the point is echoed as read, and in 1942 beside it.
+    const auto header =
+        CsvFields(Lines(RunTool({"frame", "N-37-4", "-fcsv", "--datum=wgs84"}).Out).at(0));
+    EXPECT_EQ(header.at(8), "north_wgs84");
+    EXPECT_EQ(header.back(), "centre_dms_wgs84");
+    const auto point =
+        Lines(RunTool({"point", "55.7558", "37.7485", "-s50k", "-fcsv", "--datum", "wgs84"}).Out);
+    ASSERT_EQ(point.size(), 2u);
+    EXPECT_EQ(point[0].rfind("line,input,latitude_wgs84,longitude_wgs84,latitude_1942,"
+                             "longitude_1942,scale,new",
+                             0),
+              0u)
+        << point[0];
+    const auto p = CsvFields(point[1]);
+    double lat1942 = 55.7558, lon1942 = 37.7485;
+    ASSERT_TRUE(Shift().ToSeries(lat1942, lon1942));
+    EXPECT_EQ(p.at(2), "55.7558");
+    EXPECT_EQ(p.at(3), "37.7485");
+    EXPECT_NEAR(std::stod(p.at(4)), lat1942, 1e-9);
+    EXPECT_NEAR(std::stod(p.at(5)), lon1942, 1e-9);
+    EXPECT_EQ(p.at(8), "N-37-4-Г");
+    // A line that does not read keeps every column.
+    const auto empty = Lines(RunTool({"point", "-fcsv", "--datum", "wgs84"}, "x\n").Out);
+    EXPECT_EQ(CsvFields(empty.at(1)).size(), CsvFields(empty.at(0)).size());
 }
 
 TEST_F(KavuSheetGis, CoverOfAFile) {
