@@ -102,7 +102,7 @@ namespace {
 void Dms(JsonBuilder& json, std::string& scratch, double degrees, bool latitude) {
     scratch.clear();
     AppendDms(scratch, degrees, latitude);
-    json.String(scratch);
+    json.Own(scratch);
 }
 
 } // namespace
@@ -131,7 +131,7 @@ void AppendFrame(JsonBuilder& json, const FrameDegrees& d) {
     AppendDms(scratch, d.CentreLatitude, true);
     scratch += ' ';
     AppendDms(scratch, d.CentreLongitude, false);
-    json.Key("centre").String(scratch);
+    json.Key("centre").Own(scratch);
     json.End();
     json.End();
 }
@@ -155,11 +155,11 @@ void AppendFrameGeometry(JsonBuilder& json, const FrameDegrees& d) {
     }
     json.Object();
     if (west >= -180 && west < east) {
-        json.Key("type").String("Polygon").Key("coordinates");
+        json.Key("type").Own("Polygon").Key("coordinates");
         ring(west, east);
     } else {
         if (west < -180) west += 360;
-        json.Key("type").String("MultiPolygon").Key("coordinates").Array();
+        json.Key("type").Own("MultiPolygon").Key("coordinates").Array();
         ring(west, 180);
         ring(-180, east);
         json.End();
@@ -188,13 +188,13 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
         json.Key("longitude_1942").Degrees(LongitudeDegrees(r.Point));
     }
     if (shape.Cell) {
-        json.Key("cell").String(CellName(r.Cell));
+        json.Key("cell").Own(CellName(r.Cell));
         json.Key("present").Bool(r.Present);
     }
-    json.Key("scale").String(ScaleName(r.Scale));
+    json.Key("scale").Own(ScaleName(r.Scale));
     if (!r.Present) return;
-    json.Key("new").String(r.New);
-    json.Key("old").String(r.Old);
+    json.Key("new").Own(r.New);
+    json.Key("old").Own(r.Old);
     if (shape.Point) {
         json.Key("latitude_junction").Bool(r.LatitudeJunction);
         json.Key("longitude_junction").Bool(r.LongitudeJunction);
@@ -205,7 +205,7 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
     if (r.PublishedNew.empty())
         json.Null();
     else
-        json.Object().Key("new").String(r.PublishedNew).Key("old").String(r.PublishedOld).End();
+        json.Object().Key("new").Own(r.PublishedNew).Key("old").Own(r.PublishedOld).End();
     if (withFrame) {
         if (datum.IsSeries())
             json.Key("frame");

@@ -30,6 +30,15 @@ class JsonText {
         std::memcpy(data_.data() + size_, text.data(), text.size());
         size_ += text.size();
     }
+    /// The text between quotes, in one step.
+    void AppendQuoted(std::string_view text) {
+        if (data_.size() - size_ < text.size() + 2) Grow(text.size() + 2);
+        char* p = data_.data() + size_;
+        *p = '"';
+        std::memcpy(p + 1, text.data(), text.size());
+        p[text.size() + 1] = '"';
+        size_ += text.size() + 2;
+    }
     void Flush() {}
     void Clear() { size_ = 0; }
     std::string_view View() const { return {data_.data(), size_}; }
@@ -55,9 +64,7 @@ class JsonWriter : public rapidjson::Writer<JsonText> {
     /// A key or string that needs no escaping, quoted.
     void Quoted(std::string_view text) {
         Prefix(rapidjson::kStringType);
-        os_->Put('"');
-        os_->Append(text);
-        os_->Put('"');
+        os_->AppendQuoted(text);
         EndValue(true);
     }
 };
@@ -77,7 +84,14 @@ class JsonBuilder {
     JsonBuilder& End();
     /// A member name: the writers' own literals, which need no escaping.
     JsonBuilder& Key(std::string_view key);
+    /// Any text (what users typed: escaped as needed).
     JsonBuilder& String(std::string_view value);
+    /// The tool's own texts (designations, scales, D°M′S″ texts): valid UTF-8 without quotes,
+    /// backslashes or control characters, so written as they are.
+    JsonBuilder& Own(std::string_view value) {
+        writer_.Quoted(value);
+        return *this;
+    }
     JsonBuilder& Degrees(double value); // as WriteDegrees; null when not finite
     JsonBuilder& Integer(std::size_t value);
     JsonBuilder& Bool(bool value);
