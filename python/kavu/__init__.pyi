@@ -1,4 +1,4 @@
-from typing import Any, Iterable, Iterator, List, Literal, Optional, Tuple, Union, overload
+from typing import Any, Iterable, Iterator, List, Literal, Optional, Sequence, Tuple, Union, overload
 
 import numpy as np
 import numpy.typing as npt
@@ -9,6 +9,7 @@ from ._errors import ReadError as ReadError
 
 Scale = Union[str, int]
 GeoJSON = dict[str, Any]
+Array = Union[npt.NDArray[Any], Sequence[float]]
 
 class PublishedSheet:
     @property
@@ -129,10 +130,10 @@ def grid(bbox: Iterable[float], scale: Scale, datum: str = ...) -> Iterator[Shee
 @overload
 def to_wgs84(lat: float, lon: float) -> Tuple[float, float]: ...
 @overload
-def to_wgs84(lat: Any, lon: Any) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
+def to_wgs84(lat: Array, lon: Array) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
 @overload
 def from_wgs84(lat: float, lon: float) -> Tuple[float, float]: ...
 @overload
 def from_wgs84(
-    lat: Any, lon: Any
+    lat: Array, lon: Array
 ) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
