@@ -75,10 +75,13 @@ def test_readers():
     # The window's own spelling is one sheet; another spelling of several readings is not.
     assert kavu.Sheet("N-37-4").scale == 100000
     several = kavu.read("n-37-4")
-    if len(several) > 1:
-        with pytest.raises(kavu.AmbiguousName) as caught:
-            kavu.Sheet("n-37-4")
-        assert caught.value.readings == several and "readings" in caught.value.reason
+    assert several == [kavu.Sheet("N-37-4"), kavu.Sheet("N-37-Г")]
+    with pytest.raises(kavu.AmbiguousName) as caught:
+        kavu.Sheet("n-37-4")
+    assert caught.value.readings == several and "N-37-Г (1:500,000)" in caught.value.reason
+    # frames() decides as Sheet() does: the ambiguous spelling gets no frame.
+    assert kavu.frames(["N-37-4", "n-37-4"])[:, 0].tolist()[0] == 37.5
+    assert kavu.frames(["n-37-4"], return_mask=True)[1].tolist() == [True]
 
 
 def test_errors_carry_reason_and_position():
