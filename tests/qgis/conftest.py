@@ -1,0 +1,39 @@
+"""Shared set-up of the plugin's tests: the plugin staged by the build, the kavu module, the
+command-line tool to compare with, and one QgsApplication on the offscreen platform."""
+
+import csv
+import io
+import os
+import subprocess
+import sys
+
+import pytest
+
+PLUGIN_PARENT = os.environ["KAVU_QGIS_PLUGIN_PATH"]
+KAVU_SHEET = os.environ["KAVU_SHEET"]
+sys.path.insert(0, PLUGIN_PARENT)
+for path in reversed(os.environ.get("KAVU_PYTHONPATH", "").split(os.pathsep)):
+    if path:
+        sys.path.insert(0, path)
+
+
+def kavu_sheet(*args, stdin=None):
+    """Rows of kavu-sheet's CSV answer."""
+    run = subprocess.run(
+        [KAVU_SHEET, *args, "--format", "csv"],
+        input=stdin,
+        capture_output=True,
+        text=True,
+        check=True,
+    )
+    return list(csv.DictReader(io.StringIO(run.stdout)))
+
+
+@pytest.fixture(scope="session")
+def qgis_app():
+    from qgis.core import QgsApplication
+
+    app = QgsApplication([], True)
+    app.initQgis()
+    yield app
+    app.exitQgis()
