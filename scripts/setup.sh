@@ -13,6 +13,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
+  qgis python3-qgis python3-gdal python3-pytest
 )
 
 missing=()

@@ -6,8 +6,6 @@ from qgis.core import (
     QgsCoordinateReferenceSystem,
     QgsCoordinateTransform,
     QgsLocatorContext,
-    QgsMessageLog,
-    QgsPointXY,
     QgsProject,
     QgsRectangle,
     Qgis,
@@ -213,3 +211,33 @@ def test_loads_unloads_and_reloads_cleanly(canvas):
     assert canvas.mapTool() is None
     assert errors == []
     QgsApplication.messageLog().messageReceived.disconnect(log)
+
+
+def test_extent_in_web_mercator_across_180_keeps_narrow(qgis_app):
+    import kavu
+    from kavu_sheets import engine
+
+    crs = QgsCoordinateReferenceSystem("EPSG:3857")
+    south, west, north, east = engine.series_box(
+        QgsRectangle(19.9e6, 9.5e6, 20.2e6, 9.8e6), crs)
+    assert 178 < west < 180 and -180 < east < -178
+    # The corners, converted as the tool converts them, lie inside, by the edges (the shift
+    # varies along an edge).
+    for x, y in ((19.9e6, 9.5e6), (20.2e6, 9.8e6)):
+        p = QgsCoordinateTransform(crs, QgsCoordinateReferenceSystem("EPSG:4326"),
+                                   QgsProject.instance()).transform(x, y)
+        lat, lon = kavu.from_wgs84(p.y(), p.x())
+        assert south - 1e-9 <= lat <= north + 1e-9
+        assert lon == pytest.approx(west if x < 20e6 else east, abs=1e-3)
+    with pytest.raises(ValueError):
+        engine.series_box(QgsRectangle(10, 50, 10, 51), QgsCoordinateReferenceSystem("EPSG:4284"))
+
+
+def test_every_algorithm_has_help_in_english_and_russian(qgis_app):
+    from kavu_sheets import help
+    from kavu_sheets.algorithms import ALGORITHMS
+
+    for algorithm in ALGORITHMS:
+        english, russian = help.text(algorithm.KEY, "en"), help.text(algorithm.KEY, "ru")
+        assert "sheet" in english and any("а" <= c <= "я" for c in russian)
+        assert algorithm().shortHelpString() == english  # the offscreen locale is English

@@ -8,7 +8,7 @@ import subprocess
 import pytest
 from osgeo import ogr, osr
 
-from conftest import KAVU_SHEET, PLUGIN_PARENT, kavu_sheet
+from conftest import PLUGIN_PARENT, kavu_sheet
 
 ogr.UseExceptions()
 osr.UseExceptions()
