@@ -13,7 +13,9 @@ packages=(
   libcli11-dev nlohmann-json3-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
-  qgis python3-qgis python3-gdal python3-pytest
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-shapely python3-geopandas
+  python3-pandas python3-dask python3-distributed python3-mypy
+  qgis python3-qgis python3-gdal
 )
 
 missing=()
