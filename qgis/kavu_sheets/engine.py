@@ -20,7 +20,6 @@ from qgis.core import (
     QgsGeometry,
     QgsPointXY,
     QgsProject,
-    QgsRectangle,
 )
 
 SERIES_CRS = QgsCoordinateReferenceSystem("EPSG:4284")
@@ -210,10 +209,6 @@ def frame_polygon(north, south, west, east):
     ring += [QgsPointXY(lon, north) for lon in reversed(along)]
     ring.append(QgsPointXY(west, south))
     return QgsGeometry.fromPolygonXY([ring])
-
-
-def frame_rect(sheet):
-    return QgsRectangle(sheet.west, sheet.south, sheet.east, sheet.north)
 
 
 def sheet_fields(extra=()):
