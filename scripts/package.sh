@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the release without tests and packs it as a Debian package, written to
-# build-package/packages/kavu_<version>_<architecture>.deb.
+# Builds the release without tests and packs it as Debian packages, written to
+# build-package/packages/ (kavu_<version>_<architecture>.deb and the packages beside it), with
+# the QGIS plugin as a ZIP for QGIS's "Install from ZIP" (kavu-qgis-plugin-<version>.zip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,4 +10,6 @@ cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVU_TESTS=OFF -
 cmake --build build-package -j"$(nproc 2>/dev/null || echo 2)"
 rm -rf build-package/packages
 (cd build-package && cpack -G DEB >/dev/null)
-ls build-package/packages/kavu_*.deb
+cmake --build build-package --target kavu_qgis_zip >/dev/null
+cp build-package/qgis/kavu-qgis-plugin-*.zip build-package/packages/
+ls build-package/packages/*
