@@ -52,22 +52,26 @@ class KavuAlgorithm(QgsProcessingAlgorithm):
             name, tr("Scale"), options=SCALE_OPTIONS, defaultValue=DEFAULT_SCALE
         )
 
-    def write_sheets(self, parameters, context, feedback, sheets, extra_fields=(), extra=None):
-        """Writes (sheet, scale) pairs as frames; `extra(sheet)` gives the extra attributes."""
+    def write_sheets(self, parameters, context, feedback, sheets, done, extra_fields=(), extra=None):
+        """Writes (sheet, scale) pairs as frames as they come; `done(sheet)` is the fraction of
+        the work done, `extra(sheet)` the extra attributes."""
         fields = engine.sheet_fields(extra_fields)
         sink, dest = self.parameterAsSink(
             parameters, "OUTPUT", context, fields, QgsWkbTypes.Polygon, engine.SERIES_CRS
         )
         if sink is None:
             raise QgsProcessingException(self.invalidSinkError(parameters, "OUTPUT"))
-        total = max(1, len(sheets))
-        for i, (sheet, scale) in enumerate(sheets):
+        count = 0
+        for sheet, scale in sheets:
             if feedback.isCanceled():
                 break
             values = extra(sheet) if extra else ()
-            sink.addFeature(engine.sheet_feature(fields, sheet, scale, values), QgsFeatureSink.FastInsert)
-            if i % 1000 == 0:
-                feedback.setProgress(100.0 * i / total)
+            feature = engine.sheet_feature(fields, sheet, scale, values)
+            sink.addFeature(feature, QgsFeatureSink.FastInsert)
+            count += 1
+            if count % 1000 == 0:
+                feedback.setProgress(100.0 * done(sheet))
+        feedback.pushInfo(tr("{} sheets").format(count))
         return {"OUTPUT": dest}
 
 
@@ -98,16 +102,21 @@ class SheetGrid(KavuAlgorithm):
             sheets = engine.grid(*box, scale[1])
         except ValueError as error:
             raise QgsProcessingException(str(error))
+        south, west, north, east = box
         feedback.pushInfo(
-            tr("{} sheets from {:.6f}°, {:.6f}° to {:.6f}°, {:.6f}° (1942 datum)").format(
-                len(sheets), box[2], box[1], box[0], box[3]
+            tr("Sheets from {:.6f}°, {:.6f}° to {:.6f}°, {:.6f}° (1942 datum)").format(
+                north, west, south, east
             )
         )
         if self.parameterAsBoolean(parameters, "AS_PRINTED", context):
             pairs = engine.printed(sheets)
         else:
-            pairs = [(s, s.scale) for s in sheets]
-        return self.write_sheets(parameters, context, feedback, pairs)
+            pairs = ((s, s.scale) for s in sheets)
+
+        def done(sheet):  # rows come from the north
+            return min(1.0, max(0.0, (north - sheet.north) / (north - south)))
+
+        return self.write_sheets(parameters, context, feedback, pairs, done)
 
 
 class CoverLayer(KavuAlgorithm):
@@ -186,6 +195,7 @@ class CoverLayer(KavuAlgorithm):
             context,
             feedback,
             ordered,
+            lambda sheet: 1.0,
             count_field,
             lambda sheet: [counts[sheet.new]],
         )

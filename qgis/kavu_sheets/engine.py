@@ -138,9 +138,9 @@ def series_box(rect, crs, transform_context=None, samples=32):
 
 
 def grid(south, west, north, east, scale):
-    """Every sheet of the scale that meets the box, north to south, then west to east from
-    `west` (across 180° when west > east)."""
-    return list(kavu.grid((west, south, east, north), scale))
+    """Every sheet of the scale that meets the box, one at a time, north to south, then west to
+    east from `west` (across 180° when west > east)."""
+    return kavu.grid((west, south, east, north), scale)
 
 
 def cover(shape, scale, buffer, datum, as_printed=False):
@@ -190,14 +190,13 @@ def joined(sheet):
 
 
 def printed(sheets):
-    """The sheets as printed: each joined sheet once, in place of its first member."""
-    seen, out = set(), []
+    """(sheet, scale) as printed: each joined sheet once, in place of its first member."""
+    seen = set()
     for s in sheets:
         p = joined(s) or s
         if p.new not in seen:
             seen.add(p.new)
-            out.append((p, s.scale))
-    return out
+            yield p, s.scale
 
 
 def frame_polygon(north, south, west, east):
