@@ -15,6 +15,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -362,26 +363,31 @@ py::tuple Sheets(const Doubles& lats, const Doubles& lons, const py::handle& sca
     if (lats.ndim() != 1 || lons.ndim() != 1 || lats.shape(0) != lons.shape(0))
         throw py::value_error("latitudes and longitudes must be two sequences of one length");
     const auto n = static_cast<std::size_t>(lats.shape(0));
-    constexpr std::size_t kRoom = 24; // the longest name has 17 characters
-    std::vector<char32_t> text(n * kRoom);
+    // Two passes, formatting each name twice: once for the widest, once into numpy's own
+    // buffer. A buffer of the widest possible names would cost more in memory traffic than
+    // the second formatting does.
+    std::vector<detail::Cell> cells(n);
     py::array_t<bool> bad(static_cast<py::ssize_t>(n));
     bool* badOut = bad.mutable_data();
     const double* lat = lats.data();
     const double* lon = lons.data();
+    constexpr std::size_t kRoom = 24; // the longest name has 17 characters
+    char32_t row[kRoom];
     std::size_t width = 1;
     {
         py::gil_scoped_release unlocked;
         std::unique_lock<std::mutex> lock(shiftMutex, std::defer_lock);
         if (wgs84) lock.lock();
-        std::string name;
         for (std::size_t i = 0; i < n; ++i) {
             std::optional<ExactPoint> p = ExactOf(lat[i], lon[i]);
             std::optional<PointSheet> found;
             if (p && (!wgs84 || ToSeries(*p))) found = SheetOfExactPoint(*p, scale);
             badOut[i] = !found;
             if (!found) continue;
-            name = lettered ? FormatSheetOld(found->Key) : FormatSheetNew(found->Key);
-            width = std::max(width, PutCodePoints(Shown(name), &text[i * kRoom], kRoom));
+            cells[i] = detail::CellOfKey(found->Key);
+            const std::string name =
+                lettered ? FormatSheetOld(found->Key) : FormatSheetNew(found->Key);
+            width = std::max(width, PutCodePoints(Shown(name), row, kRoom));
         }
     }
     py::array names(py::dtype("<U" + std::to_string(width)),
@@ -389,8 +395,16 @@ py::tuple Sheets(const Doubles& lats, const Doubles& lons, const py::handle& sca
     auto* out = static_cast<char32_t*>(names.mutable_data());
     {
         py::gil_scoped_release unlocked;
-        for (std::size_t i = 0; i < n; ++i)
-            std::memcpy(out + i * width, &text[i * kRoom], width * sizeof(char32_t));
+        for (std::size_t i = 0; i < n; ++i) {
+            char32_t* to = out + i * width;
+            std::size_t used = 0;
+            if (!badOut[i]) {
+                const SheetKey key = detail::KeyOfCell(scale, cells[i]);
+                const std::string name = lettered ? FormatSheetOld(key) : FormatSheetNew(key);
+                used = PutCodePoints(Shown(name), to, width);
+            }
+            std::fill(to + used, to + width, U'\0');
+        }
     }
     return py::make_tuple(names, bad);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release without tests and packs it as Debian packages, written to
-# build-package/packages/ (kavu_<version>_<architecture>.deb and the packages beside it), with
+# build-package/packages/: kavu_<version>_<architecture>.deb and, with the Python module,
+# python3-kavu_<version>_<architecture>.deb and qgis-plugin-kavu_<version>_all.deb; beside them
 # the QGIS plugin as a ZIP for QGIS's "Install from ZIP" (kavu-qgis-plugin-<version>.zip).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Packs a built release folder as a Debian package and checks the package: lintian finds no
-# error (its other remarks are shown), it holds exactly the files `cmake --install` installs,
-# the menu entry and AppStream data name files it holds, every program has its manual page, its
-# dependencies were computed, and the programs inside carry the package's version.
+# Packs a built release folder as Debian packages and checks them. kavu: lintian finds no
+# error (its other remarks are shown), it holds exactly the files `cmake --install` installs for
+# it, the menu entry and AppStream data name files it holds, every program has its manual page,
+# its dependencies were computed, and the programs inside carry the package's version.
+# python3-kavu, when built: lintian, its files, its dependencies, and the module imported and
+# tested from the unpacked package.
 set -euo pipefail
 build=$(cd "${1:?usage: check_deb.sh BUILD_FOLDER}" && pwd)
 tmp=$(mktemp -d)
@@ -22,8 +24,8 @@ echo "package: $deb"
 lintian --display-info "$deb" || fail "lintian found errors"
 
 # What the install rules promise, staged by CMake itself; Debian keeps manual pages gzipped.
-cmake --install "$build" --prefix "$tmp/stage" >/dev/null
-sed "s|^$tmp/stage/||" "$build/install_manifest.txt" | sort >"$tmp/promised"
+cmake --install "$build" --prefix "$tmp/stage" --component kavu >/dev/null
+sed "s|^$tmp/stage/||" "$build/install_manifest_kavu.txt" | sort >"$tmp/promised"
 dpkg -x "$deb" "$tmp/root"
 (cd "$tmp/root/usr" && find . ! -type d | sed 's|^\./||; s|^\(share/man/.*\)\.gz$|\1|' | sort) \
   >"$tmp/packed"
@@ -67,3 +69,31 @@ if [[ -x $tmp/root/usr/bin/kavu-sheet ]]; then
     fail "kavu-sheet --version does not say $upstream"
 fi
 echo "package checked: $(wc -l <"$tmp/promised") files, version $version"
+
+pydebs=("$build"/packages/python3-kavu_*.deb)
+if [[ -f ${pydebs[0]} ]]; then
+  pydeb=${pydebs[0]}
+  echo "package: $pydeb"
+  lintian --display-info "$pydeb" || fail "lintian found errors in python3-kavu"
+  cmake --install "$build" --prefix "$tmp/pystage" --component python >/dev/null
+  sed "s|^$tmp/pystage/||" "$build/install_manifest_python.txt" | sort >"$tmp/pypromised"
+  dpkg -x "$pydeb" "$tmp/pyroot"
+  (cd "$tmp/pyroot/usr" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/pypacked"
+  diff -u --label installed --label packaged "$tmp/pypromised" "$tmp/pypacked" ||
+    fail "python3-kavu and the install rules disagree"
+  depends=$(dpkg-deb -f "$pydeb" Depends)
+  [[ $depends == *python3\ \(\>=* && $depends == *python3-numpy* && $depends == *libstdc++6* ]] ||
+    fail "python3-kavu dependencies not computed: $depends"
+  [[ $(dpkg-deb -f "$pydeb" Version) == "$version" ]] || fail "python3-kavu is not version $version"
+  # The module from the unpacked package, not from the build tree.
+  site=$(cd "$tmp/pyroot/usr/lib/python3/dist-packages" && pwd)
+  answer=$(cd "$tmp" && PYTHONPATH=$site /usr/bin/python3 -c \
+    'import kavu; print(kavu.__file__); print(kavu.sheet(55.7558, 37.6173))')
+  [[ $answer == "$site/kavu/__init__.py"$'\n'"N-37-4-В" ]] ||
+    fail "the unpacked module answers: $answer"
+  tests=$(cd "$(dirname "$0")/../python" && pwd)
+  (cd "$tmp" && PYTHONPATH=$site PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q \
+    -p no:cacheprovider "$tests/test_api.py" "$tests/test_geo.py") ||
+    fail "the unpacked module fails its tests"
+  echo "package checked: $(wc -l <"$tmp/pypromised") files, version $version"
+fi
