@@ -104,7 +104,14 @@ class AnswerDialog(QDialog):
             for c, value in enumerate(cells):
                 self.table.setItem(r, c, QTableWidgetItem(value))
         self.table.resizeColumnsToContents()
+        # Every row and column in sight, without scrolling.
+        frame = 2 * self.table.frameWidth()
+        self.table.setMinimumSize(
+            self.table.horizontalHeader().length() + frame,
+            self.table.horizontalHeader().height() + self.table.verticalHeader().length() + frame,
+        )
         self.copy.setEnabled(not answer.error)
+        self.adjustSize()
         self.show()
         self.raise_()
 
