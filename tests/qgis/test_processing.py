@@ -174,9 +174,14 @@ def test_sheet_names_of_points_in_3857(qgis_process, tmp_path):
 
 def test_cover_of_points_in_3857(qgis_process, tmp_path):
     gpkg = tmp_path / "points.gpkg"
-    points_in_3857(gpkg, sweep_points()[:40])
+    points = sweep_points()[:40]
+    points_in_3857(gpkg, points + [(55.76, 37.62)])  # a second point on Moscow's sheet
     out = tmp_path / "sheets.gpkg"
     qgis_process("run", "kavu:coverlayer", "--", f"INPUT={gpkg}", "SCALE=2",
                  f"OUTPUT={out}")
     want = expected(kavu_sheet("cover", str(gpkg), "--scale", "200k"))
-    assert sorted(attributes(features(out)), key=str) == sorted(want, key=str)
+    found = features(out)
+    assert sorted(attributes(found), key=str) == sorted(want, key=str)
+    # Each point lies on one sheet: the counts add up to the points.
+    assert sum(f["count"] for f in found) == 41
+    assert [f["count"] for f in found if f["old"] == "N-37-II"] == [2]
