@@ -241,3 +241,32 @@ def test_every_algorithm_has_help_in_english_and_russian(qgis_app):
         english, russian = help.text(algorithm.KEY, "en"), help.text(algorithm.KEY, "ru")
         assert "sheet" in english and any("а" <= c <= "я" for c in russian)
         assert algorithm().shortHelpString() == english  # the offscreen locale is English
+
+
+def test_without_the_module_the_plugin_says_what_to_install(canvas, monkeypatch):
+    import builtins
+
+    import kavu_sheets
+
+    real_import = builtins.__import__
+
+    def no_kavu(name, *args, **kwargs):
+        if name == "kavu":
+            raise ImportError("No module named 'kavu'")
+        return real_import(name, *args, **kwargs)
+
+    said = []
+
+    class Bar:
+        def pushMessage(self, title, text, level, duration):
+            said.append(text)
+
+    iface = Iface(canvas)
+    iface.messageBar = lambda: Bar()
+    monkeypatch.setattr(builtins, "__import__", no_kavu)
+    plugin = kavu_sheets.classFactory(iface)
+    monkeypatch.setattr(builtins, "__import__", real_import)
+    plugin.initGui()
+    plugin.unload()
+    assert said == [kavu_sheets.MISSING_MODULE] and "python3-kavu" in said[0]
+    assert iface.toolbar.actions() == [] and iface.locators == []
