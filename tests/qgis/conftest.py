@@ -28,10 +28,11 @@ def kavu_sheet(*args, stdin=None, some_unread=False):
 
 
 @pytest.fixture(scope="session")
-def qgis_app():
+def qgis_app(tmp_path_factory):
     from qgis.core import QgsApplication
 
-    app = QgsApplication([], True)
+    # A profile of the tests' own, so nothing is left in the user's.
+    app = QgsApplication([], True, str(tmp_path_factory.mktemp("profile")))
     app.initQgis()
     yield app
     app.exitQgis()
