@@ -27,8 +27,9 @@ def qgis_process(tmp_path_factory):
         p for p in (os.environ.get("KAVU_PYTHONPATH"), os.environ.get("PYTHONPATH")) if p
     )
 
-    def run(*args):
-        done = subprocess.run([os.environ["KAVU_QGIS_PROCESS"], *args], env=env, capture_output=True, text=True)
+    def run(*args, **more_env):
+        done = subprocess.run([os.environ["KAVU_QGIS_PROCESS"], *args], env=env | more_env,
+                              capture_output=True, text=True)
         assert done.returncode == 0, done.stdout + done.stderr
         return done.stdout
 
@@ -70,6 +71,9 @@ def test_algorithms_are_listed_with_help(qgis_process):
     for name in ("Sheet grid", "Sheets covering a layer", "Add sheet names to points"):
         assert name in listed
     assert "edges" in qgis_process("help", "kavu:sheetgrid")
+    # QGIS in Russian explains it in Russian.
+    russian = qgis_process("help", "kavu:sheetnames", LANG="ru_RU.UTF-8", LC_ALL="ru_RU.UTF-8")
+    assert "номенклатуру листов" in russian
 
 
 @pytest.mark.parametrize("scale,index,printed", [("1M", 0, False), ("100k", 3, True)])
