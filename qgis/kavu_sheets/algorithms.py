@@ -52,7 +52,9 @@ class KavuAlgorithm(QgsProcessingAlgorithm):
             name, tr("Scale"), options=SCALE_OPTIONS, defaultValue=DEFAULT_SCALE
         )
 
-    def write_sheets(self, parameters, context, feedback, sheets, done, extra_fields=(), extra=None):
+    def write_sheets(
+        self, parameters, context, feedback, sheets, done, extra_fields=(), extra=None
+    ):
         """Writes (sheet, scale) pairs as frames as they come; `done(sheet)` is the fraction of
         the work done, `extra(sheet)` the extra attributes."""
         fields = engine.sheet_fields(extra_fields)
@@ -275,7 +277,12 @@ class SheetNames(KavuAlgorithm):
         lats, lons, placed = [], [], []
         for feature in batch:
             geometry = feature.geometry()
-            points = [] if geometry.isNull() else geometry.asMultiPoint() if geometry.isMultipart() else [geometry.asPoint()]
+            if geometry.isNull():
+                points = []
+            elif geometry.isMultipart():
+                points = geometry.asMultiPoint()
+            else:
+                points = [geometry.asPoint()]
             if len(points) != 1:
                 placed.append(False)
                 continue

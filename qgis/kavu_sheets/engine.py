@@ -111,7 +111,8 @@ def series_box(rect, crs, transform_context=None, samples=32):
     lists exactly those sheets; any other is traced along its edges and converted."""
     to_series = ToSeries(crs, transform_context)
     if not to_series.shift and to_series.transform is None:
-        south, north, west, east = rect.yMinimum(), rect.yMaximum(), rect.xMinimum(), rect.xMaximum()
+        south, north = rect.yMinimum(), rect.yMaximum()
+        west, east = rect.xMinimum(), rect.xMaximum()
     else:
         lats, lons = [], []
         for i in range(samples + 1):
