@@ -11,7 +11,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import timeit
 
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 sys.path.insert(0, os.path.join(build, "python"))
@@ -72,11 +71,12 @@ def main():
 
     names = kavu.sheets(lats[:100_000], lons[:100_000], "50k").tolist()
     Sheet = kavu.Sheet
-    runs = [timeit.timeit(lambda: [Sheet(t) for t in names], number=1) for _ in range(5)]
-    print(f"kavu.Sheet(text), 100,000 lettered 1:50,000 names: {min(runs) / len(names) * 1e9:.0f} ns a call")
-    runs = [timeit.timeit(lambda: [str(t) for t in names], number=1) for _ in range(5)]
-    print(f"  the same loop over str(text), for the loop's own cost: "
-          f"{min(runs) / len(names) * 1e9:.0f} ns a call")
+    wall, cpu = best(lambda: [Sheet(t) for t in names], 5)
+    print(f"kavu.Sheet(text), 100,000 lettered 1:50,000 names: {wall / len(names) * 1e9:.0f} ns "
+          f"a call (wall), {cpu / len(names) * 1e9:.0f} ns (CPU)")
+    wall, cpu = best(lambda: [str(t) for t in names], 5)
+    print(f"  the same loop over str(text), the loop's own cost: {wall / len(names) * 1e9:.0f} ns "
+          f"(wall), {cpu / len(names) * 1e9:.0f} ns (CPU)")
     print(f"load average after: {os.getloadavg()[0]:.2f}")
 
 
