@@ -14,6 +14,7 @@ from qgis.PyQt.QtCore import QVariant
 from qgis.core import (
     QgsCoordinateReferenceSystem,
     QgsCoordinateTransform,
+    QgsCsException,
     QgsFeature,
     QgsField,
     QgsFields,
@@ -78,7 +79,7 @@ class ToSeries:
         if self.transform is not None:
             try:
                 p = self.transform.transform(p)
-            except Exception as error:  # QgsCsException
+            except QgsCsException as error:
                 raise ValueError("the point cannot be converted from its CRS: %s" % error)
         if not (math.isfinite(p.x()) and math.isfinite(p.y())):
             raise ValueError("the point lies off the globe")
@@ -94,8 +95,11 @@ class ToSeries:
     def geojson(self, geometry):
         """The geometry as a GeoJSON dict in longitude and latitude on self.datum."""
         g = QgsGeometry(geometry)
-        if self.transform is not None and g.transform(self.transform) != 0:
-            raise ValueError("a geometry cannot be converted from its CRS")
+        try:
+            if self.transform is not None and g.transform(self.transform) != 0:
+                raise ValueError("a geometry cannot be converted from its CRS")
+        except QgsCsException as error:
+            raise ValueError("a geometry cannot be converted from its CRS: %s" % error)
         return json.loads(g.asJson(17))
 
 
