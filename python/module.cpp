@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
