@@ -15,6 +15,7 @@ packages=(
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
   pybind11-dev python3-dev python3-numpy python3-pytest python3-shapely python3-geopandas
   python3-pandas python3-dask python3-distributed python3-mypy
+  qgis python3-qgis python3-gdal
 )
 
 missing=()

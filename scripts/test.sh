@@ -16,6 +16,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== Debian package"
 tests/packaging/check_deb.sh build
+tests/packaging/check_qgis_plugin.sh build
 
 echo "== engine alone, without Qt"
 cmake -S . -B build-engine -DCMAKE_BUILD_TYPE=Release -DKAVU_ENGINE_ONLY=ON -DKAVU_BENCH=OFF >/dev/null

@@ -1,0 +1,321 @@
+"""The Processing algorithms: the sheet grid of an extent, the sheets covering a layer, sheet
+names for points."""
+
+from qgis.PyQt.QtCore import QCoreApplication, QVariant
+from qgis.core import (
+    QgsFeature,
+    QgsFeatureSink,
+    QgsField,
+    QgsFields,
+    QgsProcessing,
+    QgsProcessingAlgorithm,
+    QgsProcessingException,
+    QgsProcessingParameterBoolean,
+    QgsProcessingParameterEnum,
+    QgsProcessingParameterExtent,
+    QgsProcessingParameterFeatureSink,
+    QgsProcessingParameterFeatureSource,
+    QgsProcessingParameterNumber,
+    QgsProcessingUtils,
+    QgsWkbTypes,
+)
+
+from . import engine, help
+
+
+def tr(text):
+    return QCoreApplication.translate("Kavu", text)
+
+
+SCALE_OPTIONS = [engine.scale_label(d) for d, _ in engine.SCALES]
+DEFAULT_SCALE = 4  # 1:50 000
+
+
+class KavuAlgorithm(QgsProcessingAlgorithm):
+    KEY = ""
+    TITLE = ""
+
+    def createInstance(self):
+        return type(self)()
+
+    def name(self):
+        return self.KEY
+
+    def displayName(self):
+        return tr(self.TITLE)
+
+    def shortHelpString(self):
+        return help.text(self.KEY)
+
+    def scale_parameter(self, name="SCALE"):
+        return QgsProcessingParameterEnum(
+            name, tr("Scale"), options=SCALE_OPTIONS, defaultValue=DEFAULT_SCALE
+        )
+
+    def write_sheets(
+        self, parameters, context, feedback, sheets, done, extra_fields=(), extra=None
+    ):
+        """Writes (sheet, scale) pairs as frames as they come; `done(sheet)` is the fraction of
+        the work done, `extra(sheet)` the extra attributes."""
+        fields = engine.sheet_fields(extra_fields)
+        sink, dest = self.parameterAsSink(
+            parameters, "OUTPUT", context, fields, QgsWkbTypes.Polygon, engine.SERIES_CRS
+        )
+        if sink is None:
+            raise QgsProcessingException(self.invalidSinkError(parameters, "OUTPUT"))
+        count = 0
+        for sheet, scale in sheets:
+            if feedback.isCanceled():
+                break
+            values = extra(sheet) if extra else ()
+            feature = engine.sheet_feature(fields, sheet, scale, values)
+            sink.addFeature(feature, QgsFeatureSink.FastInsert)
+            count += 1
+            if count % 1000 == 0:
+                feedback.setProgress(100.0 * done(sheet))
+        feedback.pushInfo(tr("{} sheets").format(count))
+        return {"OUTPUT": dest}
+
+
+class SheetGrid(KavuAlgorithm):
+    KEY = "sheetgrid"
+    TITLE = "Sheet grid"
+
+    def initAlgorithm(self, config=None):
+        self.addParameter(QgsProcessingParameterExtent("EXTENT", tr("Extent")))
+        self.addParameter(self.scale_parameter())
+        self.addParameter(
+            QgsProcessingParameterBoolean(
+                "AS_PRINTED", tr("As printed (joined sheets north of 60° as one feature)"), False
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterFeatureSink(
+                "OUTPUT", tr("Sheet grid"), QgsProcessing.TypeVectorPolygon
+            )
+        )
+
+    def processAlgorithm(self, parameters, context, feedback):
+        rect = self.parameterAsExtent(parameters, "EXTENT", context)
+        crs = self.parameterAsExtentCrs(parameters, "EXTENT", context)
+        scale = engine.SCALES[self.parameterAsEnum(parameters, "SCALE", context)]
+        try:
+            box = engine.series_box(rect, crs, context.transformContext())
+            sheets = engine.grid(*box, scale[1])
+        except ValueError as error:
+            raise QgsProcessingException(str(error))
+        south, west, north, east = box
+        feedback.pushInfo(
+            tr("Sheets from {:.6f}°, {:.6f}° to {:.6f}°, {:.6f}° (1942 datum)").format(
+                north, west, south, east
+            )
+        )
+        if self.parameterAsBoolean(parameters, "AS_PRINTED", context):
+            pairs = engine.printed(sheets)
+        else:
+            pairs = ((s, s.scale) for s in sheets)
+
+        def done(sheet):  # rows come from the north
+            return min(1.0, max(0.0, (north - sheet.north) / (north - south)))
+
+        return self.write_sheets(parameters, context, feedback, pairs, done)
+
+
+class CoverLayer(KavuAlgorithm):
+    KEY = "coverlayer"
+    TITLE = "Sheets covering a layer"
+
+    def initAlgorithm(self, config=None):
+        self.addParameter(
+            QgsProcessingParameterFeatureSource(
+                "INPUT", tr("Points, lines or polygons"), [QgsProcessing.TypeVectorAnyGeometry]
+            )
+        )
+        self.addParameter(self.scale_parameter())
+        self.addParameter(
+            QgsProcessingParameterNumber(
+                "BUFFER",
+                tr("Buffer (metres)"),
+                QgsProcessingParameterNumber.Double,
+                defaultValue=0.0,
+                minValue=0.0,
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterBoolean(
+                "AS_PRINTED", tr("As printed (joined sheets north of 60° as one feature)"), False
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterFeatureSink(
+                "OUTPUT", tr("Sheets"), QgsProcessing.TypeVectorPolygon
+            )
+        )
+
+    def processAlgorithm(self, parameters, context, feedback):
+        source = self.parameterAsSource(parameters, "INPUT", context)
+        if source is None:
+            raise QgsProcessingException(self.invalidSourceError(parameters, "INPUT"))
+        scale = engine.SCALES[self.parameterAsEnum(parameters, "SCALE", context)]
+        buffer = self.parameterAsDouble(parameters, "BUFFER", context)
+        as_printed = self.parameterAsBoolean(parameters, "AS_PRINTED", context)
+        try:
+            to_series = engine.ToSeries(source.sourceCrs(), context.transformContext())
+        except ValueError as error:
+            raise QgsProcessingException(str(error))
+
+        sheets, counts = {}, {}  # by new name, in the order first met
+        total = max(1, source.featureCount())
+        skipped = 0
+        for i, feature in enumerate(source.getFeatures()):
+            if feedback.isCanceled():
+                break
+            geometry = feature.geometry()
+            if geometry.isNull() or geometry.isEmpty():
+                skipped += 1
+                continue
+            try:
+                met = engine.cover(
+                    to_series.geojson(geometry), scale[1], buffer, to_series.datum, as_printed
+                )
+            except ValueError as error:
+                raise QgsProcessingException(tr("Feature {}: {}").format(feature.id(), error))
+            keys = []
+            for shown in met:
+                keys.append(shown.new)
+                sheets.setdefault(shown.new, (shown, shown.scale))
+            for key in set(keys):
+                counts[key] = counts.get(key, 0) + 1
+            feedback.setProgress(100.0 * i / total)
+        if skipped:
+            feedback.pushWarning(tr("{} features without a geometry were skipped").format(skipped))
+
+        ordered = sorted(sheets.values(), key=lambda pair: (-pair[0].north, pair[0].west))
+        count_field = [QgsField("count", QVariant.Int)]
+        return self.write_sheets(
+            parameters,
+            context,
+            feedback,
+            ordered,
+            lambda sheet: 1.0,
+            count_field,
+            lambda sheet: [counts[sheet.new]],
+        )
+
+
+class SheetNames(KavuAlgorithm):
+    KEY = "sheetnames"
+    TITLE = "Add sheet names to points"
+    BATCH = 10000
+
+    def initAlgorithm(self, config=None):
+        self.addParameter(
+            QgsProcessingParameterFeatureSource(
+                "INPUT", tr("Points"), [QgsProcessing.TypeVectorPoint]
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterEnum(
+                "SCALES",
+                tr("Scales"),
+                options=SCALE_OPTIONS,
+                allowMultiple=True,
+                defaultValue=[DEFAULT_SCALE],
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterFeatureSink("OUTPUT", tr("Points with sheet names"))
+        )
+
+    def processAlgorithm(self, parameters, context, feedback):
+        source = self.parameterAsSource(parameters, "INPUT", context)
+        if source is None:
+            raise QgsProcessingException(self.invalidSourceError(parameters, "INPUT"))
+        chosen = sorted(set(self.parameterAsEnums(parameters, "SCALES", context)))
+        if not chosen:
+            raise QgsProcessingException(tr("Choose at least one scale"))
+        scales = [engine.SCALES[i] for i in chosen]
+        try:
+            to_series = engine.ToSeries(source.sourceCrs(), context.transformContext())
+        except ValueError as error:
+            raise QgsProcessingException(str(error))
+
+        added = QgsFields()
+        for _, short in scales:
+            for notation in ("new", "old"):
+                added.append(QgsField("{}_{}".format(notation, short), QVariant.String))
+        fields = QgsProcessingUtils.combineFields(source.fields(), added)
+        sink, dest = self.parameterAsSink(
+            parameters, "OUTPUT", context, fields, source.wkbType(), source.sourceCrs()
+        )
+        if sink is None:
+            raise QgsProcessingException(self.invalidSinkError(parameters, "OUTPUT"))
+
+        total = max(1, source.featureCount())
+        unnamed = 0
+        batch = []
+        done = 0
+        for feature in source.getFeatures():
+            if feedback.isCanceled():
+                break
+            batch.append(feature)
+            if len(batch) == self.BATCH:
+                unnamed += self._write(batch, to_series, scales, fields, sink)
+                done += len(batch)
+                batch = []
+                feedback.setProgress(100.0 * done / total)
+        if batch and not feedback.isCanceled():
+            unnamed += self._write(batch, to_series, scales, fields, sink)
+        if unnamed:
+            feedback.pushWarning(
+                tr("{} points got no sheet names: no geometry, several parts, or beyond 84°")
+                .format(unnamed)
+            )
+        return {"OUTPUT": dest}
+
+    def _write(self, batch, to_series, scales, fields, sink):
+        lats, lons, placed = [], [], []
+        for feature in batch:
+            geometry = feature.geometry()
+            if geometry.isNull():
+                points = []
+            elif geometry.isMultipart():
+                points = geometry.asMultiPoint()
+            else:
+                points = [geometry.asPoint()]
+            if len(points) != 1:
+                placed.append(False)
+                continue
+            try:
+                lat, lon = to_series.geographic(points[0])
+            except ValueError:
+                placed.append(False)
+                continue
+            placed.append(True)
+            lats.append(lat)
+            lons.append(lon)
+        names = []
+        for _, short in scales:
+            for notation in ("new", "old"):
+                names.append(
+                    engine.sheet_names(lats, lons, short, to_series.datum, notation)
+                    if lats
+                    else []
+                )
+        unnamed = 0
+        row = 0
+        for feature, ok in zip(batch, placed):
+            values = [None] * len(names)
+            if ok:
+                values = [column[row] or None for column in names]
+                row += 1
+            if not any(values):
+                unnamed += 1
+            out = QgsFeature(fields)
+            out.setGeometry(feature.geometry())
+            out.setAttributes(feature.attributes() + values)
+            sink.addFeature(out, QgsFeatureSink.FastInsert)
+        return unnamed
+
+
+ALGORITHMS = (SheetGrid, CoverLayer, SheetNames)

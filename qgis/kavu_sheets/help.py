@@ -1,0 +1,77 @@
+"""Help of the algorithms in English and Russian, chosen by QGIS's interface language."""
+
+from qgis.core import QgsApplication
+
+TEXTS = {
+    "sheetgrid": {
+        "en": (
+            "Every sheet of the 1942-system topographic map series at the chosen scale that "
+            "meets the extent, as a polygon layer on the 1942 datum (EPSG:4284) with the "
+            "fields new and old (the two notations), scale, published_new and published_old "
+            "(the joined sheet it was printed in, north of 60°).<br>"
+            "The north and west edges of the extent belong to it, the south and east edges do "
+            "not, so an extent drawn on sheet edges gives exactly those sheets. An extent in "
+            "longitudes past 180° (170 to 190) runs across 180°.<br>"
+            "<b>As printed</b>: each joined sheet once, as one feature, in place of its "
+            "members.<br>"
+            "Parallels carry a vertex every minute of longitude, so frames stay true when "
+            "reprojected."
+        ),
+        "ru": (
+            "Все листы топографических карт системы 1942 года выбранного масштаба, которые "
+            "задевают охват: полигональный слой в системе 1942 года (EPSG:4284) с полями new "
+            "и old (номенклатура в цифровой и буквенной записи), scale, published_new и "
+            "published_old (сдвоенный лист, которым он издан севернее 60°).<br>"
+            "Северная и западная границы охвата принадлежат ему, южная и восточная нет: охват "
+            "по рамкам листов даёт ровно эти листы. Охват с долготами за 180° (от 170 до 190) "
+            "проходит через 180°.<br>"
+            "<b>Как изданы</b>: каждый сдвоенный лист одним объектом вместо его частей.<br>"
+            "На параллелях вершина через каждую минуту долготы, поэтому рамки остаются "
+            "точными при перепроецировании."
+        ),
+    },
+    "coverlayer": {
+        "en": (
+            "The sheets at the chosen scale that the points, lines or polygons of a layer meet, "
+            "in any CRS, as a polygon layer like the sheet grid's with a field count: how many "
+            "features meet each sheet.<br>"
+            "Decided exactly, by the rule of a point: a point on a parallel belongs to the "
+            "sheet south of it, on a meridian to the sheet east of it. Vertices more than 180° "
+            "of longitude apart are joined across 180°, as a GPX track is.<br>"
+            "<b>Buffer</b>: widen every feature by this many metres first."
+        ),
+        "ru": (
+            "Листы выбранного масштаба, которые задевают точки, линии или полигоны слоя в "
+            "любой системе координат: полигональный слой, как у сетки листов, с полем count, "
+            "числом объектов на каждом листе.<br>"
+            "Решается точно, по правилу точки: точка на параллели принадлежит листу к югу от "
+            "неё, на меридиане листу к востоку. Вершины, разнесённые больше чем на 180° по "
+            "долготе, соединяются через 180°, как в треке GPX.<br>"
+            "<b>Буфер</b>: сначала расширить каждый объект на столько метров."
+        ),
+    },
+    "sheetnames": {
+        "en": (
+            "Adds to every point the names of the sheets holding it at each chosen scale, two "
+            "fields a scale: new_50k in the digit notation (14-37-004-3) and old_50k in the "
+            "lettered one (N-37-4-В). A point on a parallel belongs to the sheet south of it, "
+            "on a meridian to the sheet east of it. Points beyond 84°, without a geometry or "
+            "of several parts get empty fields."
+        ),
+        "ru": (
+            "Добавляет каждой точке номенклатуру листов, на которых она лежит, в каждом "
+            "выбранном масштабе, по два поля на масштаб: new_50k в цифровой записи "
+            "(14-37-004-3) и old_50k в буквенной (N-37-4-В). Точка на параллели принадлежит "
+            "листу к югу от неё, на меридиане листу к востоку. Точки за 84°, без геометрии "
+            "или из нескольких частей получают пустые поля."
+        ),
+    },
+}
+
+
+def language():
+    return "ru" if QgsApplication.locale().lower().startswith("ru") else "en"
+
+
+def text(key, lang=None):
+    return TEXTS[key][lang or language()]

@@ -1,0 +1,4 @@
+import os
+
+HERE = os.path.dirname(__file__)
+ICON = os.path.join(HERE, "icon.svg")

@@ -1,0 +1,38 @@
+"""Shared set-up of the plugin's tests: the plugin staged by the build, the kavu module, the
+command-line tool to compare with, and one QgsApplication on the offscreen platform."""
+
+import csv
+import io
+import os
+import subprocess
+import sys
+
+import pytest
+
+PLUGIN_PARENT = os.environ["KAVU_QGIS_PLUGIN_PATH"]
+KAVU_SHEET = os.environ["KAVU_SHEET"]
+sys.path.insert(0, PLUGIN_PARENT)
+for path in reversed(os.environ.get("KAVU_PYTHONPATH", "").split(os.pathsep)):
+    if path:
+        sys.path.insert(0, path)
+
+
+def kavu_sheet(*args, stdin=None, some_unread=False):
+    """Rows of kavu-sheet's CSV answer; with some_unread, lines it did not read are expected
+    (empty rows, exit status 1)."""
+    run = subprocess.run(
+        [KAVU_SHEET, *args, "--format", "csv"], input=stdin, capture_output=True, text=True
+    )
+    assert run.returncode == (1 if some_unread else 0), run.stderr
+    return list(csv.DictReader(io.StringIO(run.stdout)))
+
+
+@pytest.fixture(scope="session")
+def qgis_app(tmp_path_factory):
+    from qgis.core import QgsApplication
+
+    # A profile of the tests' own, so nothing is left in the user's.
+    app = QgsApplication([], True, str(tmp_path_factory.mktemp("profile")))
+    app.initQgis()
+    yield app
+    app.exitQgis()
