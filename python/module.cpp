@@ -491,7 +491,7 @@ std::vector<geo::LatLon> Vertices(const Ring& ring) {
 
 py::list Cover(const Ring& points, const std::vector<Ring>& lines,
                const std::vector<std::vector<Ring>>& areas, const py::handle& scaleArg,
-               double buffer, const std::string& datum, bool published) {
+               double buffer, const std::string& datum, bool published, bool shortWay) {
     const int scale = ScaleArgument(scaleArg);
     const bool wgs84 = Wgs84Argument(datum);
     if (!(buffer >= 0) || !std::isfinite(buffer))
@@ -502,6 +502,7 @@ py::list Cover(const Ring& points, const std::vector<Ring>& lines,
     {
         py::gil_scoped_release unlocked;
         geo::Shapes shapes;
+        shapes.Joins = shortWay ? geo::Join::ShortWay : geo::Join::AsDrawn;
         shapes.Points = Vertices(points);
         for (const Ring& line : lines)
             shapes.Lines.push_back(Vertices(line));

@@ -138,6 +138,7 @@ def cover(
     datum: str = "1942",
     *,
     published: bool = False,
+    short_way: bool = False,
 ) -> List[Any]:
     """Every sheet of ``scale`` that a geometry meets, exactly, as kavu-sheet's cover.
 
@@ -145,12 +146,14 @@ def cover(
     GeoDataFrame, a Feature), a GeoJSON dict, or a GeoDataFrame row; coordinates are
     longitude, latitude in ``datum``. ``buffer`` widens it first by that many metres. Sheets
     come north to south, then west to east; with ``published`` the joined sheets that hold
-    them (a sheet printed alone comes as itself)."""
+    them (a sheet printed alone comes as itself). Lines and areas are straight in their
+    coordinates, as GIS software draws them; with ``short_way`` consecutive points more than
+    180 degrees apart join across 180 degrees, as a GPX or KML track records a crossing."""
     points: list = []
     lines: list = []
     areas: list = []
     _walk(geometry, points, lines, areas)
-    return _kavu.cover(points, lines, areas, scale, float(buffer), datum, published)
+    return _kavu.cover(points, lines, areas, scale, float(buffer), datum, published, short_way)
 
 
 def grid(bbox: Iterable[float], scale: Union[str, int], datum: str = "1942") -> Iterator[Sheet]:

@@ -116,6 +116,7 @@ def cover(
     datum: str = ...,
     *,
     published: Literal[False] = ...,
+    short_way: bool = ...,
 ) -> List[Sheet]: ...
 @overload
 def cover(
@@ -125,6 +126,7 @@ def cover(
     datum: str = ...,
     *,
     published: Literal[True],
+    short_way: bool = ...,
 ) -> List[Union[Sheet, PublishedSheet]]: ...
 def grid(bbox: Iterable[float], scale: _Scale, datum: str = ...) -> Iterator[Sheet]: ...
 @overload

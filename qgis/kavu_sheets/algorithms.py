@@ -159,6 +159,9 @@ class CoverLayer(KavuAlgorithm):
         scale = engine.SCALES[self.parameterAsEnum(parameters, "SCALE", context)]
         buffer = self.parameterAsDouble(parameters, "BUFFER", context)
         as_printed = self.parameterAsBoolean(parameters, "AS_PRINTED", context)
+        short_way = engine.joins_short_way(
+            self.parameterAsVectorLayer(parameters, "INPUT", context)
+        )
         try:
             to_series = engine.ToSeries(source.sourceCrs(), context.transformContext())
         except ValueError as error:
@@ -176,7 +179,12 @@ class CoverLayer(KavuAlgorithm):
                 continue
             try:
                 met = engine.cover(
-                    to_series.geojson(geometry), scale[1], buffer, to_series.datum, as_printed
+                    to_series.geojson(geometry),
+                    scale[1],
+                    buffer,
+                    to_series.datum,
+                    as_printed,
+                    short_way,
                 )
             except ValueError as error:
                 raise QgsProcessingException(tr("Feature {}: {}").format(feature.id(), error))

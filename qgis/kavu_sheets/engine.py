@@ -148,9 +148,24 @@ def grid(south, west, north, east, scale):
     return kavu.grid((west, south, east, north), scale)
 
 
-def cover(shape, scale, buffer, datum, as_printed=False):
+def cover(shape, scale, buffer, datum, as_printed=False, short_way=False):
     """The sheets a GeoJSON shape meets; as printed, the joined sheets holding them."""
-    return list(kavu.cover(shape, scale, buffer=buffer, datum=datum, published=as_printed))
+    return list(
+        kavu.cover(
+            shape, scale, buffer=buffer, datum=datum, published=as_printed, short_way=short_way
+        )
+    )
+
+
+def joins_short_way(layer):
+    """True for a GPX or KML layer, whose consecutive points join across 180° as kavu-sheet
+    joins them; every other format is straight in its coordinates."""
+    if layer is None:
+        return False
+    if layer.providerType() == "gpx":
+        return True
+    storage = layer.dataProvider().storageType() if layer.dataProvider() else ""
+    return storage.upper() in ("GPX", "KML", "LIBKML")
 
 
 def readings(text):

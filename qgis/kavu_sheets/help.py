@@ -36,8 +36,10 @@ TEXTS = {
             "in any CRS, as a polygon layer like the sheet grid's with a field count: how many "
             "features meet each sheet.<br>"
             "Decided exactly, by the rule of a point: a point on a parallel belongs to the "
-            "sheet south of it, on a meridian to the sheet east of it. Vertices more than 180° "
-            "of longitude apart are joined across 180°, as a GPX track is.<br>"
+            "sheet south of it, on a meridian to the sheet east of it. Lines and polygons are "
+            "straight in their coordinates, as QGIS draws them; in a GPX or KML layer, "
+            "vertices more than 180° of longitude apart are joined across 180°, as a "
+            "receiver records a crossing.<br>"
             "<b>Buffer</b>: widen every feature by this many metres first."
         ),
         "ru": (
@@ -45,8 +47,9 @@ TEXTS = {
             "любой системе координат: полигональный слой, как у сетки листов, с полем count, "
             "числом объектов на каждом листе.<br>"
             "Решается точно, по правилу точки: точка на параллели принадлежит листу к югу от "
-            "неё, на меридиане листу к востоку. Вершины, разнесённые больше чем на 180° по "
-            "долготе, соединяются через 180°, как в треке GPX.<br>"
+            "неё, на меридиане листу к востоку. Линии и полигоны прямые в своих координатах, "
+            "как их рисует QGIS; в слое GPX или KML вершины, разнесённые больше чем на 180° "
+            "по долготе, соединяются через 180°, как приёмник записывает переход.<br>"
             "<b>Буфер</b>: сначала расширить каждый объект на столько метров."
         ),
     },

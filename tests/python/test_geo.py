@@ -50,8 +50,11 @@ def test_cover_edges_and_errors():
         kavu.cover({"type": "Circle", "coordinates": [0, 0]}, "1M")
     with pytest.raises(TypeError):
         kavu.cover(42, "1M")
+    # As drawn, a box round nearly the whole world holds every sheet of it; joined the short
+    # way, as a track records it, a ring along a parallel winds round the pole instead.
+    assert len(kavu.cover(box(-179, -59, 179, 83), "1M")) == 60 * 36
     with pytest.raises(ValueError, match="pole"):
-        kavu.cover(Polygon([(-180, 80), (-60, 80), (60, 80), (180, 80)]), "1M")
+        kavu.cover(Polygon([(-180, 80), (-60, 80), (60, 80), (180, 80)]), "1M", short_way=True)
 
 
 def test_sheets_of_a_gpx_track(tmp_path):
