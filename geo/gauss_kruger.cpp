@@ -266,9 +266,9 @@ std::vector<GridLine> GaussKruger::Grid(const SheetKey& key, int zone, double st
     return lines;
 }
 
-std::vector<ControlPoint> GaussKruger::ControlPoints(const SheetKey& key, double width,
-                                                     double height, double step) const {
-    std::vector<ControlPoint> points;
+std::vector<ScanControlPoint> GaussKruger::ControlPoints(const SheetKey& key, double width,
+                                                         double height, double step) const {
+    std::vector<ScanControlPoint> points;
     const auto frame = ComputeSignedFrame(key);
     GridPoint corner[5];
     if (!frame || !Corners(key, 0, corner) || !(width > 0) || !(height > 0)) return points;

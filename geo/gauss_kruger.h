@@ -48,7 +48,7 @@ struct GridLine {
 };
 
 /// A ground control point of a scan of a sheet.
-struct ControlPoint {
+struct ScanControlPoint {
     std::string What; // "NW", "NE", "SE", "SW", or "6182/7413" for a grid crossing
     GridPoint At;
     double Latitude = 0, Longitude = 0; // 1942 datum, degrees
@@ -85,8 +85,8 @@ class GaussKruger {
     /// meridian upright), cropped to the box of its frame corners: the four corners, then (with
     /// `step` above 0) every grid crossing inside the frame. An affine map takes the pixels to the
     /// rectangular coordinates of the sheet's zone exactly. Empty for a key that is not a sheet.
-    std::vector<ControlPoint> ControlPoints(const SheetKey& key, double width, double height,
-                                            double step) const;
+    std::vector<ScanControlPoint> ControlPoints(const SheetKey& key, double width, double height,
+                                                double step) const;
 
   private:
     struct Impl;

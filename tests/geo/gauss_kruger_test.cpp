@@ -210,10 +210,10 @@ TEST(GaussKruger, ControlPointsFitOneAffineMap) {
         ASSERT_GT(points.size(), 8u);
         EXPECT_EQ(points[0].What, "NW");
         // Affine from NW, NE, SW; checked everywhere else.
-        const ControlPoint &o = points[0], &a = points[1], &b = points[3];
+        const ScanControlPoint &o = points[0], &a = points[1], &b = points[3];
         const double det =
             (a.Pixel - o.Pixel) * (b.Line - o.Line) - (b.Pixel - o.Pixel) * (a.Line - o.Line);
-        for (const ControlPoint& p : points) {
+        for (const ScanControlPoint& p : points) {
             const double s = ((p.Pixel - o.Pixel) * (b.Line - o.Line) -
                               (b.Pixel - o.Pixel) * (p.Line - o.Line)) /
                              det;
