@@ -27,15 +27,6 @@ bool ValidZone(int zone) {
     return zone >= 1 && zone <= kZones;
 }
 
-// The conversion alone (geographic radians to metres): the same numbers as EPSG:284xx.
-std::string ZoneProjection(int zone) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "+proj=tmerc +lat_0=0 +lon_0=%g +k=1 +x_0=%d500000 +y_0=0 +ellps=krass +units=m",
-                  CentralMeridian(zone), zone);
-    return text;
-}
-
 ContextPtr MakeContext() {
     ContextPtr ctx(proj_context_create());
     if (ctx) {
@@ -64,28 +55,6 @@ std::string TwoDigits(double metres) {
 
 } // namespace
 
-int ZoneOfLongitude(double longitude) {
-    double east = std::fmod(longitude, 360.0);
-    if (east < 0) east += 360;
-    return std::clamp(static_cast<int>(std::floor(east / 6)) + 1, 1, kZones);
-}
-
-int ZoneOfSheet(const SheetKey& key) {
-    if (key.Column < 1 || key.Column > kZones) return 0;
-    return key.Column > 30 ? key.Column - 30 : key.Column + 30;
-}
-
-double CentralMeridian(int zone) {
-    return std::remainder(6.0 * zone - 3, 360.0);
-}
-
-std::string ZoneCrs(int zone) {
-    if (!ValidZone(zone)) return {};
-    if (zone >= 4 && zone <= 32) return "EPSG:" + std::to_string(28400 + zone);
-    // The datum as PROJ gives it for EPSG:28404..28432.
-    return ZoneProjection(zone) + " +towgs84=25,-141,-78.5,0,0.35,0.736,0 +no_defs +type=crs";
-}
-
 // ---- the projection ----------------------------------------------------------------------------
 
 struct GaussKruger::Impl {
@@ -95,7 +64,7 @@ struct GaussKruger::Impl {
     PJ* Zone(int zone) const {
         if (!ValidZone(zone)) return nullptr;
         PjPtr& pj = zones[static_cast<std::size_t>(zone)];
-        if (!pj) pj.reset(proj_create(ctx.get(), ZoneProjection(zone).c_str()));
+        if (!pj) pj.reset(proj_create(ctx.get(), detail::ZoneProjection(zone).c_str()));
         return pj.get();
     }
 };
@@ -144,11 +113,6 @@ bool GaussKruger::Inverse(int zone, const GridPoint& point, double& latitude,
     latitude = proj_todeg(c.lp.phi);
     longitude = std::remainder(proj_todeg(c.lp.lam), 360.0);
     return true;
-}
-
-double GaussKruger::PrintedStep(int scale) {
-    if (scale == 4) return 2000;
-    return scale >= 5 && scale <= 7 ? 1000 : 0;
 }
 
 namespace {

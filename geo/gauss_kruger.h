@@ -4,10 +4,16 @@
 // its central meridian 6n - 3. X is the northing from the equator (negative in the south: no
 // false northing), Y the easting with 500,000 m at the central meridian and the zone number
 // written in front of it (zone 7: Y = 7 413 188).
+//
+// The classes are used through their virtual functions only, so that a program can take them
+// from a module it loads when first needed (PROJ's libraries stay unmapped until then).
 #pragma once
 
 #include "engine/sheet.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,19 +23,52 @@ namespace kavu::geo {
 
 /// The zone of a longitude in degrees (any value; taken modulo 360): 1..60. A central meridian
 /// belongs to its zone; a zone edge to the zone east of it.
-int ZoneOfLongitude(double longitude);
+inline int ZoneOfLongitude(double longitude) {
+    double east = std::fmod(longitude, 360.0);
+    if (east < 0) east += 360;
+    return std::clamp(static_cast<int>(std::floor(east / 6)) + 1, 1, 60);
+}
 
 /// The zone every sheet of the column lies in: column c is zone c - 30 east of Greenwich and
 /// c + 30 west of it. 0 for a key whose column is outside 1..60.
-int ZoneOfSheet(const SheetKey& key);
+inline int ZoneOfSheet(const SheetKey& key) {
+    if (key.Column < 1 || key.Column > 60) return 0;
+    return key.Column > 30 ? key.Column - 30 : key.Column + 30;
+}
 
 /// The central meridian of a zone in degrees, in -180..180.
-double CentralMeridian(int zone);
+inline double CentralMeridian(int zone) {
+    return std::remainder(6.0 * zone - 3, 360.0);
+}
+
+namespace detail {
+// The conversion alone (geographic radians to metres): the same numbers as EPSG:284xx.
+inline std::string ZoneProjection(int zone) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "+proj=tmerc +lat_0=0 +lon_0=%g +k=1 +x_0=%d500000 +y_0=0 +ellps=krass +units=m",
+                  CentralMeridian(zone), zone);
+    return text;
+}
+} // namespace detail
 
 /// The zone's CRS as PROJ and GDAL take it: "EPSG:28404" .. "EPSG:28432" where EPSG has a code,
 /// otherwise a PROJ string with the same parameters and the same datum. Empty for a zone outside
 /// 1..60.
-std::string ZoneCrs(int zone);
+inline std::string ZoneCrs(int zone) {
+    if (zone < 1 || zone > 60) return {};
+    if (zone >= 4 && zone <= 32) return "EPSG:" + std::to_string(28400 + zone);
+    // The datum as PROJ gives it for EPSG:28404..28432.
+    return detail::ZoneProjection(zone) +
+           " +towgs84=25,-141,-78.5,0,0.35,0.736,0 +no_defs +type=crs";
+}
+
+/// The grid step the series prints at a scale (1..7): 1 km, 2 km at 1:100,000, none (0)
+/// at 1:200,000 and smaller.
+inline double PrintedGridStep(int scale) {
+    if (scale == 4) return 2000;
+    return scale >= 5 && scale <= 7 ? 1000 : 0;
+}
 
 /// A point in rectangular coordinates, metres.
 struct GridPoint {
@@ -59,34 +98,31 @@ class GaussKruger {
   public:
     /// nullptr and `error` set when PROJ cannot be set up.
     static std::unique_ptr<GaussKruger> Create(std::string& error);
-    ~GaussKruger();
+    virtual ~GaussKruger();
 
     /// 1942 latitude and longitude in degrees to rectangular coordinates in `zone` (1..60; a
     /// point may be given in a neighbouring zone). False for a zone outside 1..60, latitude
     /// beyond 90 degrees or a value PROJ cannot project.
-    bool Forward(int zone, double latitude, double longitude, GridPoint& out) const;
+    virtual bool Forward(int zone, double latitude, double longitude, GridPoint& out) const;
     /// The inverse; Y carries the zone number, which must be `zone`'s. Longitude in -180..180.
-    bool Inverse(int zone, const GridPoint& point, double& latitude, double& longitude) const;
+    virtual bool Inverse(int zone, const GridPoint& point, double& latitude,
+                         double& longitude) const;
 
     /// The corners (NW, NE, SE, SW) and the centre of a sheet in `zone` (0: the sheet's own).
     /// False for a key that is not a sheet.
-    bool Corners(const SheetKey& key, int zone, GridPoint out[5]) const;
+    virtual bool Corners(const SheetKey& key, int zone, GridPoint out[5]) const;
 
     /// The kilometre grid of a sheet in `zone` (0: the sheet's own) every `step` metres, lines of
     /// X first (south to north), then of Y (west to east), each clipped to the frame. Empty for a
     /// key that is not a sheet or a step not above 0.
-    std::vector<GridLine> Grid(const SheetKey& key, int zone, double step) const;
-
-    /// The grid step the series prints at a scale (1..7): 1 km, 2 km at 1:100,000, none (0)
-    /// at 1:200,000 and smaller.
-    static double PrintedStep(int scale);
+    virtual std::vector<GridLine> Grid(const SheetKey& key, int zone, double step) const;
 
     /// Control points of a scan `width` x `height` pixels of the sheet as printed (its middle
     /// meridian upright), cropped to the box of its frame corners: the four corners, then (with
     /// `step` above 0) every grid crossing inside the frame. An affine map takes the pixels to the
     /// rectangular coordinates of the sheet's zone exactly. Empty for a key that is not a sheet.
-    std::vector<ScanControlPoint> ControlPoints(const SheetKey& key, double width, double height,
-                                                double step) const;
+    virtual std::vector<ScanControlPoint> ControlPoints(const SheetKey& key, double width,
+                                                        double height, double step) const;
 
   private:
     struct Impl;
@@ -101,16 +137,17 @@ class CrsTransform {
   public:
     /// nullptr and `error` set for a CRS PROJ does not know.
     static std::unique_ptr<CrsTransform> Create(std::string_view crs, std::string& error);
-    ~CrsTransform();
+    virtual ~CrsTransform();
 
-    bool Projected() const; // metres, written to 1 mm; else degrees
-    bool PerZone() const;   // "gk"
-    const std::string& Name() const;
+    virtual bool Projected() const; // metres, written to 1 mm; else degrees
+    virtual bool PerZone() const;   // "gk"
+    virtual const std::string& Name() const;
 
     /// 1942 degrees to the CRS. For "gk" the zone is the point's own unless `zone` says another.
-    bool FromSeries(double latitude, double longitude, double& a, double& b, int zone = 0) const;
+    virtual bool FromSeries(double latitude, double longitude, double& a, double& b,
+                            int zone = 0) const;
     /// The CRS to 1942 degrees; for "gk" the zone is read from Y's leading digits.
-    bool ToSeries(double a, double b, double& latitude, double& longitude) const;
+    virtual bool ToSeries(double a, double b, double& latitude, double& longitude) const;
 
   private:
     struct Impl;

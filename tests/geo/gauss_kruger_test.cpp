@@ -123,7 +123,7 @@ TEST(GaussKruger, GridOfSheetsAtEveryScale) {
     std::mt19937_64 random(3);
     std::uniform_real_distribution<double> unit(0, 1);
     for (int scale = 4; scale <= 7; ++scale) {
-        const double step = GaussKruger::PrintedStep(scale);
+        const double step = PrintedGridStep(scale);
         EXPECT_EQ(step, scale == 4 ? 2000 : 1000);
         for (const char hemisphere : {'N', 'S'})
             for (const int row : {1, 9, 14, 18, 21})
@@ -206,7 +206,7 @@ TEST(GaussKruger, ControlPointsFitOneAffineMap) {
     for (const SheetKey& key : {SheetKey{5, 'N', 14, 37, 4, 1}, SheetKey{4, 'N', 18, 37, 144},
                                 SheetKey{5, 'S', 9, 34, 13, 4}}) {
         const auto points =
-            Gk().ControlPoints(key, 6000, 4500, GaussKruger::PrintedStep(key.Scale));
+            Gk().ControlPoints(key, 6000, 4500, PrintedGridStep(key.Scale));
         ASSERT_GT(points.size(), 8u);
         EXPECT_EQ(points[0].What, "NW");
         // Affine from NW, NE, SW; checked everywhere else.
