@@ -95,13 +95,22 @@ const DesignationReading* Pick(const DesignationResult& result, int scale, std::
 bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, RecordSink& sink,
                  Problem& problem) {
     const PointResult read = ReadPoint(text);
+    ExactPoint point = read.Point;
     if (!read.Ok) {
-        problem = FromReader(read.Error);
+        // Told from degrees by size or letters; X and Y are 1942 whatever the datum asked.
+        const RectangularResult grid = query.FromGrid ? ReadRectangular(text) : RectangularResult{};
+        if (!grid.Rectangular) {
+            problem = FromReader(read.Error);
+            return false;
+        }
+        if (!grid.Ok) {
+            problem = FromReader(grid.Error);
+            return false;
+        }
+        if (!query.FromGrid(grid.Point, point, problem.Reason)) return false;
+    } else if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason)) {
         return false;
     }
-    ExactPoint point = read.Point;
-    if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
-        return false;
     // The grid ends at 84 degrees at every scale: one look tells whether there is an answer.
     std::optional<PointSheet> sheet = SheetOfExactPoint(point, query.Scales.front());
     if (!sheet) {
