@@ -12,11 +12,24 @@
 namespace kavu::cli {
 
 struct Datum {
+    /// Appended to the name of every coordinate column and key written in this datum, so that
+    /// the header says which datum each column is in: empty for the series datum, "_wgs84".
+    std::string Suffix;
+    bool IsSeries() const { return Suffix.empty(); }
     /// A point as read, to the series datum. Unset: the input is already in it. False and
     /// `reason` set when the point cannot be converted.
     std::function<bool(ExactPoint& point, std::string& reason)> ToSeries;
     /// Degrees in the series datum to the output datum. Unset: written as they are.
     std::function<void(double& latitude, double& longitude)> FromSeries;
+    /// A projected CRS (--crs): metres, northing first (X then Y for Gauss–Krüger), both ways
+    /// between it and the series' degrees; `zone` picks a Gauss–Krüger zone (0: the point's).
+    /// Unset for a geographic CRS.
+    std::function<bool(double latitude, double longitude, double& northing, double& easting,
+                       int zone)>
+        ToProjected;
+    std::function<bool(double northing, double easting, double& latitude, double& longitude)>
+        FromProjected;
+    bool PerZone = false; // "gk": each sheet or point in its own Gauss–Krüger zone
 };
 
 /// A frame in the output datum, signed decimal degrees (north and east positive).
@@ -25,6 +38,11 @@ struct FrameDegrees {
     double CentreLatitude = 0, CentreLongitude = 0;
 };
 FrameDegrees ToDegrees(const SignedFrame& frame, const Datum& datum);
+
+/// A coordinate column's name in the datum: "north" + "_wgs84".
+inline std::string ColumnName(std::string_view name, const Datum& datum) {
+    return std::string(name) + datum.Suffix;
+}
 
 /// Signed degrees of an exact point, as read (no datum change).
 double LatitudeDegrees(const ExactPoint& point);

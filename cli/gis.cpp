@@ -1,13 +1,13 @@
 #include "cli/gis.h"
 
+#include "geo/proj_module.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <dlfcn.h>
-#include <filesystem>
-#include <system_error>
 
 namespace kavu::cli {
 namespace {
@@ -32,33 +32,61 @@ bool ReadSize(const std::string& text, int& width, int& height) {
     return f == std::errc() && q == end && height > 0;
 }
 
-// Beside the program in the build tree; under libexec/kavu next to bin/ once installed.
 std::unique_ptr<GisModule> LoadModule(std::string& error) {
-    std::error_code ec;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const auto folder = program.parent_path();
-    std::string reason = "cannot find the program's own folder";
-    for (const auto& path : {folder / "kavu-sheet-gis.so",
-                             folder.parent_path() / KAVU_MODULEDIR / "kavu-sheet-gis.so"}) {
-        if (ec) break;
-        if (!std::filesystem::exists(path)) {
-            reason = path.string() + " is missing";
-            continue;
-        }
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        auto* entry = reinterpret_cast<GisModule* (*)()>(::dlsym(handle, "KavuSheetGisModule"));
-        if (entry == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        return std::unique_ptr<GisModule>(entry());
+    std::string reason;
+    if (void* handle = geo::OpenModule("kavu-sheet-gis.so", reason)) {
+        if (auto* entry = reinterpret_cast<GisModule* (*)()>(::dlsym(handle, "KavuSheetGisModule")))
+            return std::unique_ptr<GisModule>(entry());
+        reason = "kavu-sheet-gis.so has no entry point";
     }
-    error = "the datum and GIS files need the module kavu-sheet-gis.so: " + reason;
+    error = "GIS files need the module kavu-sheet-gis.so: " + reason;
     return nullptr;
+}
+
+constexpr double kUnitsPerDegree = 3600.0 * static_cast<double>(kUnitsPerSecond);
+
+// The one place where the run's datum meets the series': points read are taken to the series
+// datum, coordinates written are taken from it, and their columns are named for the datum.
+void Hook(std::shared_ptr<const geo::PointConversion> conversion, std::string suffix,
+          Datum& datum) {
+    datum.ToSeries = [conversion](ExactPoint& p, std::string& reason) {
+        double lat = static_cast<double>(p.Latitude) / kUnitsPerDegree;
+        double lon = static_cast<double>(p.Longitude) / kUnitsPerDegree;
+        if (!conversion->ToSeries(lat, lon)) {
+            reason = "PROJ cannot convert the point from WGS 84 to the 1942 datum";
+            return false;
+        }
+        p = {std::llround(lat * kUnitsPerDegree), std::llround(lon * kUnitsPerDegree)};
+        return true;
+    };
+    datum.FromSeries = [conversion](double& latitude, double& longitude) {
+        conversion->FromSeries(latitude, longitude);
+    };
+    datum.Suffix = std::move(suffix);
+}
+
+// A geographic CRS as the datum hooks take it.
+class CrsConversion : public geo::PointConversion {
+  public:
+    explicit CrsConversion(std::shared_ptr<const geo::CrsTransform> crs) : crs_(std::move(crs)) {}
+    bool ToSeries(double& latitude, double& longitude) const override {
+        return crs_->ToSeries(latitude, longitude, latitude, longitude);
+    }
+    bool FromSeries(double& latitude, double& longitude) const override {
+        return crs_->FromSeries(latitude, longitude, latitude, longitude);
+    }
+
+  private:
+    std::shared_ptr<const geo::CrsTransform> crs_;
+};
+
+// "_epsg4258": the CRS in the names of the columns written in it.
+std::string Suffix(const std::string& crs) {
+    std::string out = "_";
+    for (const char c : crs)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out.size() > 24 ? "_crs" : out;
 }
 
 } // namespace
@@ -75,6 +103,14 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
                          "(20), 3 m). Sheet corners are round numbers only in 1942")
             ->check(CLI::IsMember({"1942", "wgs84"}, CLI::ignore_case))
             ->default_str("1942");
+        command
+            ->add_option("--crs", options.Crs,
+                         "CRS of the positions read and written, as PROJ takes it (EPSG:4326, "
+                         "EPSG:3857, EPSG:32637, EPSG:28407, a PROJ string), or gk: the "
+                         "Gauss-Krüger zone of each sheet or point (X, Y as printed on the "
+                         "sheets). Projected positions are in metres, northing first. "
+                         "--datum wgs84 is --crs EPSG:4326, --datum 1942 is --crs EPSG:4284")
+            ->type_name("CRS");
         command
             ->add_option("-o,--output", options.OutputFile,
                          "Write the sheet frames to FILE as polygons through GDAL, in the format "
@@ -136,9 +172,44 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
             return false;
         }
     }
+    if (!options.Crs.empty()) {
+        std::string upper = options.Crs;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (options.Datum != "1942") {
+            error = "--crs and --datum both name the coordinates' system: give one";
+            return false;
+        }
+        if (upper == "EPSG:4326") options.Datum = "wgs84";
+        if (upper == "EPSG:4326" || upper == "EPSG:4284") options.Crs.clear();
+    }
+    status = 1;
+    if (!options.Crs.empty()) {
+        const geo::ProjModule* proj = geo::LoadProjModule(error);
+        std::shared_ptr<const geo::CrsTransform> crs;
+        if (proj != nullptr) crs = proj->Crs(options.Crs, error);
+        if (!crs) return false;
+        if (crs->Projected()) {
+            datum.ToProjected = [crs](double lat, double lon, double& n, double& e, int zone) {
+                return crs->FromSeries(lat, lon, n, e, zone);
+            };
+            datum.FromProjected = [crs](double n, double e, double& lat, double& lon) {
+                return crs->ToSeries(n, e, lat, lon);
+            };
+            datum.PerZone = crs->PerZone();
+        } else {
+            Hook(std::make_shared<CrsConversion>(crs), Suffix(options.Crs), datum);
+        }
+    } else if (options.Datum != "1942") {
+        const geo::ProjModule* proj = geo::LoadProjModule(error);
+        std::shared_ptr<const geo::PointConversion> shift;
+        if (proj != nullptr) shift = proj->Wgs84Shift(error);
+        if (!shift) return false;
+        Hook(std::move(shift), "_wgs84", datum);
+    }
     status = 0;
-    const bool needed = options.Datum != "1942" || !options.File.empty() ||
-                        !options.OutputFile.empty() || options.Gcp;
+    // GDAL only for the runs that read or write files.
+    const bool needed = !options.File.empty() || !options.OutputFile.empty() || options.Gcp;
     if (!needed) return true;
     status = 1;
     module_ = LoadModule(error);

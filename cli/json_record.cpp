@@ -196,9 +196,15 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
             json.Null();
         json.Key("input").String(r.Input);
     }
-    if (shape.Point) {
+    if (shape.Point && datum.IsSeries()) {
         json.Key("latitude").Degrees(LatitudeDegrees(r.Point));
         json.Key("longitude").Degrees(LongitudeDegrees(r.Point));
+    } else if (shape.Point) {
+        // The point as read, and in the series datum, where its sheet is decided.
+        json.Key(ColumnName("latitude", datum)).Degrees(LatitudeDegrees(r.Given));
+        json.Key(ColumnName("longitude", datum)).Degrees(LongitudeDegrees(r.Given));
+        json.Key("latitude_1942").Degrees(LatitudeDegrees(r.Point));
+        json.Key("longitude_1942").Degrees(LongitudeDegrees(r.Point));
     }
     if (shape.Cell) {
         json.Key("cell").String(CellName(r.Cell));
@@ -220,7 +226,10 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
     else
         json.Object().Key("new").String(r.PublishedNew).Key("old").String(r.PublishedOld).End();
     if (withFrame) {
-        json.Key("frame");
+        if (datum.IsSeries())
+            json.Key("frame");
+        else
+            json.Key(ColumnName("frame", datum));
         AppendFrame(json, ToDegrees(r.Frame, datum));
     }
 }

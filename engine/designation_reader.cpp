@@ -260,7 +260,10 @@ bool AllRomanLetters(const Token& t) {
 
 // Ways to read the part field: the scale it makes (2, 3 or 4), its number, and how far the
 // spelling is from what the window writes (0 its own form, 1 another listed form, 2 a leading
-// zero the lists do not give), which orders the readings.
+// zero the lists do not give), which orders the readings. A reading of penalty 2 is reached
+// only through a padding no notation writes ("04" for the 1:100,000 sheet 4): it is offered
+// only when no written form fits.
+constexpr int kPadded = 2;
 struct PartOption {
     int scale = 0;
     int value = 0;
@@ -311,7 +314,7 @@ bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadErro
     if (t.digits) {
         const int natural = t.value >= 100 ? 3 : t.value >= 10 ? 2 : 1;
         if (t.width <= 3 && t.value >= 1 && t.value <= 144)
-            out.Add(4, t.value, t.width == natural ? 0 : t.width == 3 ? 1 : 2);
+            out.Add(4, t.value, t.width == natural ? 0 : t.width == 3 ? 1 : kPadded);
         if (t.width == 1 && t.value >= 1 && t.value <= 4) out.Add(2, t.value, 1);
         if (t.width == 2 && t.value >= 1 && t.value <= 36) out.Add(3, t.value, 1);
         return out.count > 0 || PartError(t, "1–144", err);
@@ -395,6 +398,7 @@ std::string_view ScaleText(int scale, bool russian) {
 struct Candidate {
     int scale = 0;
     int penalty = 0;
+    bool padded = false; // some member's part is padded as no notation writes it
     std::array<SheetKey, kMaxItems> key;
     int count = 0;
 };
@@ -461,6 +465,7 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
         Candidate c;
         c.scale = n == 3 ? p.scale : kScaleOfFields[static_cast<std::size_t>(n)];
         c.penalty = p.penalty;
+        c.padded = p.penalty == kPadded;
         SheetKey k;
         k.Scale = c.scale;
         k.Hemisphere = m.southern ? 'S' : 'N';
@@ -581,7 +586,8 @@ void TrimBlanks(std::string_view text, std::size_t& from, std::size_t& to) {
 }
 
 // Orders the candidates by how near their spelling is to the window's own and turns each
-// that names a published sheet (or a single sheet) into a reading.
+// that names a published sheet (or a single sheet) into a reading; the padded ones only when
+// no other gives one.
 void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, DesignationResult& r) {
     std::array<int, 3> order{0, 1, 2};
     for (int i = 1; i < cs.count; ++i) // stable: the scales' own order breaks ties
@@ -591,13 +597,17 @@ void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, Desi
             std::swap(order[static_cast<std::size_t>(j)], order[static_cast<std::size_t>(j - 1)]);
     bool haveError = false;
     r.Readings.reserve(static_cast<std::size_t>(cs.count));
-    for (int i = 0; i < cs.count; ++i) {
-        const Candidate& c = cs.c[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-        ReadError err;
-        if (!Publish(c.key.data(), c.count, digitNotation, r.Readings.emplace_back(), err)) {
-            r.Readings.pop_back();
-            err.Position = from;
-            Keep(r.Error, haveError, err);
+    for (const bool padded : {false, true}) {
+        if (padded && !r.Readings.empty()) break;
+        for (int i = 0; i < cs.count; ++i) {
+            const Candidate& c = cs.c[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+            if (c.padded != padded) continue;
+            ReadError err;
+            if (!Publish(c.key.data(), c.count, digitNotation, r.Readings.emplace_back(), err)) {
+                r.Readings.pop_back();
+                err.Position = from;
+                Keep(r.Error, haveError, err);
+            }
         }
     }
     if (!r.Readings.empty()) r.Error = {};
@@ -650,6 +660,7 @@ void ReadJoinedMembers(std::string_view text, std::size_t from,
                 if (x.scale != c.scale) continue;
                 c.key[static_cast<std::size_t>(i)] = x.key[0];
                 c.penalty += x.penalty;
+                c.padded = c.padded || x.padded;
                 all = true;
             }
         }

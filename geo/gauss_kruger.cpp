@@ -141,11 +141,15 @@ bool GaussKruger::Corners(const SheetKey& key, int zone, GridPoint out[5]) const
 }
 
 std::vector<GridLine> GaussKruger::Grid(const SheetKey& key, int zone, double step) const {
-    std::vector<GridLine> lines;
     const auto frame = ComputeSignedFrame(key);
-    if (!IsSheetKey(key) || !frame || !(step > 0) || !std::isfinite(step)) return lines;
-    if (zone == 0) zone = ZoneOfSheet(key);
-    if (!ValidZone(zone)) return lines;
+    if (!IsSheetKey(key) || !frame) return {};
+    return GridOfFrame(*frame, zone != 0 ? zone : ZoneOfSheet(key), step);
+}
+
+std::vector<GridLine> GaussKruger::GridOfFrame(const SignedFrame& f, int zone, double step) const {
+    std::vector<GridLine> lines;
+    const SignedFrame* frame = &f;
+    if (!(step > 0) || !std::isfinite(step) || !ValidZone(zone)) return lines;
     const double n = frame->North * kSecondDeg, s = frame->South * kSecondDeg;
     const double w = frame->West * kSecondDeg, e = frame->East * kSecondDeg;
 
@@ -232,13 +236,23 @@ std::vector<GridLine> GaussKruger::Grid(const SheetKey& key, int zone, double st
 
 std::vector<ScanControlPoint> GaussKruger::ControlPoints(const SheetKey& key, double width,
                                                          double height, double step) const {
-    std::vector<ScanControlPoint> points;
     const auto frame = ComputeSignedFrame(key);
-    GridPoint corner[5];
-    if (!frame || !Corners(key, 0, corner) || !(width > 0) || !(height > 0)) return points;
-    const int zone = ZoneOfSheet(key);
+    if (!IsSheetKey(key) || !frame) return {};
+    return ControlPointsOfFrame(*frame, ZoneOfSheet(key), width, height, step);
+}
+
+std::vector<ScanControlPoint> GaussKruger::ControlPointsOfFrame(const SignedFrame& f, int zone,
+                                                                double width, double height,
+                                                                double step) const {
+    std::vector<ScanControlPoint> points;
+    const SignedFrame* frame = &f;
+    if (!ValidZone(zone) || !(width > 0) || !(height > 0)) return points;
+    GridPoint corner[4];
     const double n = frame->North * kSecondDeg, s = frame->South * kSecondDeg;
     const double w = frame->West * kSecondDeg, e = frame->East * kSecondDeg;
+    const double at[4][2] = {{n, w}, {n, e}, {s, e}, {s, w}};
+    for (int i = 0; i < 4; ++i)
+        if (!Forward(zone, at[i][0], at[i][1], corner[i])) return points;
     // The sheet is printed with its middle meridian upright.
     GridPoint top, bottom;
     if (!Forward(zone, n, (w + e) / 2, top) || !Forward(zone, s, (w + e) / 2, bottom))
@@ -268,7 +282,7 @@ std::vector<ScanControlPoint> GaussKruger::ControlPoints(const SheetKey& key, do
         add(names[i], corner[i], geo[i][0], std::remainder(geo[i][1], 360.0));
     if (!(step > 0)) return points;
     std::vector<double> xs, ys;
-    for (const GridLine& line : Grid(key, zone, step))
+    for (const GridLine& line : GridOfFrame(f, zone, step))
         (line.Northing ? xs : ys).push_back(line.Value);
     xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
     ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
@@ -290,7 +304,8 @@ struct CrsTransform::Impl {
     bool projected = false;
     std::unique_ptr<GaussKruger> gk; // "gk"
     ContextPtr ctx;
-    PjPtr op; // EPSG:4284 to the CRS, both in their own axis order
+    PjPtr op;               // EPSG:4284 to the CRS, both in their own axis order
+    bool northFirst = true; // the CRS's first axis is latitude or northing
 };
 
 CrsTransform::CrsTransform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -325,6 +340,17 @@ std::unique_ptr<CrsTransform> CrsTransform::Create(std::string_view crs, std::st
     }
     impl->projected = !geographic;
     impl->op.reset(proj_create_crs_to_crs(ctx, "EPSG:4284", impl->name.c_str(), nullptr));
+    // The CRS's own axis order (EPSG:4284 is latitude first): which axis points north.
+    PjPtr base(proj_get_type(target.get()) == PJ_TYPE_BOUND_CRS
+                   ? proj_get_source_crs(ctx, target.get())
+                   : nullptr);
+    PjPtr cs(proj_crs_get_coordinate_system(ctx, base ? base.get() : target.get()));
+    const char* direction = nullptr;
+    if (cs &&
+        proj_cs_get_axis_info(ctx, cs.get(), 0, nullptr, nullptr, &direction, nullptr, nullptr,
+                              nullptr, nullptr) &&
+        direction != nullptr)
+        impl->northFirst = std::string(direction) == "north" || std::string(direction) == "south";
     if (!impl->op) {
         error = "PROJ: no transformation from EPSG:4284 to “" + impl->name + "”";
         return nullptr;
@@ -355,8 +381,8 @@ bool CrsTransform::FromSeries(double latitude, double longitude, double& a, doub
     }
     const PJ_COORD c = proj_trans(impl_->op.get(), PJ_FWD, proj_coord(latitude, longitude, 0, 0));
     if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
-    a = c.xy.x;
-    b = c.xy.y;
+    a = impl_->northFirst ? c.xy.x : c.xy.y;
+    b = impl_->northFirst ? c.xy.y : c.xy.x;
     return true;
 }
 
@@ -366,7 +392,9 @@ bool CrsTransform::ToSeries(double a, double b, double& latitude, double& longit
         return impl_->gk->Inverse(static_cast<int>(std::floor(b / 1e6)), {a, b}, latitude,
                                   longitude);
     }
-    const PJ_COORD c = proj_trans(impl_->op.get(), PJ_INV, proj_coord(a, b, 0, 0));
+    const PJ_COORD c =
+        proj_trans(impl_->op.get(), PJ_INV,
+                   impl_->northFirst ? proj_coord(a, b, 0, 0) : proj_coord(b, a, 0, 0));
     if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
     latitude = c.xy.x;
     longitude = c.xy.y;

@@ -123,6 +123,13 @@ class GaussKruger {
     /// rectangular coordinates of the sheet's zone exactly. Empty for a key that is not a sheet.
     virtual std::vector<ScanControlPoint> ControlPoints(const SheetKey& key, double width,
                                                         double height, double step) const;
+    /// The same for any frame (a published sheet's) drawn in `zone`.
+    virtual std::vector<ScanControlPoint> ControlPointsOfFrame(const SignedFrame& frame, int zone,
+                                                               double width, double height,
+                                                               double step) const;
+    /// The grid of any frame in `zone`.
+    virtual std::vector<GridLine> GridOfFrame(const SignedFrame& frame, int zone,
+                                              double step) const;
 
   private:
     struct Impl;
@@ -131,8 +138,9 @@ class GaussKruger {
 };
 
 /// Positions in any CRS PROJ knows, or "gk" (the Gauss–Krüger zone of each point), to and from
-/// the series' 1942 datum. Values travel in the CRS's own axis order, as cs2cs reads and writes
-/// them (latitude first for EPSG:4326 and EPSG:4284, X (northing) first for EPSG:284xx and gk).
+/// the series' 1942 datum. Values travel northing first, as latitude does, whatever axis order
+/// the CRS defines: latitude, longitude for a geographic CRS; northing, easting in metres for a
+/// projected one (X, Y for EPSG:284xx and gk).
 class CrsTransform {
   public:
     /// nullptr and `error` set for a CRS PROJ does not know.

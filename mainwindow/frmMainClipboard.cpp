@@ -14,7 +14,7 @@
 
 #if KAVU_HAVE_DATUM
 #include "geo/datum.h"
-#include "geo/gauss_kruger.h"
+#include "geo/proj_module.h"
 #endif
 
 #include <QAction>
@@ -92,7 +92,9 @@ DatumShiftFunction MakeDatumShift() {
 GridConversion MakeGridConversion() {
 #if KAVU_HAVE_DATUM
     std::string error;
-    std::shared_ptr<geo::GaussKruger> gk = geo::GaussKruger::Create(error);
+    const geo::ProjModule* module = geo::LoadProjModule(error);
+    std::shared_ptr<geo::GaussKruger> gk =
+        module ? module->GaussKrugerZones(error) : std::unique_ptr<geo::GaussKruger>();
     if (!gk) return {};
     GridConversion grid;
     grid.Forward = [gk](int zone, double latitude, double longitude, double& x, double& y) {

@@ -27,10 +27,10 @@ TEST(RectangularReader, WrittenForms) {
         for (long x = -9'331'000; x <= 9'331'000; x += 1'234'567)
             for (long e = 166'000; e <= 834'000; e += 111'111) {
                 const long y = zone * 1'000'000L + e;
+                const std::string xs = std::to_string(x), ys = std::to_string(y);
                 for (const std::string& text :
-                     {std::to_string(x) + " " + std::to_string(y),
-                      "X=" + std::to_string(x) + " Y=" + std::to_string(y),
-                      "y " + std::to_string(y) + ", x " + std::to_string(x)}) {
+                     {xs + ' ' + ys, std::string("X=").append(xs).append(" Y=").append(ys),
+                      std::string("y ").append(ys).append(", x ").append(xs)}) {
                     const auto r = ReadRectangular(text);
                     ASSERT_TRUE(r.Ok) << text << ": " << r.Error.English;
                     EXPECT_EQ(r.Point.X, x);

@@ -256,6 +256,16 @@ TEST(CrsTransform, GkAndEpsgCodesAndErrors) {
     ASSERT_TRUE(wgs->FromSeries(55.7558, 37.6173, a, b));
     EXPECT_NEAR(a, 55.755842662, 2e-8);
     EXPECT_NEAR(b, 37.615425483, 2e-8);
+    // cs2cs EPSG:4284 EPSG:32637 of 55.7558 37.6173: easting 413106.5994, northing
+    // 6179774.0500; northing comes first here.
+    auto utm = CrsTransform::Create("EPSG:32637", error);
+    ASSERT_TRUE(utm) << error;
+    ASSERT_TRUE(utm->FromSeries(55.7558, 37.6173, a, b));
+    EXPECT_NEAR(a, 6179774.0500, 1e-3);
+    EXPECT_NEAR(b, 413106.5994, 1e-3);
+    ASSERT_TRUE(utm->ToSeries(a, b, lat, lon));
+    EXPECT_NEAR(lat, 55.7558, 1e-9);
+    EXPECT_NEAR(lon, 37.6173, 1e-9);
     EXPECT_FALSE(CrsTransform::Create("EPSG:999999", error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(CrsTransform::Create("nonsense", error));
