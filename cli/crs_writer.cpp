@@ -5,6 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+
 namespace kavu::cli {
 namespace {
 
@@ -31,26 +35,44 @@ class ProjectedFrameWriter : public FormatWriter {
         const double at[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
         // Every corner in the zone of the sheet's centre, as the sheet is drawn.
         const int zone = datum_.PerZone ? geo::ZoneOfLongitude(at[4][1]) : 0;
-        std::string values[5][2];
+        // Corners and centres in half arc-seconds, exact keys of what was projected before.
+        const std::int64_t half[5][2] = {{2 * f.North, 2 * f.West},
+                                         {2 * f.North, 2 * f.East},
+                                         {2 * f.South, 2 * f.East},
+                                         {2 * f.South, 2 * f.West},
+                                         {f.North + f.South, f.West + f.East}};
+        double values[5][2];
         for (int i = 0; i < 5; ++i) {
-            double north = 0, east = 0;
-            if (!datum_.ToProjected(at[i][0], at[i][1], north, east, zone)) {
+            const std::uint64_t key = (static_cast<std::uint64_t>(zone) << 50) |
+                                      (static_cast<std::uint64_t>(half[i][0] + (1 << 21)) << 25) |
+                                      static_cast<std::uint64_t>(half[i][1] + (1 << 23));
+            if (auto found = known_.find(key); found != known_.end()) {
+                values[i][0] = found->second.first;
+                values[i][1] = found->second.second;
+                continue;
+            }
+            if (!datum_.ToProjected(at[i][0], at[i][1], values[i][0], values[i][1], zone)) {
                 WriteEmpty(r.Line, r.Input, "PROJ cannot project the frame");
                 return;
             }
-            values[i][0] = Metres(north);
-            values[i][1] = Metres(east);
+            if (known_.size() > kKnownLimit) known_.clear();
+            known_.emplace(key, std::pair(values[i][0], values[i][1]));
         }
-        std::string text;
+        std::string& text = text_;
+        text.clear();
         const std::string line = r.Line == 0 ? std::string() : std::to_string(r.Line);
         switch (format_) {
         case Format::Csv: {
             text = line + "," + Quoted(r.Input) + "," + std::string(ScaleName(r.Scale)) + "," +
                    Quoted(r.New) + "," + Quoted(r.Old);
-            if (datum_.PerZone) text += "," + std::to_string(zone);
-            for (const auto& v : values)
-                text += "," + v[0] + "," + v[1];
-            text += "\n";
+            if (datum_.PerZone) text.append(",").append(std::to_string(zone));
+            for (const auto& v : values) {
+                text += ',';
+                AppendMetres(text, v[0]);
+                text += ',';
+                AppendMetres(text, v[1]);
+            }
+            text += '\n';
             break;
         }
         case Format::Json: {
@@ -62,19 +84,23 @@ class ProjectedFrameWriter : public FormatWriter {
                 {"old", r.Old}};
             if (datum_.PerZone) record["zone"] = zone;
             for (int i = 0; i < 5; ++i)
-                record[kCorners[i]] = {nlohmann::json::parse(values[i][0]),
-                                       nlohmann::json::parse(values[i][1])};
+                record[kCorners[i]] = {nlohmann::json::parse(Metres(values[i][0])),
+                                       nlohmann::json::parse(Metres(values[i][1]))};
             text = record.dump() + "\n";
             break;
         }
         default: {
             const char* a = datum_.PerZone ? "X " : "N ";
             const char* b = datum_.PerZone ? " Y " : " E ";
-            text = std::string(r.New) + "  " + std::string(r.Old);
+            text.append(r.New).append("  ").append(r.Old);
             const char* names[5] = {"NW", "NE", "SE", "SW", "centre"};
-            for (int i = 0; i < 5; ++i)
-                text += std::string("  ") + names[i] + " " + a + values[i][0] + b + values[i][1];
-            text += "\n";
+            for (int i = 0; i < 5; ++i) {
+                text.append("  ").append(names[i]).append(" ").append(a);
+                AppendMetres(text, values[i][0]);
+                text.append(b);
+                AppendMetres(text, values[i][1]);
+            }
+            text += '\n';
         }
         }
         out_.Put(text);
@@ -102,6 +128,11 @@ class ProjectedFrameWriter : public FormatWriter {
     Format format_;
     Output& out_;
     const Datum& datum_;
+    std::string text_;
+    // Neighbouring sheets share corners, and a batch names the same sheets again and again:
+    // PROJ is asked once a point.
+    static constexpr std::size_t kKnownLimit = 1 << 22;
+    std::unordered_map<std::uint64_t, std::pair<double, double>> known_;
 };
 
 } // namespace

@@ -4,19 +4,35 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 namespace kavu::cli {
 
+void AppendMetres(std::string& out, double metres) {
+    if (!std::isfinite(metres) || std::fabs(metres) > 1e12) return;
+    // Whole millimetres, written as integers: several times faster than printf.
+    const long long mm = std::llround(metres * 1000);
+    const unsigned long long a = mm < 0 ? 0ULL - static_cast<unsigned long long>(mm) : mm;
+    char text[32];
+    char* p = text;
+    if (mm < 0) *p++ = '-';
+    p = std::to_chars(p, text + sizeof text, a / 1000).ptr;
+    if (unsigned fraction = static_cast<unsigned>(a % 1000); fraction != 0) {
+        *p++ = '.';
+        for (unsigned unit = 100; fraction != 0; unit /= 10) {
+            *p++ = static_cast<char>('0' + fraction / unit);
+            fraction %= unit;
+        }
+    }
+    out.append(text, static_cast<std::size_t>(p - text));
+}
+
 std::string Metres(double metres) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.3f", std::round(metres * 1000) / 1000);
-    std::string out(text);
-    while (!out.empty() && out.back() == '0')
-        out.pop_back();
-    if (!out.empty() && out.back() == '.') out.pop_back();
-    return out == "-0" ? "0" : out;
+    std::string out;
+    AppendMetres(out, metres);
+    return out;
 }
 
 namespace {

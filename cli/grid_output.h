@@ -20,7 +20,9 @@ using GridInverse = std::function<bool(const geo::GridPoint& p, double& lat, dou
 std::string GridOutput(const std::vector<geo::GridLine>& lines, std::string_view sheet, int zone,
                        std::string_view format, const GridInverse& inverse);
 
-/// Metres to 1 mm, without trailing zeros: "6182348.166", "7500000".
+/// Metres to 1 mm, without trailing zeros: "6182348.166", "7500000"; nothing for a value that
+/// is not finite.
 std::string Metres(double metres);
+void AppendMetres(std::string& out, double metres);
 
 } // namespace kavu::cli

@@ -93,8 +93,9 @@ bool GaussKruger::Forward(int zone, double latitude, double longitude, GridPoint
         std::fabs(latitude) > 90)
         return false;
     // Longitude relative to the axis keeps a point across 180 degrees on the right side.
-    const double lon =
-        CentralMeridian(zone) + std::remainder(longitude - CentralMeridian(zone), 360);
+    const double axis = CentralMeridian(zone);
+    double lon = longitude;
+    if (std::fabs(lon - axis) > 180) lon = axis + std::remainder(longitude - axis, 360);
     const PJ_COORD c =
         proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(latitude), 0, 0));
     if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;

@@ -137,4 +137,49 @@ TEST(KavuSheetGk, GridOfASheetInEveryFormat) {
     EXPECT_EQ(Lines(fine.Out).size(), 70u);
 }
 
+// --crs: frame in gk gives the corners and centre in the sheet's zone, the same numbers as
+// EPSG:28407; a projected CRS reads northing and easting; EPSG:4326 is --datum wgs84; a CRS
+// PROJ does not know, and --crs beside --datum, are refused.
+TEST(KavuSheetGk, FrameAndPointInAnyCrs) {
+    const ToolRun gk = RunTool({"frame", "N-37-4-А", "--crs", "gk", "-f", "csv"});
+    const ToolRun epsg = RunTool({"frame", "--crs", "EPSG:28407", "N-37-4-А", "-f", "csv"});
+    ASSERT_EQ(gk.Status + epsg.Status, 0) << gk.Err << epsg.Err;
+    const auto a = CsvFields(Lines(gk.Out).at(1)), b = CsvFields(Lines(epsg.Out).at(1));
+    ASSERT_EQ(a.size(), 16u);
+    ASSERT_EQ(b.size(), 15u);
+    EXPECT_EQ(a[5], "7");
+    GridPoint corners[5];
+    ASSERT_TRUE(Gk().Corners(kavu::SheetKey{5, 'N', 14, 37, 4, 1}, 0, corners));
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_NEAR(std::stod(a[6 + 2 * i]), corners[i].X, 5e-4);
+        EXPECT_NEAR(std::stod(a[7 + 2 * i]), corners[i].Y, 5e-4);
+        EXPECT_EQ(a[6 + 2 * i], b[5 + 2 * i]);
+        EXPECT_EQ(a[7 + 2 * i], b[6 + 2 * i]);
+    }
+    const ToolRun text = RunTool({"frame", "N-37-4-А", "--crs", "gk"});
+    EXPECT_EQ(text.Out.rfind("14-37-004-1  N-37-4-А  NW X 6209687.479 Y 7406413.288  NE X ", 0), 0u)
+        << text.Out;
+
+    // cs2cs EPSG:4284 EPSG:32637 of 55.7558 37.6173: 413106.5994 6179774.0500.
+    const ToolRun utm =
+        RunTool({"point", "--crs", "EPSG:32637", "--scale", "50k"}, "6179774.05 413106.6\n1 2 3\n");
+    EXPECT_EQ(utm.Status, 1);
+    EXPECT_EQ(Lines(utm.Out).at(0), "1:50000    14-37-004-3        N-37-4-В");
+    EXPECT_NE(utm.Err.find("left over after northing and easting"), std::string::npos) << utm.Err;
+
+    const ToolRun wgs =
+        RunTool({"point", "55.7558", "37.6173", "--crs", "EPSG:4326", "-f", "json"});
+    const ToolRun datum =
+        RunTool({"point", "55.7558", "37.6173", "--datum", "wgs84", "-f", "json"});
+    EXPECT_EQ(wgs.Out, datum.Out);
+    EXPECT_NE(wgs.Out.find("latitude_wgs84"), std::string::npos);
+
+    const ToolRun unknown = RunTool({"frame", "N-37-4-А", "--crs", "EPSG:999999"});
+    EXPECT_EQ(unknown.Status, 1);
+    EXPECT_NE(unknown.Err.find("EPSG:999999"), std::string::npos);
+    const ToolRun both = RunTool({"frame", "N-37-4-А", "--crs", "gk", "--datum", "wgs84"});
+    EXPECT_EQ(both.Status, 2);
+    EXPECT_NE(both.Err.find("--crs and --datum"), std::string::npos);
+}
+
 } // namespace
