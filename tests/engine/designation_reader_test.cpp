@@ -198,6 +198,45 @@ TEST_P(EveryScale, PublishedSheetsReadBackAndFalseGroupsAreRejected) {
     EXPECT_EQ(joined > 0, GetParam() != 7);
 }
 
+// The short path for the common forms reads exactly as the general reader does: each text,
+// and each with one byte replaced or cut short, is also read with a trailing tab, which only
+// the general reader takes.
+TEST_P(EveryScale, CommonFormsReadAsTheGeneralReaderDoes) {
+    const auto same = [](const std::string& text) {
+        const DesignationResult a = ReadDesignation(text, true);
+        const DesignationResult b = ReadDesignation(text + "\t", true);
+        ASSERT_EQ(a.Readings.size(), b.Readings.size()) << text;
+        for (std::size_t i = 0; i < a.Readings.size(); ++i) {
+            const DesignationReading &x = a.Readings[i], &y = b.Readings[i];
+            ASSERT_EQ(std::tuple(x.Key, x.Joined, x.Published.Members, x.Published.New),
+                      std::tuple(y.Key, y.Joined, y.Published.Members, y.Published.New))
+                << text;
+        }
+        ASSERT_EQ(a.Error.English, b.Error.English) << text;
+        // An empty text's error stands where the text ends.
+        if (a.Error.English != "the text is empty") {
+            ASSERT_EQ(a.Error.Position, b.Error.Position) << text;
+        }
+    };
+    const Style forms[] = {{true, 1, 0, false, false, false, false, 0},
+                           {false, 0, 0, false, false, false, false, 0},
+                           {false, 0, 0, true, false, true, true, 2},
+                           {false, 1, 0, false, false, true, false, 1}};
+    ForEachSheet(GetParam(), SheetCount(GetParam()) / 397 | 1, [&](const SheetKey& k) {
+        for (const Style& s : forms) {
+            const std::string text = Spell(k, s);
+            same(text);
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                same(text.substr(0, i));
+                for (const char* c : {"0", "5", "9", "-", "x", "Б", "г", " ", ","}) {
+                    std::string changed = text;
+                    same(changed.replace(i, 1, c));
+                }
+            }
+        }
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(Readers, EveryScale, ::testing::Range(1, 8));
 
 namespace {
