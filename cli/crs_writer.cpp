@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace kavu::cli {
 namespace {
@@ -46,17 +46,17 @@ class ProjectedFrameWriter : public FormatWriter {
             const std::uint64_t key = (static_cast<std::uint64_t>(zone) << 50) |
                                       (static_cast<std::uint64_t>(half[i][0] + (1 << 21)) << 25) |
                                       static_cast<std::uint64_t>(half[i][1] + (1 << 23));
-            if (auto found = known_.find(key); found != known_.end()) {
-                values[i][0] = found->second.first;
-                values[i][1] = found->second.second;
+            Known& slot = known_[(key * 0x9E3779B97F4A7C15ULL) >> (64 - kKnownBits)];
+            if (slot.key == key + 1) { // 0 is an empty slot
+                values[i][0] = slot.northing;
+                values[i][1] = slot.easting;
                 continue;
             }
             if (!datum_.ToProjected(at[i][0], at[i][1], values[i][0], values[i][1], zone)) {
                 WriteEmpty(r.Line, r.Input, "PROJ cannot project the frame");
                 return;
             }
-            if (known_.size() > kKnownLimit) known_.clear();
-            known_.emplace(key, std::pair(values[i][0], values[i][1]));
+            slot = {key + 1, values[i][0], values[i][1]};
         }
         std::string& text = text_;
         text.clear();
@@ -130,9 +130,13 @@ class ProjectedFrameWriter : public FormatWriter {
     const Datum& datum_;
     std::string text_;
     // Neighbouring sheets share corners, and a batch names the same sheets again and again:
-    // PROJ is asked once a point.
-    static constexpr std::size_t kKnownLimit = 1 << 22;
-    std::unordered_map<std::uint64_t, std::pair<double, double>> known_;
+    // PROJ is asked once a point while it stays in this table.
+    struct Known {
+        std::uint64_t key = 0;
+        double northing = 0, easting = 0;
+    };
+    static constexpr int kKnownBits = 16;
+    std::vector<Known> known_ = std::vector<Known>(std::size_t{1} << kKnownBits);
 };
 
 } // namespace
