@@ -51,3 +51,21 @@ printf '%-58s %8ss\n' "cover of a 100,000-point GPX track at 1:50,000" \
   "$(cpu /dev/null "$tool" cover "$work/track.gpx" --scale 50k)"
 printf '%-58s %8ss\n' "the same with --buffer 1000" \
   "$(cpu /dev/null "$tool" cover "$work/track.gpx" --scale 50k --buffer 1000)"
+
+wall() { # best of 20: wall seconds of one run
+  local best=
+  for _ in $(seq 20); do
+    /usr/bin/time -f "%e" -o "$work/t" "$@" >/dev/null 2>&1 </dev/null
+    t=$(cat "$work/t")
+    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+# One point: the start of a run that loads PROJ (not GDAL) beside one that loads neither, and
+# cs2cs for the same point.
+printf '%-58s %8ss\n' "one point, --datum wgs84 (wall, best of 20)" \
+  "$(wall "$tool" point 55.7558 37.6173 --datum wgs84 --scale 50k)"
+printf '%-58s %8ss\n' "one point, 1942 datum (wall, best of 20)" \
+  "$(wall "$tool" point 55.7558 37.6173 --scale 50k)"
+printf '%-58s %8ss\n' "cs2cs EPSG:4326 EPSG:4284, one point (wall, best of 20)" \
+  "$(wall sh -c 'echo 55.7558 37.6173 | cs2cs EPSG:4326 EPSG:4284')"

@@ -17,6 +17,8 @@ namespace kavu::cli {
 namespace {
 
 constexpr const char* kDatumNote =
+    "Options and operands may come in any order; each option takes one value (give several "
+    "scales as 50k,100k or repeat the option); -- ends the options.\n"
     "Coordinates, read and written, are in the series' own 1942 datum (Krassowsky "
     "ellipsoid, EPSG:4284), not WGS 84, unless --datum wgs84 asks for it.";
 

@@ -100,7 +100,9 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
                          "EPSG:4284; the default) or wgs84 (EPSG:4326, as GPS receivers and web "
                          "maps give them), converted by PROJ's most accurate offline operation "
                          "for the point's area (in Russia EPSG:5044, Pulkovo 1942 to WGS 84 "
-                         "(20), 3 m). Sheet corners are round numbers only in 1942")
+                         "(20), 3 m). Sheet corners are round numbers only in 1942. In wgs84 the "
+                         "coordinate columns end in _wgs84, and a point also gives its 1942 "
+                         "latitude_1942 and longitude_1942")
             ->check(CLI::IsMember({"1942", "wgs84"}, CLI::ignore_case))
             ->default_str("1942");
         command
