@@ -132,12 +132,14 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
         ->type_name("METRES");
     CLI::App* frame = app.get_subcommand("frame");
     frame->add_flag("--gcp", options.Gcp,
-                    "The four corners as ground control points: -gcp arguments for "
-                    "gdal_translate, one line a sheet, or a QGIS .points file with --output");
+                    "The four corners as ground control points in the sheet's Gauss-Krüger "
+                    "zone (with --size, the kilometre-grid crossings too), so that an affine "
+                    "fit is exact: -a_srs and -gcp arguments for gdal_translate, one line a "
+                    "sheet, or a QGIS .points file with --output");
     frame
         ->add_option("--size", options.Size,
-                     "Pixel width and height of the scan, for --gcp (without it the pixel "
-                     "positions are placeholders)")
+                     "Pixel width and height of the scan cropped to the box of the frame's "
+                     "corners, for --gcp (without it the pixel positions are placeholders)")
         ->type_name("W,H");
 }
 
