@@ -222,4 +222,10 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
     return true;
 }
 
+bool WriteGridFile(const std::string& path, const std::string& driver, const std::string& sheet,
+                   int zone, const std::vector<geo::GridLine>& lines, std::string& error) {
+    std::unique_ptr<GisModule> module = LoadModule(error);
+    return module && module->WriteGrid(path, driver, sheet, zone, lines, error);
+}
+
 } // namespace kavu::cli

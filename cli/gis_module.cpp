@@ -138,6 +138,10 @@ class Module : public GisModule {
     void CoverFile(int scale, bool published, RecordSink& sink) const override;
     std::unique_ptr<FormatWriter> MakeWriter(std::function<void(std::string_view)> put) override;
     bool Finish(std::string& error) override;
+    bool WriteGrid(const std::string& path, const std::string& driver, const std::string& sheet,
+                   int zone, const std::vector<geo::GridLine>& lines, std::string& error) override {
+        return geo::WriteGridLines(path, driver, sheet, zone, lines, error);
+    }
 
   private:
     GisOptions options_;

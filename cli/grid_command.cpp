@@ -1,5 +1,6 @@
 #include "cli/grid_command.h"
 
+#include "cli/gis.h"
 #include "cli/grid_output.h"
 #include "cli/output.h"
 #include "cli/projection.h"
@@ -21,6 +22,14 @@ void Complain(const std::string& message) {
         if (n <= 0 && errno != EINTR) return;
         if (n > 0) done += static_cast<std::size_t>(n);
     }
+}
+
+bool GridFile(const GridOptions& options, const std::string& name, int zone,
+              const std::vector<geo::GridLine>& lines) {
+    std::string error;
+    if (WriteGridFile(options.OutputFile, options.Driver, name, zone, lines, error)) return true;
+    Complain(error);
+    return false;
 }
 
 } // namespace
@@ -47,6 +56,13 @@ CLI::App* AddGridCommand(CLI::App& app, GridOptions& options) {
                      "in 1942 longitude and latitude)")
         ->check(CLI::IsMember({"text", "csv", "json", "geojson"}))
         ->default_str("text");
+    command
+        ->add_option("-o,--output", options.OutputFile,
+                     "Write the lines to FILE as a layer \"grid\" in the zone's CRS through GDAL, "
+                     "in the format its extension names (.gpkg, .shp, .geojson, .kml, …)")
+        ->type_name("FILE");
+    command->add_option("--driver", options.Driver,
+                        "GDAL vector driver for --output when the extension does not say");
     command->callback([&options] { options.Chosen = true; });
     return command;
 }
@@ -57,6 +73,10 @@ int RunGrid(const GridOptions& options) {
         text += (text.empty() ? "" : " ") + word;
     if (text.empty()) {
         Complain("grid needs a sheet NAME");
+        return 2;
+    }
+    if (!options.Driver.empty() && options.OutputFile.empty()) {
+        Complain("--driver names the format of --output FILE; give FILE too");
         return 2;
     }
     if (options.Step != 0 && !(options.Step >= 1 && std::isfinite(options.Step))) {
@@ -120,6 +140,10 @@ int RunGrid(const GridOptions& options) {
     const auto lines = gk->Grid(key, zone, step);
     std::string name = FormatSheetOld(key);
     if (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    if (!options.OutputFile.empty()) {
+        if (!GridFile(options, name, zone, lines)) return 1;
+        return 0;
+    }
     Output out(1);
     out.Put(GridOutput(lines, name, zone, options.Format,
                        [gk, zone](const geo::GridPoint& p, double& lat, double& lon) {

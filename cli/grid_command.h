@@ -12,9 +12,10 @@ struct GridOptions {
     bool Chosen = false;
     std::vector<std::string> Words; // NAME
     std::string Format = "text";
-    double Step = 0;   // metres; 0: as the series prints it
-    int Zone = 0;      // 0: the sheet's own
-    std::string Scale; // picks the reading of an ambiguous NAME
+    double Step = 0;                // metres; 0: as the series prints it
+    int Zone = 0;                   // 0: the sheet's own
+    std::string Scale;              // picks the reading of an ambiguous NAME
+    std::string OutputFile, Driver; // the lines as a GIS layer through GDAL
 };
 
 CLI::App* AddGridCommand(CLI::App& app, GridOptions& options);

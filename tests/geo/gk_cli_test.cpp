@@ -133,6 +133,32 @@ TEST(KavuSheetGk, GridOfASheetInEveryFormat) {
         EXPECT_EQ(run.Status, status) << run.Err;
         EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
     }
+    // --output: the same lines as a GeoPackage layer in the zone's CRS, read back with OGR.
+    const auto gpkg =
+        (std::filesystem::temp_directory_path() / ("kavu-gk-" + std::to_string(getpid()) + ".gpkg"))
+            .string();
+    ASSERT_EQ(RunTool({"grid", "N-37-4-А", "-o", gpkg}).Status, 0);
+    const auto rows = Lines(RunTool({"grid", "N-37-4-А", "-f", "csv"}).Out);
+    auto* ds = static_cast<GDALDataset*>(
+        GDALOpenEx(gpkg.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr));
+    ASSERT_NE(ds, nullptr);
+    OGRLayer* layer = ds->GetLayerByName("grid");
+    ASSERT_NE(layer, nullptr);
+    EXPECT_NE(std::string(layer->GetSpatialRef()->GetName()).find("zone 7"), std::string::npos);
+    ASSERT_EQ(layer->GetFeatureCount(), static_cast<GIntBig>(rows.size() - 1));
+    std::size_t row = 1;
+    for (const auto& feature : *layer) {
+        const auto f = CsvFields(rows[row++]);
+        const auto* line = feature->GetGeometryRef()->toLineString();
+        EXPECT_EQ(feature->GetFieldAsString("label"), f[5]);
+        EXPECT_NEAR(line->getX(0), std::stod(f[7]), 1e-3);
+        EXPECT_NEAR(line->getY(0), std::stod(f[6]), 1e-3);
+        EXPECT_NEAR(line->getX(1), std::stod(f[9]), 1e-3);
+        EXPECT_NEAR(line->getY(1), std::stod(f[8]), 1e-3);
+    }
+    GDALClose(ds);
+    std::filesystem::remove(gpkg);
+
     const ToolRun fine = RunTool({"grid", "N-37-4-А", "--step", "500"});
     EXPECT_EQ(Lines(fine.Out).size(), 70u);
 }
