@@ -1,6 +1,7 @@
 #include "cli/app.h"
 
 #include "cli/commands.h"
+#include "cli/projection.h"
 #include "cli/scale.h"
 #include "cli/stream.h"
 #include "cli/writers.h"
@@ -8,6 +9,7 @@
 #include <kavu/version.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <unistd.h>
 
@@ -167,6 +169,7 @@ void SetUpApp(CLI::App& app, Options& options) {
     AddRescaleCommand(app, options);
     AddCoverCommand(app, options);
     AddGisOptions(app, options.Gis);
+    AddGridCommand(app, options.Grid);
     TakeOneValueEach(app);
 }
 
@@ -182,6 +185,19 @@ int RunOptions(const Options& o) {
         return failed;
     }
     query.Coordinates = datum;
+    query.FromGrid = [](const RectangularPoint& p, ExactPoint& point, std::string& reason) {
+        const geo::GaussKruger* gk = Projection(reason);
+        double latitude = 0, longitude = 0;
+        if (!gk) return false;
+        if (!gk->Inverse(p.Zone, {p.X, p.Y}, latitude, longitude)) {
+            reason = "PROJ cannot convert this X and Y";
+            return false;
+        }
+        constexpr double kUnitsPerDegree = 3600.0 * kUnitsPerSecond;
+        point = {std::llround(latitude * kUnitsPerDegree),
+                 std::llround(longitude * kUnitsPerDegree)};
+        return true;
+    };
     Format format = Format::Text;
     ReadFormat(o.Format, format);
     if (!ReadScales(o, query.Scales, error)) {
@@ -213,6 +229,9 @@ int RunOptions(const Options& o) {
 
     Output out(1);
     auto writer = gis.MakeWriter([&out](std::string_view text) { out.Put(text); });
+    if (!writer && query.Coordinates.ToProjected && o.Chosen == Command::Frame &&
+        format != Format::GeoJson)
+        writer = MakeProjectedFrameWriter(format, out, query.Coordinates);
     if (!writer) writer = MakeWriter(format, o.Chosen, out, query.Coordinates);
     writer->Begin();
     int status = kAllRead;
@@ -265,6 +284,7 @@ int RunKavuSheet(int argc, const char* const* argv) {
         const int code = app.exit(e);
         return code == 0 ? 0 : kUsage;
     }
+    if (options.Grid.Chosen) return RunGrid(options.Grid);
     return RunOptions(options);
 }
 

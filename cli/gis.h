@@ -10,11 +10,13 @@
 #include "cli/coordinates.h"
 #include "cli/record.h"
 #include "cli/writers.h"
+#include "geo/gauss_kruger.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -24,6 +26,7 @@ namespace kavu::cli {
 
 struct GisOptions {
     std::string Datum = "1942"; // or "wgs84"
+    std::string Crs;            // --crs: what PROJ takes, or "gk"; empty: --datum says
     std::string File;           // cover: the vector file whose shapes are covered
     double Buffer = 0;          // cover: metres added round the shapes first
     std::string OutputFile;     // frames written to this file through GDAL
@@ -50,7 +53,15 @@ class GisModule {
     /// The writer for --output or --gcp (nothing for neither); `put` writes to standard output.
     virtual std::unique_ptr<FormatWriter> MakeWriter(std::function<void(std::string_view)> put) = 0;
     virtual bool Finish(std::string& error) = 0;
+    /// grid --output: the lines as a GIS layer in the zone's CRS. False with `error`.
+    virtual bool WriteGrid(const std::string& path, const std::string& driver,
+                           const std::string& sheet, int zone,
+                           const std::vector<geo::GridLine>& lines, std::string& error) = 0;
 };
+
+/// Loads the module and writes the grid through it (exit status 1 on failure).
+bool WriteGridFile(const std::string& path, const std::string& driver, const std::string& sheet,
+                   int zone, const std::vector<geo::GridLine>& lines, std::string& error);
 
 class GisRun {
   public:

@@ -227,6 +227,82 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
     return MoveInto(*folder, target, error);
 }
 
+bool WriteGridLines(const std::string& path, const std::string& driverName,
+                    const std::string& sheet, int zone, std::span<const GridLine> lines,
+                    std::string& error) {
+    const QuietGdal gdal;
+    const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
+    if (name.empty()) {
+        error = path + ": no GDAL driver writes files named so; name one with --driver";
+        return false;
+    }
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name.c_str());
+    if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr ||
+        driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr) {
+        error = path + ": GDAL has no driver " + name + " that writes vector files";
+        return false;
+    }
+    const fs::path target(path);
+    if (target.filename().empty()) {
+        error = path + ": not a file name";
+        return false;
+    }
+    const auto folder = TemporaryFolder(target, error);
+    if (!folder) return false;
+    const std::string scratch = (*folder / target.filename()).string();
+    auto fail = [&](const char* fallback) {
+        error = path + ": " + GdalReason(fallback);
+        std::error_code ec;
+        fs::remove_all(*folder, ec);
+        return false;
+    };
+    {
+        std::unique_ptr<GDALDataset> dataset(
+            driver->Create(scratch.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+        if (!dataset) return fail("GDAL cannot create it");
+        OGRSpatialReference srs;
+        if (srs.SetFromUserInput(ZoneCrs(zone).c_str()) != OGRERR_NONE)
+            return fail("PROJ has no CRS for the zone");
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        CPLStringList layerOptions;
+        const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
+        if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
+            layerOptions.SetNameValue("ENCODING", "UTF-8");
+        OGRLayer* layer = dataset->CreateLayer("grid", &srs, wkbLineString, layerOptions.List());
+        if (layer == nullptr) return fail("GDAL cannot create a layer in it");
+        const std::pair<const char*, OGRFieldType> fields[] = {
+            {"sheet", OFTString}, {"zone", OFTInteger}, {"axis", OFTString},
+            {"value", OFTReal},   {"full", OFTString},  {"label", OFTString}};
+        for (const auto& [field, type] : fields) {
+            OGRFieldDefn definition(field, type);
+            if (layer->CreateField(&definition) != OGRERR_NONE)
+                return fail("GDAL cannot add the attributes");
+        }
+        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        for (const GridLine& line : lines) {
+            OGRFeature feature(layer->GetLayerDefn());
+            feature.SetField("sheet", sheet.c_str());
+            feature.SetField("zone", zone);
+            feature.SetField("axis", line.Northing ? "X" : "Y");
+            feature.SetField("value", line.Value);
+            feature.SetField("full", line.Full.c_str());
+            feature.SetField("label", line.Label.c_str());
+            auto* geometry = new OGRLineString;
+            geometry->addPoint(line.From.Y, line.From.X); // easting, northing
+            geometry->addPoint(line.To.Y, line.To.X);
+            feature.SetGeometryDirectly(geometry);
+            if (layer->CreateFeature(&feature) != OGRERR_NONE)
+                return fail("GDAL cannot write a line");
+        }
+        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
+            return fail("GDAL cannot finish the layer");
+        CPLErrorReset();
+        dataset.reset();
+        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
+    }
+    return MoveInto(*folder, target, error);
+}
+
 std::optional<std::vector<ControlPoint>>
 CornerPoints(const SignedFrame& frame, const DatumShift* toWgs84, int width, int height) {
     const struct {

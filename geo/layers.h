@@ -5,6 +5,7 @@
 #include "engine/published.h"
 #include "engine/sheet.h"
 #include "geo/datum.h"
+#include "geo/gauss_kruger.h"
 
 #include <optional>
 #include <span>
@@ -40,6 +41,12 @@ inline constexpr const char* kFieldPublishedOld = "pub_old";
 bool WriteFrames(const std::string& path, const std::string& driver,
                  std::span<const FrameFeature> frames, const DatumShift* toWgs84,
                  std::string& error);
+
+/// Writes the kilometre grid of the sheet `sheet` as a line layer "grid" in the CRS of `zone`
+/// (each piece straight there, its two ends), attributes sheet, zone, axis, value (metres),
+/// full and label; the same driver choice and the same all-or-nothing write as WriteFrames.
+bool WriteGridLines(const std::string& path, const std::string& driver, const std::string& sheet,
+                    int zone, std::span<const GridLine> lines, std::string& error);
 
 /// The short name of the GDAL vector driver that writes files with the extension of `path`;
 /// empty when there is none.
