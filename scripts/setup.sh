@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   libcli11-dev nlohmann-json3-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
+  qt6-svg-dev python-cartopy-data
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
 )
 
