@@ -54,18 +54,30 @@ void Viewport::SetSize(int width, int height) {
 
 void Viewport::SetCentre(GeoPoint centre) {
     if (!std::isfinite(centre.Latitude)) centre.Latitude = 0;
-    centre_.Latitude = std::clamp(centre.Latitude, -kMaxCentreLatitude, kMaxCentreLatitude);
+    wantedLatitude_ = std::clamp(centre.Latitude, -kMaxCentreLatitude, kMaxCentreLatitude);
+    centre_.Latitude = wantedLatitude_;
     centre_.Longitude = WrapLongitude(centre.Longitude);
     cosine_ = std::cos(centre_.Latitude * kDegreeToRadian);
     SetPixelsPerDegree(ppd_);
 }
 
+void Viewport::HoldPoles() {
+    // The view stops at the poles: beyond them there is nothing to see.
+    const double half = height_ / 2.0 / ppd_;
+    const double most = half >= 90 ? 0 : std::min(kMaxCentreLatitude, 90 - half);
+    const double held = std::clamp(wantedLatitude_, -most, most);
+    if (held == centre_.Latitude) return;
+    centre_.Latitude = held;
+    cosine_ = std::cos(held * kDegreeToRadian);
+}
+
 void Viewport::SetPixelsPerDegree(double pixelsPerDegree) {
     if (!std::isfinite(pixelsPerDegree)) pixelsPerDegree = kMinPixelsPerDegree;
-    // Never more than two worlds across nor 200 degrees down: more only repeats itself.
+    // Never more than two worlds across nor more than pole to pole: more only repeats itself.
     const double least =
-        std::max({kMinPixelsPerDegree, width_ / (720.0 * cosine_), height_ / 200.0});
+        std::max({kMinPixelsPerDegree, width_ / (720.0 * cosine_), height_ / 180.0});
     ppd_ = std::clamp(pixelsPerDegree, least, kMaxPixelsPerDegree);
+    HoldPoles();
 }
 
 void Viewport::ZoomAround(double factor, ScreenPoint at) {
@@ -251,12 +263,9 @@ std::vector<Label> ChooseLabels(const Viewport& view, const std::vector<GridShee
         if (seen.Width() <= 0 || seen.Height() <= 0) continue;
         std::string text = SheetLabel(sheets[i], lettered);
         const auto [tw, th] = measure(text);
-        if (tw + 2 * margin > r.Width() || th + 2 * margin > r.Height()) continue;
-        // Centred in what shows of the frame, but never out of the frame.
-        const double cx = std::clamp((seen.Left + seen.Right) / 2, r.Left + margin + tw / 2,
-                                     r.Right - margin - tw / 2);
-        const double cy = std::clamp((seen.Top + seen.Bottom) / 2, r.Top + margin + th / 2,
-                                     r.Bottom - margin - th / 2);
+        // Whole inside what shows of the frame: never cut by the frame or the window's edge.
+        if (tw + 2 * margin > seen.Width() || th + 2 * margin > seen.Height()) continue;
+        const double cx = (seen.Left + seen.Right) / 2, cy = (seen.Top + seen.Bottom) / 2;
         labels.push_back(
             {i, std::move(text), {cx - tw / 2, cy - th / 2, cx + tw / 2, cy + th / 2}});
     }

@@ -45,7 +45,8 @@ class Viewport {
     Viewport(int width, int height, GeoPoint centre, double pixelsPerDegree);
 
     void SetSize(int width, int height);
-    /// The latitude is held within ±85 degrees; the longitude is wrapped to [-180, 180).
+    /// The latitude is held within ±85 degrees, and so that the view ends at the poles; the
+    /// longitude is wrapped to [-180, 180).
     void SetCentre(GeoPoint centre);
     /// Held within kMinPixelsPerDegree..kMaxPixelsPerDegree.
     void SetPixelsPerDegree(double pixelsPerDegree);
@@ -83,10 +84,13 @@ class Viewport {
     double South() const;
 
   private:
+    void HoldPoles();
+
     int width_ = 1000, height_ = 800;
     GeoPoint centre_{55.75, 37.62};
     double ppd_ = 100;
     double cosine_ = 0.5;
+    double wantedLatitude_ = 55.75; // the centre asked for, before the poles hold it
 };
 
 /// Longitude wrapped to [-180, 180).

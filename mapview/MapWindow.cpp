@@ -325,7 +325,7 @@ void MapWindow::Hover(ScreenPoint at) {
 void MapWindow::UpdateCover() {
     if (track_->Empty() || !reader_) return;
     const int scale = DrawnScale();
-    if (track_->HasCover(scale)) return;
+    if (track_->HasCover(scale)) return UpdateStatus(); // the scale may have changed
     std::string error;
     auto sheets = reader_->Cover(track_->Shapes(), scale, error);
     track_->SetCover(scale, sheets ? std::move(*sheets) : std::vector<SheetKey>{});

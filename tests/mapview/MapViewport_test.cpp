@@ -64,6 +64,13 @@ TEST(Viewport, AViewAcross180RunsOnPastItAndZoomKeepsThePlaceUnderTheCursor) {
     const ScreenPoint right{900, 400};
     EXPECT_LT(view.ToGeo(right).Longitude, -170.0); // wrapped to the west side
     EXPECT_GT(view.ToScreen({65.0, -179.5}).X, view.Width() / 2.0);
+    // Zoomed far out the view ends at the poles, yet the centre asked for comes back on zooming in.
+    Viewport world(1000, 800, {0, 0}, 1);
+    world.SetCentre({55.75, 37.6});
+    EXPECT_LE(world.North(), 90.0 + 1e-9);
+    EXPECT_GE(world.South(), -90.0 - 1e-9);
+    world.SetPixelsPerDegree(4000);
+    EXPECT_DOUBLE_EQ(world.Centre().Latitude, 55.75);
     for (const GeoPoint c : kCentres) {
         Viewport v(1000, 800, c, 50);
         const ScreenPoint at{731, 123};
