@@ -66,10 +66,13 @@ void DrawLabels(QPainter& p, const Viewport& view, int scale, const MapScene& sc
     p.setFont(scene.Font);
     const QFontMetricsF metrics(scene.Font);
     const double height = metrics.height();
-    const auto labels = ChooseLabels(view, sheets, scene.Lettered, [&](const std::string& text) {
-        return std::pair<double, double>(metrics.horizontalAdvance(QString::fromUtf8(text)),
-                                         height);
-    });
+    const auto labels = ChooseLabels(
+        view, sheets, scene.Lettered,
+        [&](const std::string& text) {
+            return std::pair<double, double>(metrics.horizontalAdvance(QString::fromUtf8(text)),
+                                             height);
+        },
+        3, height + 4); // below the longitude labels
     p.setPen(MapColours::Text());
     for (const Label& l : labels)
         p.drawText(ToRect(l.Box), Qt::AlignCenter | Qt::TextDontClip, QString::fromUtf8(l.Text));

@@ -250,9 +250,10 @@ std::string SheetLabel(const GridSheet& sheet, bool lettered) {
 }
 
 std::vector<Label> ChooseLabels(const Viewport& view, const std::vector<GridSheet>& sheets,
-                                bool lettered, const TextMeasure& measure, double margin) {
+                                bool lettered, const TextMeasure& measure, double margin,
+                                double top) {
     std::vector<Label> labels;
-    const ScreenRect screen{0, 0, double(view.Width()), double(view.Height())};
+    const ScreenRect screen{0, top, double(view.Width()), double(view.Height())};
     // No designation is narrower than this many pixels; smaller frames are not measured.
     constexpr double kShortest = 16;
     for (std::size_t i = 0; i < sheets.size(); ++i) {

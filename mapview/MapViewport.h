@@ -144,8 +144,10 @@ struct Label {
 /// Measures a UTF-8 text: its width and height in pixels.
 using TextMeasure = std::function<std::pair<double, double>(const std::string&)>;
 /// Labels of the sheets whose text fits inside its frame with `margin` pixels to spare.
+/// `top` pixels along the top edge are kept free (for the degree labels).
 std::vector<Label> ChooseLabels(const Viewport& view, const std::vector<GridSheet>& sheets,
-                                bool lettered, const TextMeasure& measure, double margin = 3);
+                                bool lettered, const TextMeasure& measure, double margin = 3,
+                                double top = 0);
 
 /// The ground distance, in kilometres, of a round length (1, 2 or 5 times a power of ten)
 /// whose bar is at most `maxPixels` long at the centre, and that bar's pixels.
