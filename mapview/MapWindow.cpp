@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -21,7 +22,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
-#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -363,17 +363,18 @@ bool MapWindow::SaveImage(const QString& path) {
     const Viewport& view = canvas_->view;
     bool ok = false;
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(QSize(view.Width(), view.Height()));
-        svg.setViewBox(QRect(0, 0, view.Width(), view.Height()));
-        svg.setTitle(windowTitle());
-        QPainter p;
-        if (p.begin(&svg)) {
-            PaintMap(p, view, canvas_->scene);
-            ok = p.end();
+        using WriteSvg = bool (*)(const QString&, const QSize&, const QString&,
+                                  const std::function<void(QPainter&)>&);
+        std::string error;
+        auto* write = reinterpret_cast<WriteSvg>(
+            MapModuleEntry("kavu-map-svg.so", KAVU_MAP_SVG_BUILT, "KavuMapWriteSvg", error));
+        if (!write) {
+            Tell(kNotSaved(language_) + QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                 QString::fromStdString(error));
+            return false;
         }
-        ok = ok && QFileInfo(path).isFile() && QFileInfo(path).size() > 0;
+        ok = write(path, QSize(view.Width(), view.Height()), windowTitle(),
+                   [&](QPainter& p) { PaintMap(p, view, canvas_->scene); });
     } else {
         QImage image(view.Width(), view.Height(), QImage::Format_RGB32);
         QPainter p(&image);

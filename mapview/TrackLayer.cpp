@@ -18,32 +18,33 @@ bool ValidScale(int scale) {
 
 } // namespace
 
-std::unique_ptr<TrackReader> LoadTrackReader(std::string& error) {
+void* MapModuleEntry(const std::string& file, const std::string& built, const char* entry,
+                     std::string& error) {
     std::error_code ec;
     const auto folder = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
     std::vector<std::filesystem::path> places;
     if (!ec) {
-        places.push_back(folder / "kavu-map-gis.so");
-        places.push_back(folder.parent_path() / KAVU_MODULEDIR / "kavu-map-gis.so");
+        places.push_back(folder / file);
+        places.push_back(folder.parent_path() / KAVU_MODULEDIR / file);
     }
-    places.push_back(KAVU_MAP_MODULE_BUILT);
+    places.push_back(built);
     std::string reason = "it is not installed";
     for (const auto& path : places) {
         if (!std::filesystem::exists(path, ec)) continue;
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        auto* entry = reinterpret_cast<TrackReader* (*)()>(::dlsym(handle, "KavuMapTrackReader"));
-        if (entry == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        return std::unique_ptr<TrackReader>(entry());
+        void* function = handle ? ::dlsym(handle, entry) : nullptr;
+        if (function != nullptr) return function;
+        reason = ::dlerror();
+        break;
     }
-    error = "tracks need the module kavu-map-gis.so: " + reason;
+    error = "the module " + file + " cannot be loaded: " + reason;
     return nullptr;
+}
+
+std::unique_ptr<TrackReader> LoadTrackReader(std::string& error) {
+    auto* entry = reinterpret_cast<TrackReader* (*)()>(
+        MapModuleEntry("kavu-map-gis.so", KAVU_MAP_MODULE_BUILT, "KavuMapTrackReader", error));
+    return entry ? std::unique_ptr<TrackReader>(entry()) : nullptr;
 }
 
 void TrackLayer::Set(std::string name, geo::Shapes shapes) {

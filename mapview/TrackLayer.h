@@ -1,6 +1,7 @@
-// A track dropped on the map: its shapes, and the sheets that cover it at each scale as they
-// are asked for. Reading the file and finding the cover take GDAL and PROJ, which live in a
-// module (kavu-map-gis.so) loaded the first time a track comes: the program starts without them.
+// The map's modules, and a track dropped on the map: its shapes, and the sheets that cover it at
+// each scale as they are asked for. Reading the file and finding the cover take GDAL and PROJ,
+// which live in a module (kavu-map-gis.so) loaded the first time a track comes: the program starts
+// without them.
 #pragma once
 
 #include "engine/sheet.h"
@@ -27,8 +28,12 @@ class TrackReader {
                                                        std::string& error) = 0;
 };
 
-/// Loads the module: beside the program, under ../libexec/kavu, or where the build put it.
-/// Nothing and `error` when it cannot be loaded.
+/// The entry point `entry` of one of the map's modules, loaded beside the program, under
+/// ../libexec/kavu, or where the build put it (`built`); nothing and `error` when it cannot be.
+void* MapModuleEntry(const std::string& file, const std::string& built, const char* entry,
+                     std::string& error);
+
+/// The track module's reader; nothing and `error` when the module cannot be loaded.
 std::unique_ptr<TrackReader> LoadTrackReader(std::string& error);
 
 class TrackLayer {
