@@ -1,7 +1,7 @@
 // The map's repaint at 1000 x 800, offscreen, at four places: the whole world with the
 // 1:1,000,000 grid, Europe with 1:200,000, Moscow with 1:10,000, the Arctic with joined sheets;
 // the land's decoding when the map first opens; and the memory the program holds before and
-// after opening the map, measured in a child process running this same binary.
+// after opening the map and then a track, measured in a child process running this binary.
 #include "mainwindow/frmMain.h"
 #include "mapview/LandData.h"
 #include "mapview/MapPainter.h"
@@ -111,26 +111,39 @@ int RunChild(int argc, char** argv) {
     window.findChild<QAction*>(QStringLiteral("mnuMap"))->trigger();
     if (!window.MapWindow() || !QTest::qWaitForWindowExposed(window.MapWindow())) return 2;
     QTest::qWait(200); // the first paint
-    std::printf("%ld %ld\n", shown, ResidentKiB());
+    const long withMap = ResidentKiB();
+    // A dropped track brings GDAL and PROJ.
+    QFile gpx(dir.filePath(QStringLiteral("walk.gpx")));
+    if (!gpx.open(QIODevice::WriteOnly)) return 2;
+    gpx.write("<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"bench\" "
+              "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+              "<trkpt lat=\"55.60\" lon=\"37.20\"/><trkpt lat=\"55.95\" lon=\"38.10\"/>"
+              "</trkseg></trk></gpx>");
+    gpx.close();
+    if (!window.MapWindow()->OpenTrack(gpx.fileName())) return 2;
+    QTest::qWait(200);
+    std::printf("%ld %ld %ld\n", shown, withMap, ResidentKiB());
     return 0;
 }
 
 void MemoryBeforeAndWithTheMap(benchmark::State& state) {
-    double before = 0, with = 0;
+    double before = 0, with = 0, track = 0;
     for (auto _ : state) {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
         child.waitForFinished(30000);
         const QList<QByteArray> kib = child.readAllStandardOutput().trimmed().split(' ');
-        if (kib.size() != 2) {
+        if (kib.size() != 3) {
             state.SkipWithError("the child did not open the map");
             break;
         }
         before = kib[0].toDouble();
         with = kib[1].toDouble();
+        track = kib[2].toDouble();
     }
     state.counters["start_MiB"] = before / 1024;
     state.counters["with_map_MiB"] = with / 1024;
+    state.counters["with_track_MiB"] = track / 1024;
 }
 BENCHMARK(MemoryBeforeAndWithTheMap)->Unit(benchmark::kMillisecond)->Iterations(3);
 
