@@ -30,6 +30,7 @@ inline constexpr CaptionText cmdClearTip{"Очистить", "Clear"};
 inline constexpr CaptionText cmdKeepTip{"Запомнить", "Keep"};
 inline constexpr CaptionText mnuCopy{"Копировать", "Copy"};
 inline constexpr CaptionText mnuPaste{"Вставить", "Paste"};
+inline constexpr CaptionText mnuMap{"Карта", "Map"};
 inline constexpr CaptionText mnuPasteWgs84{"Вставляемые координаты в WGS 84 (GPS)",
                                            "Pasted coordinates are WGS 84 (GPS)"};
 inline constexpr CaptionText PasteChoice{"Какой лист имеется в виду?", "Which sheet is meant?"};

@@ -46,6 +46,13 @@ int ReadInt(QSettings& store, const char* key, int fallback, int lo, int hi) {
     return v && *v >= lo && *v <= hi ? *v : fallback;
 }
 
+std::optional<double> ReadDouble(QSettings& store, const char* key, double lo, double hi) {
+    bool ok = false;
+    const double v = Text(store, key).trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v < lo || v > hi) return std::nullopt;
+    return v;
+}
+
 bool ReadBool(QSettings& store, const char* key, bool fallback) {
     return SettingToBool(Text(store, key)).value_or(fallback);
 }
@@ -93,6 +100,19 @@ WindowSettings ReadWindowSettings(QSettings& store) {
     s.Left = ReadInt(store, "Left", s.Left, lo, hi);
     s.Top = ReadInt(store, "Top", s.Top, lo, hi);
     s.PasteWgs84 = ReadBool(store, "PasteWgs84", s.PasteWgs84);
+    s.MapLeft = ReadInt(store, "MapLeft", 0, lo, hi);
+    s.MapTop = ReadInt(store, "MapTop", 0, lo, hi);
+    s.MapWidth = ReadInt(store, "MapWidth", 0, 100, 16384);
+    s.MapHeight = ReadInt(store, "MapHeight", 0, 100, 16384);
+    if (s.MapWidth == 0 || s.MapHeight == 0) s.MapWidth = s.MapHeight = 0;
+    const auto latitude = ReadDouble(store, "MapLatitude", -85, 85);
+    const auto longitude = ReadDouble(store, "MapLongitude", -180, 180);
+    const auto zoom = ReadDouble(store, "MapZoom", 1, 400000);
+    if (latitude && longitude && zoom) {
+        s.MapLatitude = *latitude;
+        s.MapLongitude = *longitude;
+        s.MapZoom = *zoom;
+    }
     store.endGroup();
     return s;
 }
@@ -106,6 +126,17 @@ std::optional<StoreFailure> WriteWindowSettings(QSettings& store, const WindowSe
     store.setValue(QStringLiteral("Left"), QString::number(s.Left));
     store.setValue(QStringLiteral("Top"), QString::number(s.Top));
     store.setValue(QStringLiteral("PasteWgs84"), BoolText(s.PasteWgs84));
+    if (s.MapWidth > 0 && s.MapHeight > 0) {
+        store.setValue(QStringLiteral("MapLeft"), QString::number(s.MapLeft));
+        store.setValue(QStringLiteral("MapTop"), QString::number(s.MapTop));
+        store.setValue(QStringLiteral("MapWidth"), QString::number(s.MapWidth));
+        store.setValue(QStringLiteral("MapHeight"), QString::number(s.MapHeight));
+    }
+    if (s.MapZoom > 0) {
+        store.setValue(QStringLiteral("MapLatitude"), QString::number(s.MapLatitude, 'f', 6));
+        store.setValue(QStringLiteral("MapLongitude"), QString::number(s.MapLongitude, 'f', 6));
+        store.setValue(QStringLiteral("MapZoom"), QString::number(s.MapZoom, 'g', 8));
+    }
     store.endGroup();
     return Status(store);
 }

@@ -13,6 +13,7 @@
 #include "mainwindow/Pictures.h"
 #include "mainwindow/WindowSettings.h"
 #include "mainwindow/modMouseWheel.h"
+#include "mapview/MapWindow.h"
 #include "misc/misc.h"
 #include "resultlog/clsRSLT.h"
 
@@ -118,6 +119,9 @@ void frmMain::BuildMenus() {
     mnuAction_->addSeparator()->setObjectName(QStringLiteral("mnu1"));
     mnuCopy_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuCopy"));
     mnuPaste_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuPaste"));
+    mnuMap_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuMap"));
+    mnuMap_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    connect(mnuMap_, &QAction::triggered, this, &frmMain::mnuMap_Click);
     mnuAction_->addSeparator()->setObjectName(QStringLiteral("mnu6"));
     mnuExport_ = Named(mnuAction_->addAction(QString()), QStringLiteral("mnuExport"));
     connect(mnuExport_, &QAction::triggered, this, &frmMain::mnuExport_Click);
@@ -345,6 +349,7 @@ void frmMain::Load() {
     // what its menu bar and frames need, and keeps it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     const WindowSettings s = ReadWindowSettings(*settings_);
+    mapSettings_ = std::make_unique<WindowSettings>(s);
     mnuLng_Click(s.Language);
     mnuAct_Click(s.Action);
     SetAlwaysOnTop(s.AlwaysOnTop);
@@ -497,7 +502,7 @@ void frmMain::UpdateSheetToCoordinates() {
         }
     }
     cmdClear_[1]->setEnabled(BoxScale[1] != 0);
-    if (scale == 0) return;
+    if (scale == 0) return UpdateMap();
 
     const SheetKey key{scale,    sheetHemisphere_ == QLatin1String("S") ? 'S' : 'N',
                        parts[1], parts[2],
@@ -506,6 +511,7 @@ void frmMain::UpdateSheetToCoordinates() {
     if (!frame) return; // the boxes never let such a key through
     currentFrame_ = *frame;
     shownSheet_ = key;
+    UpdateMap();
     const QString ew = currentFrame_.EW == 'W' ? QStringLiteral("W") : QStringLiteral("E");
     ctlY1_->setValue(sheetHemisphere_, currentFrame_.Y1);
     ctlX1_->setValue(ew, currentFrame_.X1);
@@ -599,7 +605,7 @@ void frmMain::UpdateCoordinatesToSheet() {
         ctlPos_[4]->setMaxValue(59);
     }
     cmdClear_[2]->setEnabled(parts[3] >= 0 || parts[1] >= 0);
-    if (parts[1] < 0 || parts[3] < 0) return;
+    if (parts[1] < 0 || parts[3] < 0) return UpdateMap();
 
     int latitude = (parts[1] * 60 + parts[2]) * 60;
     int longitude = (parts[3] * 60 + parts[4]) * 60;
@@ -624,6 +630,7 @@ void frmMain::UpdateCoordinatesToSheet() {
     ctlLSTN_->setY(latitude);
     ctlLSTN_->setX(longitude);
     cmdKeep_[2]->setEnabled(true);
+    UpdateMap();
 
     clsRSLT& log = Log();
     log.GMSY = QString::fromStdString(FormatAngle(pointNS_.toStdString(), latitude, true, false));
@@ -652,6 +659,7 @@ void frmMain::mnuAct_Click(int index) {
     for (int k = 1; k <= 2; ++k)
         mnuAct_[static_cast<std::size_t>(k)]->setChecked(k == index);
     ShowFrame(index);
+    UpdateMap();
 }
 
 void frmMain::mnuLng_Click(int index) {
@@ -680,6 +688,7 @@ void frmMain::mnuLng_Click(int index) {
         cmdKeep_[1]->setToolTip(Tr(cmdKeepTip, index));
         mnuCopy_->setText(Tr(mnuCopy, index));
         mnuPaste_->setText(Tr(mnuPaste, index));
+        mnuMap_->setText(Tr(mnuMap, index));
         mnuPasteWgs84_->setText(Tr(mnuPasteWgs84, index));
     }
     for (int k = 1; k <= 2; ++k)
@@ -696,6 +705,7 @@ void frmMain::mnuLng_Click(int index) {
     fraAct_[0]->setTitle(ctlHELP_->Caption());
     Log().Language = index;
     UpdateLargerScalesTip();
+    if (map_) map_->SetLanguage(index);
 }
 
 clsRSLT& frmMain::Log() {
@@ -746,6 +756,7 @@ void frmMain::SaveWindowSettings() {
     const QPoint at = frameGeometry().topLeft();
     s.Left = at.x() * kTwipsPerPixel;
     s.Top = at.y() * kTwipsPerPixel;
+    KeepMapSettings(s);
     TellStoreFailure(WriteWindowSettings(*settings_, s));
 }
 
@@ -788,6 +799,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     if (wheel_) UnhookWheel(wheel_.get());
+    if (map_) map_->close();
     event->accept();
 }
 

@@ -24,6 +24,9 @@ class QPushButton;
 class QSettings;
 
 namespace kavu {
+namespace map {
+class MapWindow;
+}
 
 class clsRSLT;
 class ctlGMS;
@@ -36,6 +39,7 @@ class ctlNSEW;
 class ctlPos;
 class WheelRouter;
 struct StoreFailure;
+struct WindowSettings;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -62,6 +66,8 @@ class frmMain : public QMainWindow {
     /// The visible frame, 0..3.
     int VisibleFrame() const;
     clsRSLT* ResultLog() const { return resultLog_.get(); }
+    /// The map window once it has been opened (Action > Map), else nothing.
+    map::MapWindow* MapWindow() const { return map_.get(); }
 
     // The controls, 1-based as the window numbers them; for tests and benchmarks.
     ctlNNNN* Nmb(int i) const { return ctlNmb_[static_cast<std::size_t>(i)]; }
@@ -118,6 +124,11 @@ class frmMain : public QMainWindow {
     bool ShiftToSeries(double& latitude, double& longitude);
     const GridConversion& Grid();
     void UpdateLargerScalesTip();
+
+    // The map window (frmMainMap.cpp).
+    void mnuMap_Click();
+    void UpdateMap(bool follow = true);
+    void KeepMapSettings(WindowSettings& s) const;
 
     Services services_;
     std::unique_ptr<QSettings> ownSettings_;
@@ -188,6 +199,9 @@ class frmMain : public QMainWindow {
     std::array<QAction*, 3> mnuAct_{};
     QAction* mnuCopy_ = nullptr;
     QAction* mnuPaste_ = nullptr;
+    QAction* mnuMap_ = nullptr;
+    std::unique_ptr<map::MapWindow> map_;
+    std::unique_ptr<WindowSettings> mapSettings_; // as read at start, until the map opens
     QAction* mnuExport_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QAction* mnuAlwaysOnTop_ = nullptr;

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   libcli11-dev nlohmann-json3-dev rapidjson-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
+  qt6-svg-dev python-cartopy-data
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
   pybind11-dev python3-dev python3-numpy python3-pytest python3-shapely python3-geopandas
   python3-pandas python3-dask python3-distributed python3-mypy
