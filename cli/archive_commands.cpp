@@ -243,6 +243,7 @@ int RunFiles(const ArchiveOptions& o) {
                 Tell("kavu-sheet: " + error + "\n");
                 return kSomeUnread;
             }
+            status = kAllRead; // the names' troubles are the listing's to report
         }
         if (!o.OutputFile.empty()) {
             if (!gis && !(gis = LoadArchiveGis(error)))

@@ -85,13 +85,14 @@ std::vector<SheetKey> MembersOf(const DesignationReading& r) {
     return {r.Published.Members.begin(), r.Published.Members.begin() + r.Published.Count};
 }
 
-// Members joined by "_" or "+" that the series did not print together, each written in full
+// Members joined by "_", "+" or "," that the series did not print together, each written in full
 // or as the trailing fields that differ from the member before ("q-39-013_014").
 bool ReadIrregular(std::string_view text, FileName& out) {
     std::vector<std::string_view> parts;
     for (std::string_view plus : Split(text, '+'))
-        for (std::string_view part : Split(plus, '_'))
-            parts.push_back(Trimmed(part));
+        for (std::string_view under : Split(plus, '_'))
+            for (std::string_view part : Split(under, ','))
+                parts.push_back(Trimmed(part));
     if (parts.size() < 2) return false;
     std::vector<std::vector<DesignationReading>> each;
     std::vector<std::string_view> before;
@@ -153,8 +154,7 @@ bool ReadWhole(std::string_view text, FileName& out, std::string* error) {
         return true;
     }
     if (error != nullptr) *error = read.Error.English;
-    return (text.find('_') != std::string_view::npos || text.find('+') != std::string_view::npos) &&
-           ReadIrregular(text, out);
+    return text.find_first_of("_+,") != std::string_view::npos && ReadIrregular(text, out);
 }
 
 } // namespace

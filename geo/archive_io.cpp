@@ -68,17 +68,24 @@ struct Options {
 
 std::string Number(double v) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.12g", v);
+    std::snprintf(text, sizeof text, "%.15g", v);
     return text;
 }
 
-std::unique_ptr<GDALDataset> OpenWithGcps(const ScanCorners& scan, const std::string& target,
-                                          const char* format, std::string& error) {
-    std::unique_ptr<GDALDataset> source(
-        GDALDataset::Open(scan.Scan.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+// The scan, and a VRT over it with the control points; the VRT reads the scan, so it is closed
+// first.
+struct Georeferenced {
+    std::unique_ptr<GDALDataset> Source, Vrt;
+    ~Georeferenced() { Vrt.reset(); }
+};
+
+bool OpenWithGcps(const ScanCorners& scan, const std::string& target, Georeferenced& g,
+                  std::string& error) {
+    std::unique_ptr<GDALDataset>& source = g.Source;
+    source.reset(GDALDataset::Open(scan.Scan.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
     if (!source) {
         error = scan.Scan + ": " + Reason("GDAL cannot read it as a raster");
-        return nullptr;
+        return false;
     }
     const double w = source->GetRasterXSize(), h = source->GetRasterYSize();
     for (int i = 0; i < 4; ++i) {
@@ -88,7 +95,7 @@ std::unique_ptr<GDALDataset> OpenWithGcps(const ScanCorners& scan, const std::st
             error = scan.Scan + ": the " + std::string(kCorner[i]) + " corner " + Number(x) + "," +
                     Number(y) + " lies outside the scan (" + Number(w) + " x " + Number(h) +
                     " pixels)";
-            return nullptr;
+            return false;
         }
     }
     const SignedFrame& f = scan.Frame;
@@ -97,7 +104,9 @@ std::unique_ptr<GDALDataset> OpenWithGcps(const ScanCorners& scan, const std::st
                                  {Degrees(f.East), Degrees(f.South)},
                                  {Degrees(f.West), Degrees(f.South)}};
     Options args;
-    args << "-of" << format << "-a_srs"
+    args << "-of"
+         << "VRT"
+         << "-a_srs"
          << "EPSG:4284";
     for (int i = 0; i < 4; ++i)
         args << "-gcp" << Number(scan.Pixels[2 * i]) << Number(scan.Pixels[2 * i + 1])
@@ -109,9 +118,10 @@ std::unique_ptr<GDALDataset> OpenWithGcps(const ScanCorners& scan, const std::st
     if (out == nullptr || failed) {
         error = target + ": " + Reason("GDAL cannot write it");
         if (out != nullptr) GDALClose(out);
-        return nullptr;
+        return false;
     }
-    return std::unique_ptr<GDALDataset>(GDALDataset::FromHandle(out));
+    g.Vrt.reset(GDALDataset::FromHandle(out));
+    return true;
 }
 
 bool Finish(std::unique_ptr<GDALDataset> dataset, const std::string& scratch,
@@ -228,16 +238,15 @@ bool WriteGcpVrt(const ScanCorners& scan, const std::string& vrt, std::string& e
     const QuietGdal gdal;
     // Written where it belongs, so that the scan's path in it is relative to the right folder.
     const std::string scratch = Scratch(vrt) + ".vrt";
-    auto dataset = OpenWithGcps(scan, scratch, "VRT", error);
-    if (!dataset) return false;
-    if (!Finish(std::move(dataset), scratch, vrt, error)) return false;
-    return true;
+    Georeferenced g;
+    if (!OpenWithGcps(scan, scratch, g, error)) return false;
+    return Finish(std::move(g.Vrt), scratch, vrt, error);
 }
 
 bool WarpToFrame(const ScanCorners& scan, const std::string& tiff, std::string& error) {
     const QuietGdal gdal;
-    auto source = OpenWithGcps(scan, "/vsimem/kavu-scan.vrt", "VRT", error);
-    if (!source) return false;
+    Georeferenced source;
+    if (!OpenWithGcps(scan, "/vsimem/kavu-scan.vrt", source, error)) return false;
     // The cutline, as a file in memory that the warper reads.
     const std::string cutline = "/vsimem/kavu-frame.geojson";
     {
@@ -252,30 +261,29 @@ bool WarpToFrame(const ScanCorners& scan, const std::string& tiff, std::string& 
         VSIFWriteL(text.data(), 1, text.size(), file);
         VSIFCloseL(file);
     }
+    // The output grid spans the frame exactly; the cutline blanks what lies outside it.
+    const SignedFrame& f = scan.Frame;
     Options args;
-    args << "-of"
-         << "GTiff"
-         << "-t_srs"
-         << "EPSG:4284"
-         << "-tps"
-         << "-r"
-         << "bilinear"
-         << "-cutline" << cutline << "-crop_to_cutline"
-         << "-dstnodata"
-         << "0"
-         << "-co"
-         << "TILED=YES"
-         << "-co"
-         << "COMPRESS=DEFLATE"
-         << "-overwrite";
+    for (const std::string& arg : {std::string("-of"),        std::string("GTiff"),
+                                   std::string("-t_srs"),     std::string("EPSG:4284"),
+                                   std::string("-tps"),       std::string("-r"),
+                                   std::string("bilinear"),   std::string("-te"),
+                                   Number(Degrees(f.West)),   Number(Degrees(f.South)),
+                                   Number(Degrees(f.East)),   Number(Degrees(f.North)),
+                                   std::string("-cutline"),   cutline,
+                                   std::string("-dstnodata"), std::string("0"),
+                                   std::string("-co"),        std::string("TILED=YES"),
+                                   std::string("-co"),        std::string("COMPRESS=DEFLATE"),
+                                   std::string("-overwrite")})
+        args << arg;
     GDALWarpAppOptions* options = GDALWarpAppOptionsNew(args.list.List(), nullptr);
     const std::string scratch = Scratch(tiff) + ".tif";
-    GDALDatasetH in = GDALDataset::ToHandle(source.get());
+    GDALDatasetH in = GDALDataset::ToHandle(source.Vrt.get());
     int failed = 0;
     GDALDatasetH out = GDALWarp(scratch.c_str(), nullptr, 1, &in, options, &failed);
     GDALWarpAppOptionsFree(options);
     VSIUnlink(cutline.c_str());
-    source.reset();
+    source.Vrt.reset();
     VSIUnlink("/vsimem/kavu-scan.vrt");
     if (out == nullptr || failed) {
         error = tiff + ": " + Reason("GDAL cannot warp the scan");
