@@ -223,7 +223,7 @@ int RunFiles(const ArchiveOptions& o) {
         return Usage("--rename: " + error);
 
     Archive archive;
-    if (!ReadArchive(o.Paths, o.Recursive, scale, archive, error)) {
+    if (!ReadArchive(o.Paths, o.Recursive, scale, !o.Coverage.empty(), archive, error)) {
         Tell("kavu-sheet: " + error + "\n");
         return kSomeUnread;
     }

@@ -209,7 +209,11 @@ std::string ArchiveName(const SheetKey& key) {
     s += static_cast<char>(RowLetter(key.Row)[0] - 'A' + 'a');
     s += Number2Text(key.Column);
     if (key.Scale == 2) (s += '-') += static_cast<char>('0' + key.SubSheet);
-    if (key.Scale == 3) (s += '-') += Number2Text(key.SubSheet);
+    if (key.Scale == 3) { // in digits it would read as a 1:100,000 sheet too
+        s += '-';
+        for (const char c : RomanText(key.SubSheet))
+            s += static_cast<char>(c - 'A' + 'a');
+    }
     if (key.Scale >= 4) (s += '-') += Number3Text(key.SubSheet);
     if (key.Scale >= 5) (s += '-') += static_cast<char>('0' + key.Quarter);
     if (key.Scale >= 6) (s += '-') += static_cast<char>('0' + key.Quarter25);

@@ -36,7 +36,8 @@ FileName ReadFileStem(std::string_view stem);
 
 /// Name styles of one sheet (no leading blank): the lettered name in Latin letters with the
 /// 1:100,000 number in three digits ("N-37-004-C"), and the compact lower-case archive style
-/// ("n37-004-3"; the south as "x": "xa34-013").
+/// ("n37-004-3"; 1:200,000 in small Roman numerals, "k37-xii", since two digits would also
+/// read as a 1:100,000 sheet; the south as "x": "xa34-013").
 std::string LatinName(const SheetKey& key);
 std::string ArchiveName(const SheetKey& key);
 

@@ -68,7 +68,13 @@ int MoveNoReplace(const fs::path& from, const fs::path& to) {
 class UndoList {
   public:
     bool Open(const std::string& path, std::string& error) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+        // Never over another list; a device (a pipe, /dev/full) is written as it is.
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            error = path + ": exists already";
+            return false;
+        }
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (fd_ < 0) error = path + ": " + std::strerror(errno);
         path_ = path;
         return fd_ >= 0;

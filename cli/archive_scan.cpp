@@ -1,5 +1,6 @@
 #include "cli/archive_scan.h"
 
+#include "cli/scale.h"
 #include "engine/tables.h"
 
 #include <algorithm>
@@ -79,8 +80,8 @@ std::vector<std::string> SideFilesOf(const Archive& archive, const ScanFile& fil
     return found;
 }
 
-bool ReadArchive(const std::vector<std::string>& paths, bool recursive, int scale, Archive& archive,
-                 std::string& error) {
+bool ReadArchive(const std::vector<std::string>& paths, bool recursive, int scale, bool anyScale,
+                 Archive& archive, std::string& error) {
     for (const std::string& given : paths) {
         std::error_code ec;
         const fs::path path(given);
@@ -127,12 +128,21 @@ bool ReadArchive(const std::vector<std::string>& paths, bool recursive, int scal
             f.Details.push_back(f.Name.Error);
             continue;
         }
+        // A name that the notation leaves ambiguous ("N-37-4") is settled by --scale, or by a
+        // folder named for its scale ("100k/N-37-4.tif").
+        int folderScale = 0;
+        if (scale == 0 && f.Name.Readings.size() > 1)
+            folderScale = ReadScale(f.Path.parent_path().filename().string());
         int count = 0;
         for (const FileSheet& s : f.Name.Readings)
-            if (scale == 0 || s.Scale == scale) {
+            if ((scale == 0 && folderScale == 0) || s.Scale == scale || s.Scale == folderScale) {
                 f.Sheet = &s;
                 ++count;
             }
+        if (count == 0 && anyScale && f.Name.Readings.size() == 1) {
+            f.Sheet = &f.Name.Readings[0];
+            count = 1;
+        }
         if (count != 1) {
             f.Sheet = nullptr;
             f.Problems.push_back(count == 0 ? "other scale" : "ambiguous");

@@ -30,9 +30,10 @@ bool IsSideFile(const std::string& name);
 
 /// Walks `paths` (a folder's files, its subfolders' too with `recursive`), reads every name and
 /// finds what is wrong: no designation, ambiguous (unless `scale` picks), the same sheet in two
-/// files, an irregular join. False and `error` for a path that is neither file nor folder.
-bool ReadArchive(const std::vector<std::string>& paths, bool recursive, int scale, Archive& archive,
-                 std::string& error);
+/// files, an irregular join. With `anyScale`, a name with one reading keeps it when that is not
+/// at `scale`. False and `error` for a path that is neither file nor folder.
+bool ReadArchive(const std::vector<std::string>& paths, bool recursive, int scale, bool anyScale,
+                 Archive& archive, std::string& error);
 
 /// Side files of a scan that exist: "n37-004.tfw", "n37-004.tif.aux.xml", … (their names).
 std::vector<std::string> SideFilesOf(const Archive& archive, const ScanFile& file);
