@@ -120,8 +120,10 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
     std::string cornerText;
     for (const auto& [lat, lon] : corners) {
         const Pixel p = sheet.At(lat, lon);
-        cornerText +=
-            (cornerText.empty() ? "" : ",") + std::to_string(p.X) + "," + std::to_string(p.Y);
+        if (!cornerText.empty()) cornerText += ',';
+        cornerText += std::to_string(p.X);
+        cornerText += ',';
+        cornerText += std::to_string(p.Y);
     }
     const std::string warped = (dir_ / "warped.tif").string();
     const ToolRun run =
@@ -198,8 +200,9 @@ TEST_F(ArchiveGis, LayersOfFilesAndOfCoverage) {
             OGREnvelope e;
             f->GetGeometryRef()->getEnvelope(&e);
             frames[std::filesystem::path(f->GetFieldAsString("path")).filename().string()] = e;
-            if (std::string(f->GetFieldAsString("old")) == "Q-39-13,14,15")
+            if (std::string(f->GetFieldAsString("old")) == "Q-39-13,14,15") {
                 EXPECT_EQ(f->GetFieldAsInteger("irregular"), 1);
+            }
         }
         // The irregular join spans its three members: 1 30' of longitude.
         const OGREnvelope q = frames["q-39-013_014_015.tif"];
