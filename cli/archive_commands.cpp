@@ -58,36 +58,34 @@ const std::vector<Column> kFileColumns = {{"path"},
                                           {"west", Column::Number},
                                           {"east", Column::Number}};
 
-Table FileTable(const Archive& archive) {
-    Table table;
-    table.Columns = kFileColumns;
-    table.Rows.reserve(archive.Files.size());
-    for (const ScanFile& f : archive.Files) {
-        Row& row = table.Rows.emplace_back();
-        const FileSheet* s = f.Sheet;
-        const std::string path = f.Path.string();
-        row.Values = {path,
-                      f.Name.Designation,
-                      f.Name.Rest,
-                      s ? std::string(ScaleName(s->Scale)) : "",
-                      s ? s->New : "",
-                      s ? s->Old : "",
-                      s ? s->Latin : "",
-                      s ? s->Archive : "",
-                      s && s->Joined ? "true" : "false",
-                      s && s->Irregular ? "true" : "false",
-                      Joined(f.Problems, ","),
-                      Joined(f.Details, "; ")};
-        if (s) row.Frame = s->Frame;
-        AppendFrameValues(row, row.Frame);
-        row.Line = path;
-        if (s)
-            (((row.Line += '\t') += s->Old) += '\t') += s->New,
-                (row.Line += '\t') += ScaleName(s->Scale);
-        for (std::size_t i = 0; i < f.Problems.size(); ++i)
-            ((((row.Line += '\t') += f.Problems[i]) += ": ") += f.Details[i]);
+// The row of one file; the row's strings are reused from the file before.
+void FileRow(const ScanFile& f, Row& row) {
+    const FileSheet* s = f.Sheet;
+    row.Values.resize(12);
+    std::string* v = row.Values.data();
+    v[0] = f.Path;
+    v[1] = f.Name.Designation;
+    v[2] = f.Name.Rest;
+    v[3] = s ? ScaleName(s->Scale) : "";
+    v[4] = s ? s->New : "";
+    v[5] = s ? s->Old : "";
+    v[6] = s ? s->Latin : "";
+    v[7] = s ? s->Archive : "";
+    v[8] = s && s->Joined ? "true" : "false";
+    v[9] = s && s->Irregular ? "true" : "false";
+    v[10] = Joined(f.Problems, ",");
+    v[11] = Joined(f.Details, "; ");
+    row.Frame.reset();
+    if (s) row.Frame = s->Frame;
+    AppendFrameValues(row, row.Frame);
+    row.Line = f.Path;
+    if (s) {
+        ((row.Line += '\t') += s->Old) += '\t';
+        (row.Line += s->New) += '\t';
+        row.Line += ScaleName(s->Scale);
     }
-    return table;
+    for (std::size_t i = 0; i < f.Problems.size(); ++i)
+        (((row.Line += '\t') += f.Problems[i]) += ": ") += f.Details[i];
 }
 
 int StatusOf(const Archive& archive) {
@@ -151,7 +149,7 @@ bool CoverageTable(const ArchiveOptions& o, int scale, const Archive& archive, T
             }
             if (!inside.count(name)) continue;
             in = true;
-            given[name].push_back(f.Path.string());
+            given[name].push_back(f.Path);
         }
         if (!in) outside.push_back(&f);
     }
@@ -190,11 +188,11 @@ bool CoverageTable(const ArchiveOptions& o, int scale, const Archive& archive, T
     for (const ScanFile* f : outside) {
         Row& row = table.Rows.emplace_back();
         row.Frame = f->Sheet->Frame;
-        row.Values = {"outside",         "false",         std::string(ScaleName(f->Sheet->Scale)),
-                      f->Sheet->New,     f->Sheet->Old,   f->Sheet->Latin,
-                      f->Sheet->Archive, f->Path.string()};
+        row.Values = {"outside",         "false",       std::string(ScaleName(f->Sheet->Scale)),
+                      f->Sheet->New,     f->Sheet->Old, f->Sheet->Latin,
+                      f->Sheet->Archive, f->Path};
         AppendFrameValues(row, row.Frame);
-        row.Line = "outside\t" + f->Sheet->Old + '\t' + f->Sheet->New + '\t' + f->Path.string();
+        row.Line = "outside\t" + f->Sheet->Old + '\t' + f->Sheet->New + '\t' + f->Path;
     }
     return true;
 }
@@ -234,8 +232,18 @@ int RunFiles(const ArchiveOptions& o) {
     } else {
         std::unique_ptr<ArchiveGis> gis;
         Table table;
-        if (o.Coverage.empty()) {
-            table = FileTable(archive);
+        if (o.Coverage.empty() && !o.OutputFile.empty()) {
+            table.Columns = kFileColumns;
+            for (const ScanFile& f : archive.Files)
+                FileRow(f, table.Rows.emplace_back());
+        } else if (o.Coverage.empty()) { // streamed: a hundred thousand rows need not wait
+            TableWriter writer(kFileColumns, o.Format, out);
+            Row row;
+            for (const ScanFile& f : archive.Files) {
+                FileRow(f, row);
+                writer.Write(row);
+            }
+            writer.End();
         } else {
             bool usage = false;
             if (!CoverageTable(o, scale, archive, table, gis, error, usage)) {
@@ -253,15 +261,15 @@ int RunFiles(const ArchiveOptions& o) {
             else
                 error.clear();
             if (!error.empty()) return kSomeUnread;
-        } else {
+        } else if (!o.Coverage.empty()) {
             WriteTable(table, o.Format, out);
         }
         if (o.Coverage.empty())
             for (const ScanFile& f : archive.Files)
                 for (std::size_t i = 0; i < f.Problems.size(); ++i)
                     if (f.Problems[i] != "irregular" && o.Format != "text")
-                        Tell("kavu-sheet: " + f.Path.string() + ": " + f.Problems[i] + ": " +
-                             f.Details[i] + "\n");
+                        Tell("kavu-sheet: " + f.Path + ": " + f.Problems[i] + ": " + f.Details[i] +
+                             "\n");
     }
     out.Flush();
     if (out.Failed() && out.Error() != EPIPE) {

@@ -54,6 +54,16 @@ FileSheet Named(std::vector<SheetKey> members, const PublishedSheet* group) {
     FileSheet s;
     s.Scale = members.front().Scale;
     s.Joined = members.size() > 1;
+    if (members.size() == 1 && group == nullptr) { // the common case, without the joining
+        const SheetKey& key = members.front();
+        s.Frame = ComputeSignedFrame(key).value_or(SignedFrame{});
+        s.New = Trimmed(FormatSheetNew(key));
+        s.Old = Trimmed(FormatSheetOld(key));
+        s.Latin = LatinName(key);
+        s.Archive = ArchiveName(key);
+        s.Members = std::move(members);
+        return s;
+    }
     std::vector<std::string> news, olds, latins, archives;
     for (const SheetKey& key : members) {
         const SignedFrame f = ComputeSignedFrame(key).value_or(SignedFrame{});

@@ -11,9 +11,10 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace kavu::cli {
 namespace {
@@ -50,9 +51,25 @@ std::string Tidy(std::string name, const std::string& extension) {
     return out + tail;
 }
 
-bool Exists(const fs::path& path) {
+bool Exists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The folder part of a path ("" for a bare name) and its last part, without fs::path's
+// parsing, which a hundred thousand names would feel.
+std::string_view Folder(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+std::string_view LastPart(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+std::string Join(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path += name;
 }
 
 // A move that never replaces: the kernel checks and renames in one step.
@@ -189,13 +206,22 @@ int Rename(const Archive& archive, const RenameTemplate& pattern, bool apply,
            const std::function<void(const std::string&)>& tell) {
     int status = kAllRead;
     struct Move {
-        fs::path From, To;
+        std::string From, To;
     };
     std::vector<std::vector<Move>> plan; // one group a scan: the scan, then its side files
-    std::set<std::string> claimed;
+    std::unordered_set<std::string> claimed;
+    // Whether each target folder exists: in one that does not, no file does either, and the
+    // disk need not be asked for each of a hundred thousand names.
+    std::unordered_map<std::string, bool> folders;
+    const auto taken = [&](const std::string& to) {
+        const std::string folder(Folder(to));
+        auto [at, added] = folders.try_emplace(folder, false);
+        if (added) at->second = Exists(folder.empty() ? "." : folder);
+        return (at->second && Exists(to)) || claimed.count(to) > 0;
+    };
     for (const ScanFile& f : archive.Files) {
         if (f.Sheet == nullptr) {
-            tell("kavu-sheet: " + f.Path.string() + ": " +
+            tell("kavu-sheet: " + f.Path + ": " +
                  (f.Problems.empty() ? std::string("no designation") : f.Problems[0]) + ": " +
                  (f.Details.empty() ? std::string() : f.Details[0]) + "; left alone\n");
             status = kSomeUnread;
@@ -203,35 +229,34 @@ int Rename(const Archive& archive, const RenameTemplate& pattern, bool apply,
         }
         const std::string expanded = ExpandTemplate(pattern, f);
         if (expanded.empty()) {
-            tell("kavu-sheet: " + f.Path.string() +
+            tell("kavu-sheet: " + f.Path +
                  ": the template gives no file name for it; "
                  "left alone\n");
             status = kSomeUnread;
             continue;
         }
-        const fs::path folder = f.Path.parent_path();
-        const fs::path target = expanded[0] == '/' ? fs::path(expanded) : folder / expanded;
+        const std::string_view folder = Folder(f.Path);
+        const std::string target = expanded[0] == '/' ? expanded : Join(folder, expanded);
         if (target == f.Path) continue;
         std::vector<Move> group{{f.Path, target}};
-        const std::string oldName = f.Path.filename().string();
-        const std::string newName = target.filename().string();
+        const std::string_view oldName = LastPart(f.Path);
+        const std::string_view newName = LastPart(target);
         for (const std::string& side : SideFilesOf(archive, f)) {
             // "n37-004.tfw" follows the stem, "n37-004.tif.aux.xml" the whole name.
             const bool whole = side.rfind(oldName, 0) == 0 && side.size() > oldName.size() &&
                                side[oldName.size()] == '.';
             const std::string ending = side.substr(whole ? oldName.size() : f.Stem.size());
-            std::string newStem = newName;
+            std::string newStem(newName);
             if (!whole && newName.size() >= f.Extension.size() && !f.Extension.empty() &&
                 newName.compare(newName.size() - f.Extension.size(), f.Extension.size(),
                                 f.Extension) == 0)
                 newStem.resize(newName.size() - f.Extension.size());
-            group.push_back({folder / side, target.parent_path() / (newStem + ending)});
+            group.push_back({Join(folder, side), Join(Folder(target), newStem + ending)});
         }
         bool clash = false;
         for (const Move& m : group) {
-            if (Exists(m.To) || claimed.count(m.To.lexically_normal().string())) {
-                tell("kavu-sheet: " + m.From.string() + ": " + m.To.string() +
-                     " exists already; left alone\n");
+            if (taken(m.To)) {
+                tell("kavu-sheet: " + m.From + ": " + m.To + " exists already; left alone\n");
                 clash = true;
                 break;
             }
@@ -241,16 +266,16 @@ int Rename(const Archive& archive, const RenameTemplate& pattern, bool apply,
             continue;
         }
         for (const Move& m : group)
-            claimed.insert(m.To.lexically_normal().string());
+            claimed.insert(m.To);
         plan.push_back(std::move(group));
     }
 
     std::string line;
     for (const auto& group : plan)
         for (const Move& m : group) {
-            line = m.From.string();
+            line = m.From;
             line += " -> ";
-            line += m.To.string();
+            line += m.To;
             line += '\n';
             out.Put(line);
         }
@@ -267,11 +292,12 @@ int Rename(const Archive& archive, const RenameTemplate& pattern, bool apply,
     tell("kavu-sheet: undo list: " + listPath + "\n");
     for (const auto& group : plan) {
         for (const Move& m : group) {
-            const fs::path from = fs::absolute(m.From).lexically_normal();
-            const fs::path to = fs::absolute(m.To).lexically_normal();
+            const fs::path from = fs::absolute(fs::path(m.From)).lexically_normal();
+            const fs::path to = fs::absolute(fs::path(m.To)).lexically_normal();
             // Folders the template asks for are made first, and listed so that undo removes them.
             std::vector<fs::path> made;
-            for (fs::path p = to.parent_path(); !p.empty() && !Exists(p); p = p.parent_path()) {
+            for (fs::path p = to.parent_path(); !p.empty() && !Exists(p.string());
+                 p = p.parent_path()) {
                 made.push_back(p);
                 if (p == p.parent_path()) break;
             }
@@ -291,8 +317,8 @@ int Rename(const Archive& archive, const RenameTemplate& pattern, bool apply,
                 return kSomeUnread;
             }
             if (const int e = MoveNoReplace(from, to); e != 0) {
-                tell("kavu-sheet: cannot rename " + m.From.string() + " to " + m.To.string() +
-                     ": " + std::strerror(e) + "; stopped (the undo list holds what was done)\n");
+                tell("kavu-sheet: cannot rename " + m.From + " to " + m.To + ": " +
+                     std::strerror(e) + "; stopped (the undo list holds what was done)\n");
                 return kSomeUnread;
             }
         }
@@ -331,8 +357,8 @@ int UndoRenames(const std::string& listPath, const std::function<void(const std:
             continue;
         }
         const fs::path from = (*it)["from"].get<std::string>(), to = (*it)["to"].get<std::string>();
-        if (!Exists(to)) continue; // never made, or undone already
-        if (Exists(from)) {
+        if (!Exists(to.string())) continue; // never made, or undone already
+        if (Exists(from.string())) {
             tell("kavu-sheet: " + from.string() + " exists again; " + to.string() +
                  " left where it is\n");
             status = kSomeUnread;

@@ -6,13 +6,14 @@
 
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 namespace kavu::cli {
 
 struct ScanFile {
-    std::filesystem::path Path;
+    std::string Path;            // as walked: the folder given, then the names below it
     std::string Stem, Extension; // "n37-004", ".tif"
     FileName Name;
     const FileSheet* Sheet = nullptr; // the one reading, after --scale; null: none or ambiguous
@@ -21,8 +22,10 @@ struct ScanFile {
 
 struct Archive {
     std::vector<ScanFile> Files; // sorted by path
-    // The names in each folder walked, for finding side files without asking the disk again.
-    std::unordered_set<std::string> Names;
+    // The side files seen, by folder and the name they belong to ("dir/n37-004" or
+    // "dir/n37-004.tif"), so that a scan's are found without asking the disk again.
+    std::unordered_map<std::string, std::vector<std::string>> Sides;
+    std::unordered_set<std::size_t> SideHashes; // of the keys, looked up without a copy
 };
 
 /// Side-file endings, lower case: ".aux.xml", ".tfw", ".jgw", ".wld", ".prj", ".points", ".ovr".

@@ -21,10 +21,10 @@ void PutCsvField(std::string& line, const std::string& value) {
     line += '"';
 }
 
-nlohmann::ordered_json Properties(const Table& table, const Row& row) {
+nlohmann::ordered_json Properties(const std::vector<Column>& columns, const Row& row) {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (std::size_t i = 0; i < table.Columns.size(); ++i) {
-        const Column& c = table.Columns[i];
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
         const std::string& v = row.Values[i];
         if (c.Type == Column::Flag)
             object[c.Name] = v == "true";
@@ -45,8 +45,10 @@ double Degrees(std::int32_t seconds) {
 } // namespace
 
 void AppendFrameValues(Row& row, const std::optional<SignedFrame>& frame) {
+    row.Values.resize(row.Values.size() + 4);
     for (const int edge : {0, 1, 2, 3}) {
-        std::string text;
+        std::string& text = row.Values[row.Values.size() - 4 + static_cast<std::size_t>(edge)];
+        text.clear();
         if (frame) {
             const std::int32_t s = edge == 0   ? frame->North
                                    : edge == 1 ? frame->South
@@ -54,45 +56,36 @@ void AppendFrameValues(Row& row, const std::optional<SignedFrame>& frame) {
                                                : frame->East;
             AppendDegrees(text, RoundDegrees(Degrees(s)));
         }
-        row.Values.push_back(std::move(text));
     }
 }
 
-void WriteTable(const Table& table, const std::string& format, Output& out) {
-    std::string line;
-    if (format == "text") {
-        for (const Row& row : table.Rows) {
-            line = row.Line;
-            line += '\n';
-            out.Put(line);
+TableWriter::TableWriter(const std::vector<Column>& columns, const std::string& format, Output& out)
+    : columns_(columns), format_(format), out_(out) {
+    if (format_ == "csv") {
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            (line_ += i ? "," : "") += columns_[i].Name;
+        out_.Put(line_ += '\n');
+    } else if (format_ == "geojson") {
+        out_.Put("{\"type\":\"FeatureCollection\",\"features\":[");
+    }
+}
+
+void TableWriter::Write(const Row& row) {
+    if (format_ == "text") {
+        out_.Put(row.Line);
+        out_.Put('\n');
+    } else if (format_ == "csv") {
+        line_.clear();
+        for (std::size_t i = 0; i < row.Values.size(); ++i) {
+            if (i) line_ += ',';
+            PutCsvField(line_, row.Values[i]);
         }
-        return;
-    }
-    if (format == "csv") {
-        line.clear();
-        for (std::size_t i = 0; i < table.Columns.size(); ++i)
-            (line += i ? "," : "") += table.Columns[i].Name;
-        out.Put(line += '\n');
-        for (const Row& row : table.Rows) {
-            line.clear();
-            for (std::size_t i = 0; i < row.Values.size(); ++i) {
-                if (i) line += ',';
-                PutCsvField(line, row.Values[i]);
-            }
-            out.Put(line += '\n');
-        }
-        return;
-    }
-    if (format == "json") {
-        for (const Row& row : table.Rows)
-            out.Put(Properties(table, row)
-                        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-                    "\n");
-        return;
-    }
-    out.Put("{\"type\":\"FeatureCollection\",\"features\":[");
-    bool first = true;
-    for (const Row& row : table.Rows) {
+        out_.Put(line_ += '\n');
+    } else if (format_ == "json") {
+        out_.Put(Properties(columns_, row)
+                     .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        out_.Put('\n');
+    } else {
         nlohmann::ordered_json feature{{"type", "Feature"}, {"geometry", nullptr}};
         if (row.Frame) {
             const double n = Degrees(row.Frame->North), s = Degrees(row.Frame->South);
@@ -100,12 +93,22 @@ void WriteTable(const Table& table, const std::string& format, Output& out) {
             feature["geometry"] = {{"type", "Polygon"},
                                    {"coordinates", {{{w, s}, {e, s}, {e, n}, {w, n}, {w, s}}}}};
         }
-        feature["properties"] = Properties(table, row);
-        out.Put(first ? "\n" : ",\n");
-        first = false;
-        out.Put(feature.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        feature["properties"] = Properties(columns_, row);
+        out_.Put(first_ ? "\n" : ",\n");
+        first_ = false;
+        out_.Put(feature.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     }
-    out.Put("\n]}\n");
+}
+
+void TableWriter::End() {
+    if (format_ == "geojson") out_.Put("\n]}\n");
+}
+
+void WriteTable(const Table& table, const std::string& format, Output& out) {
+    TableWriter writer(table.Columns, format, out);
+    for (const Row& row : table.Rows)
+        writer.Write(row);
+    writer.End();
 }
 
 } // namespace kavu::cli

@@ -31,8 +31,23 @@ struct Table {
     std::vector<Row> Rows;
 };
 
-/// "text", "csv", "json" (JSON Lines) or "geojson" (a FeatureCollection of the frames in the
-/// 1942 datum, rows without a frame with a null geometry).
+/// Rows written one at a time as they come: "text", "csv", "json" (JSON Lines) or "geojson" (a
+/// FeatureCollection of the frames in the 1942 datum, rows without a frame with a null
+/// geometry). The columns are written (CSV header) at once, the end (GeoJSON) by End().
+class TableWriter {
+  public:
+    TableWriter(const std::vector<Column>& columns, const std::string& format, Output& out);
+    void Write(const Row& row);
+    void End();
+
+  private:
+    const std::vector<Column>& columns_;
+    std::string format_;
+    Output& out_;
+    std::string line_;
+    bool first_ = true;
+};
+
 void WriteTable(const Table& table, const std::string& format, Output& out);
 
 /// The frame's edges in degrees, as the other subcommands write them.
