@@ -336,6 +336,9 @@ int RunGeoref(const ArchiveOptions& o) {
         job.Vrt = o.OutputFile;
     }
     job.Warp = o.Warp;
+    std::error_code ec;
+    if (!job.Warp.empty() && std::filesystem::equivalent(job.Warp, job.Scan, ec))
+        return Usage("--warp would write over the scan itself; name another file");
     if (o.Points) job.Points = job.Scan + ".points";
     std::string error;
     auto gis = LoadArchiveGis(error);
