@@ -44,7 +44,16 @@ class Module : public ArchiveGis {
     }
 
     bool Georef(const GeorefJob& job, std::vector<std::string>& done, std::string& error) override {
-        geo::ScanCorners scan{job.Scan, job.Frame, job.Corners};
+        geo::ScanCorners scan;
+        scan.Scan = job.Scan;
+        scan.Pixels = job.Corners;
+        // Before the sheet's own projection is known: longitude and latitude on its datum.
+        const SignedFrame& f = job.Frame;
+        const double w = f.West / 3600.0, e = f.East / 3600.0;
+        const double n = f.North / 3600.0, s = f.South / 3600.0;
+        scan.Ground = {w, n, e, n, e, s, w, s};
+        scan.Crs = "EPSG:4284";
+        scan.Outline = geo::FrameOutline(f);
         if (!job.Vrt.empty()) {
             if (!geo::WriteGcpVrt(scan, job.Vrt, error)) return false;
             done.push_back(job.Vrt);
@@ -54,12 +63,7 @@ class Module : public ArchiveGis {
             done.push_back(job.Warp);
         }
         if (!job.Points.empty()) {
-            auto corners = geo::CornerPoints(job.Frame, nullptr, 0, 0);
-            for (std::size_t i = 0; corners && i < 4; ++i) {
-                (*corners)[i].Pixel = job.Corners[2 * i];
-                (*corners)[i].Line = job.Corners[2 * i + 1];
-            }
-            if (!corners || !geo::WritePointsFile(job.Points, *corners, 4284, error)) return false;
+            if (!geo::WritePoints(scan, job.Points, error)) return false;
             done.push_back(job.Points);
         }
         return true;

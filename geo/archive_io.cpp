@@ -11,6 +11,8 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -33,17 +35,10 @@ double Degrees(std::int32_t seconds) {
     return seconds / 3600.0;
 }
 
-// The frame's outline, a vertex every minute along the parallels, in longitude, latitude.
-OGRPolygon* Outline(const SignedFrame& f) {
+OGRPolygon* Polygon(const std::vector<std::array<double, 2>>& outline) {
     auto* ring = new OGRLinearRing;
-    const std::int32_t steps = std::max<std::int32_t>(1, (f.East - f.West + 59) / 60);
-    auto along = [&](std::int32_t i) {
-        return Degrees(f.West) + (Degrees(f.East) - Degrees(f.West)) * i / steps;
-    };
-    for (std::int32_t i = 0; i <= steps; ++i)
-        ring->addPoint(along(i), Degrees(f.South));
-    for (std::int32_t i = steps; i >= 0; --i)
-        ring->addPoint(along(i), Degrees(f.North));
+    for (const auto& [x, y] : outline)
+        ring->addPoint(x, y);
     ring->closeRings();
     auto* polygon = new OGRPolygon;
     polygon->addRingDirectly(ring);
@@ -98,19 +93,13 @@ bool OpenWithGcps(const ScanCorners& scan, const std::string& target, Georeferen
             return false;
         }
     }
-    const SignedFrame& f = scan.Frame;
-    const double ground[4][2] = {{Degrees(f.West), Degrees(f.North)},
-                                 {Degrees(f.East), Degrees(f.North)},
-                                 {Degrees(f.East), Degrees(f.South)},
-                                 {Degrees(f.West), Degrees(f.South)}};
     Options args;
     args << "-of"
          << "VRT"
-         << "-a_srs"
-         << "EPSG:4284";
+         << "-a_srs" << scan.Crs;
     for (int i = 0; i < 4; ++i)
         args << "-gcp" << Number(scan.Pixels[2 * i]) << Number(scan.Pixels[2 * i + 1])
-             << Number(ground[i][0]) << Number(ground[i][1]);
+             << Number(scan.Ground[2 * i]) << Number(scan.Ground[2 * i + 1]);
     GDALTranslateOptions* options = GDALTranslateOptionsNew(args.list.List(), nullptr);
     int failed = 0;
     GDALDatasetH out = GDALTranslate(target.c_str(), source.get(), options, &failed);
@@ -214,7 +203,7 @@ bool WriteAttributeLayer(const std::string& path, const std::string& driverName,
                     break;
                 }
             }
-            if (row.Frame) feature.SetGeometryDirectly(Outline(*row.Frame));
+            if (row.Frame) feature.SetGeometryDirectly(Polygon(FrameOutline(*row.Frame)));
             if (layer->CreateFeature(&feature) != OGRERR_NONE)
                 return fail("GDAL cannot write a feature");
         }
@@ -234,6 +223,56 @@ bool WriteAttributeLayer(const std::string& path, const std::string& driverName,
     return error.empty();
 }
 
+std::vector<std::array<double, 2>> FrameOutline(const SignedFrame& f) {
+    std::vector<std::array<double, 2>> xy;
+    const std::int32_t steps = std::max<std::int32_t>(1, (f.East - f.West + 59) / 60);
+    auto along = [&](std::int32_t i) {
+        return Degrees(f.West) + (Degrees(f.East) - Degrees(f.West)) * i / steps;
+    };
+    for (std::int32_t i = 0; i <= steps; ++i)
+        xy.push_back({along(i), Degrees(f.South)});
+    for (std::int32_t i = steps; i >= 0; --i)
+        xy.push_back({along(i), Degrees(f.North)});
+    xy.push_back(xy.front());
+    return xy;
+}
+
+bool WritePoints(const ScanCorners& scan, const std::string& path, std::string& error) {
+    OGRSpatialReference srs;
+    char* wkt = nullptr;
+    const char* options[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
+    if (srs.SetFromUserInput(scan.Crs.c_str()) != OGRERR_NONE ||
+        srs.exportToWkt(&wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        error = path + ": PROJ does not know the CRS " + scan.Crs;
+        return false;
+    }
+    std::string text = std::string("#CRS: ") + wkt + "\n";
+    CPLFree(wkt);
+    text += "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n";
+    for (int i = 0; i < 4; ++i)
+        text += Number(scan.Ground[2 * i]) + "," + Number(scan.Ground[2 * i + 1]) + "," +
+                Number(scan.Pixels[2 * i]) + "," + Number(-scan.Pixels[2 * i + 1]) + ",1,0,0,0\n";
+    const std::string scratch = Scratch(path);
+    std::FILE* file = std::fopen(scratch.c_str(), "wb");
+    const bool written =
+        file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr && std::fclose(file) != 0) error = std::strerror(errno);
+    std::error_code ec;
+    if (!written || !error.empty()) {
+        error = path + ": " + (error.empty() ? std::strerror(errno) : error);
+        fs::remove(scratch, ec);
+        return false;
+    }
+    fs::rename(scratch, path, ec);
+    if (ec) {
+        error = path + ": " + ec.message();
+        fs::remove(scratch, ec);
+        return false;
+    }
+    return true;
+}
+
 bool WriteGcpVrt(const ScanCorners& scan, const std::string& vrt, std::string& error) {
     const QuietGdal gdal;
     // Written where it belongs, so that the scan's path in it is relative to the right folder.
@@ -250,7 +289,7 @@ bool WarpToFrame(const ScanCorners& scan, const std::string& tiff, std::string& 
     // The cutline, as a file in memory that the warper reads.
     const std::string cutline = "/vsimem/kavu-frame.geojson";
     {
-        std::unique_ptr<OGRPolygon> frame(Outline(scan.Frame));
+        std::unique_ptr<OGRPolygon> frame(Polygon(scan.Outline));
         char* json = frame->exportToJson();
         const std::string text =
             std::string("{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
@@ -261,21 +300,36 @@ bool WarpToFrame(const ScanCorners& scan, const std::string& tiff, std::string& 
         VSIFWriteL(text.data(), 1, text.size(), file);
         VSIFCloseL(file);
     }
-    // The output grid spans the frame exactly; the cutline blanks what lies outside it.
-    const SignedFrame& f = scan.Frame;
+    // The output grid spans the frame's box; the cutline blanks what lies outside the frame.
+    double west = scan.Outline.at(0)[0], east = west, south = scan.Outline[0][1], north = south;
+    for (const auto& [x, y] : scan.Outline) {
+        west = std::min(west, x), east = std::max(east, x);
+        south = std::min(south, y), north = std::max(north, y);
+    }
     Options args;
-    for (const std::string& arg : {std::string("-of"),        std::string("GTiff"),
-                                   std::string("-t_srs"),     std::string("EPSG:4284"),
-                                   std::string("-tps"),       std::string("-r"),
-                                   std::string("bilinear"),   std::string("-te"),
-                                   Number(Degrees(f.West)),   Number(Degrees(f.South)),
-                                   Number(Degrees(f.East)),   Number(Degrees(f.North)),
-                                   std::string("-cutline"),   cutline,
-                                   std::string("-dstnodata"), std::string("0"),
-                                   std::string("-co"),        std::string("TILED=YES"),
-                                   std::string("-co"),        std::string("COMPRESS=DEFLATE"),
+    for (const std::string& arg : {std::string("-of"),
+                                   std::string("GTiff"),
+                                   std::string("-t_srs"),
+                                   scan.Crs,
+                                   std::string(scan.Affine ? "-order" : "-tps"),
+                                   std::string(scan.Affine ? "1" : ""),
+                                   std::string("-r"),
+                                   std::string("bilinear"),
+                                   std::string("-te"),
+                                   Number(west),
+                                   Number(south),
+                                   Number(east),
+                                   Number(north),
+                                   std::string("-cutline"),
+                                   cutline,
+                                   std::string("-dstnodata"),
+                                   std::string("0"),
+                                   std::string("-co"),
+                                   std::string("TILED=YES"),
+                                   std::string("-co"),
+                                   std::string("COMPRESS=DEFLATE"),
                                    std::string("-overwrite")})
-        args << arg;
+        if (!arg.empty()) args << arg;
     GDALWarpAppOptions* options = GDALWarpAppOptionsNew(args.list.List(), nullptr);
     const std::string scratch = Scratch(tiff) + ".tif";
     GDALDatasetH in = GDALDataset::ToHandle(source.Vrt.get());
