@@ -162,6 +162,9 @@ TEST_F(ArchiveTool, ListsEveryFileWithItsProblems) {
     // which then gives the same sheet as n37-004.tif.
     const ToolRun top = RunTool({"files", Dir(), "--scale", "100k", "-f", "csv"});
     EXPECT_EQ(Lines(top.Out).size(), 6u) << top.Out;
+    const ToolRun both =
+        RunTool({"files", Dir(), (dir_ / "sub").string(), "-s", "100k", "-f", "csv"});
+    EXPECT_EQ(Lines(both.Out).size(), 7u) << both.Out;
     EXPECT_NE(top.Out.find("N-37-4.tif,N-37-4,,1:100000,14-37-004,N-37-4,N-37-004,n37-004,"),
               std::string::npos)
         << top.Out;
@@ -172,6 +175,14 @@ TEST_F(ArchiveTool, ListsEveryFileWithItsProblems) {
     for (const auto& f : geo["features"])
         withGeometry += !f["geometry"].is_null();
     EXPECT_EQ(withGeometry, 3u); // N-37-4.tif is ambiguous, readme.txt unread
+
+    // Options before, between and after the operands; "--" ends the options.
+    const std::string sub = (dir_ / "sub").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"files", "-f", "csv", "--scale", "100k", Dir(), sub},
+          {"files", Dir(), "-f", "csv", sub, "--scale", "100k"},
+          {"files", "--scale", "100k", "-f", "csv", "--", Dir(), sub}})
+        EXPECT_EQ(Lines(RunTool(args).Out), Lines(both.Out)) << args[2];
 
     // Usage errors exit 2.
     for (const std::vector<std::string>& args : {std::vector<std::string>{"files"},
