@@ -185,9 +185,14 @@ TEST_F(ArchiveGis, LayersOfFilesAndOfCoverage) {
         std::ofstream(dir_ / name) << name;
     const std::string files = (dir_ / "files.gpkg").string();
     ASSERT_EQ(RunTool({"files", dir_.string(), "--scale", "100k", "--output", files}).Status, 0);
+    // The area as a GeoJSON polygon (WGS 84), well inside the four sheets' box.
+    const std::string area = (dir_ / "area.geojson").string();
+    std::ofstream(area) << R"({"type":"FeatureCollection","features":[{"type":"Feature",)"
+                           R"("properties":{},"geometry":{"type":"Polygon","coordinates":)"
+                           R"([[[37.1,55.6],[37.9,55.6],[37.9,55.9],[37.1,55.9],[37.1,55.6]]]}}]})";
     const std::string coverage = (dir_ / "coverage.shp").string();
-    ASSERT_EQ(RunTool({"files", dir_.string(), "--coverage", "55.5,37,56,38", "--scale", "100k",
-                       "--output", coverage})
+    ASSERT_EQ(RunTool({"files", dir_.string(), "--coverage", area, "--scale", "100k", "--output",
+                       coverage})
                   .Status,
               0);
     {
