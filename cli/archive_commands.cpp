@@ -10,9 +10,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <unistd.h>
