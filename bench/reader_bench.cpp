@@ -36,6 +36,29 @@ void DesignationMix(benchmark::State& state) {
 }
 BENCHMARK(DesignationMix);
 
+// The forms most texts take: the window's digit notation, the lettered one, archive names.
+void DesignationCommonForms(benchmark::State& state) {
+    constexpr std::array<std::string_view, 4> kCommon{" 14-37-004-3", "N-37-4-В", "n37-004-3",
+                                                      "o37-123-1"};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        DesignationResult r = ReadDesignation(kCommon[i]);
+        benchmark::DoNotOptimize(r);
+        i = (i + 1) & 3;
+    }
+}
+BENCHMARK(DesignationCommonForms);
+
+// An archive name to the frame of its sheet, as frame of the tool does.
+void DesignationThenFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        const DesignationResult r = ReadDesignation("n37-004-3");
+        auto frame = ComputeSheetFrame(r.Readings[0].Key);
+        benchmark::DoNotOptimize(frame);
+    }
+}
+BENCHMARK(DesignationThenFrame);
+
 void PointMix(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {

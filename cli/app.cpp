@@ -67,6 +67,17 @@ bool ReadScales(const Options& o, std::vector<int>& scales, std::string& error) 
     }
 }
 
+// Each option takes exactly one value (a list is one comma-separated value, or the option
+// repeated), so that options and operands may come in any order: a vector option would
+// otherwise swallow every word after it.
+void TakeOneValueEach(CLI::App& app) {
+    for (CLI::Option* option : app.get_options())
+        if (!option->get_positional() && option->get_type_size_max() > 0)
+            option->allow_extra_args(false);
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
+        TakeOneValueEach(*command);
+}
+
 } // namespace
 
 void AddOutputOptions(CLI::App& command, Options& options) {
@@ -143,7 +154,9 @@ void SetUpApp(CLI::App& app, Options& options) {
                     "1:1,000,000 to 1:10,000. Coordinates, read and written, are in the series' "
                     "own 1942 datum (Krassowsky ellipsoid, EPSG:4284) unless --datum wgs84 "
                     "asks for WGS 84.");
-    app.footer("Exit status: 0 when every input read, 1 when some did not, 2 for a usage "
+    app.footer("Options and operands may come in any order; each option takes one value (give "
+               "several scales as 50k,100k or repeat the option); -- ends the options. "
+               "Exit status: 0 when every input read, 1 when some did not, 2 for a usage "
                "error. See kavu-sheet(1).");
     app.set_version_flag("--version", std::string(KAVU_VERSION));
     app.require_subcommand(1);
@@ -153,6 +166,7 @@ void SetUpApp(CLI::App& app, Options& options) {
     AddRescaleCommand(app, options);
     AddCoverCommand(app, options);
     AddGisOptions(app, options.Gis);
+    TakeOneValueEach(app);
 }
 
 int RunOptions(const Options& o) {

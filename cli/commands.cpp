@@ -99,6 +99,7 @@ bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, Reco
         problem = FromReader(read.Error);
         return false;
     }
+    r.Given = read.Point;
     ExactPoint point = read.Point;
     if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
         return false;

@@ -12,6 +12,10 @@
 namespace kavu::cli {
 
 struct Datum {
+    /// Appended to the name of every coordinate column and key written in this datum, so that
+    /// the header says which datum each column is in: empty for the series datum, "_wgs84".
+    std::string Suffix;
+    bool IsSeries() const { return Suffix.empty(); }
     /// A point as read, to the series datum. Unset: the input is already in it. False and
     /// `reason` set when the point cannot be converted.
     std::function<bool(ExactPoint& point, std::string& reason)> ToSeries;
@@ -25,6 +29,11 @@ struct FrameDegrees {
     double CentreLatitude = 0, CentreLongitude = 0;
 };
 FrameDegrees ToDegrees(const SignedFrame& frame, const Datum& datum);
+
+/// A coordinate column's name in the datum: "north" + "_wgs84".
+inline std::string ColumnName(std::string_view name, const Datum& datum) {
+    return std::string(name) + datum.Suffix;
+}
 
 /// Signed degrees of an exact point, as read (no datum change).
 double LatitudeDegrees(const ExactPoint& point);

@@ -15,17 +15,23 @@ class CsvWriter : public FormatWriter {
 
     void Begin() override {
         std::string header;
+        const auto names = [&](std::initializer_list<std::string_view> list) {
+            for (const std::string_view name : list)
+                header.append(name).append(datum_.Suffix).append(",");
+        };
         if (shape_.Input) header += "line,input,";
-        if (shape_.Point) header += "latitude,longitude,";
+        if (shape_.Point) names({"latitude", "longitude"});
+        // The series datum decides the sheet: a run in another gives the point there too.
+        if (shape_.Point && !datum_.IsSeries()) header += "latitude_1942,longitude_1942,";
         if (shape_.Cell) header += "cell,present,";
         header += "scale,new,old,";
         if (shape_.Point) header += "latitude_junction,longitude_junction,";
         if (shape_.Frame) header += "joined,";
-        header += "published_new,published_old";
+        header += "published_new,published_old,";
         if (shape_.Frame)
-            header += ",north,south,west,east,centre_latitude,centre_longitude,north_dms,"
-                      "south_dms,west_dms,east_dms,centre_dms";
-        header += '\n';
+            names({"north", "south", "west", "east", "centre_latitude", "centre_longitude",
+                   "north_dms", "south_dms", "west_dms", "east_dms", "centre_dms"});
+        header.back() = '\n';
         out_.Put(header);
     }
 
@@ -33,10 +39,16 @@ class CsvWriter : public FormatWriter {
         row_.clear();
         if (shape_.Input) PutLine(r.Line, r.Input);
         if (shape_.Point) {
-            AppendDegrees(row_, LatitudeDegrees(r.Point));
+            AppendDegrees(row_, LatitudeDegrees(r.Given));
             row_ += ',';
-            AppendDegrees(row_, LongitudeDegrees(r.Point));
+            AppendDegrees(row_, LongitudeDegrees(r.Given));
             row_ += ',';
+            if (!datum_.IsSeries()) {
+                AppendDegrees(row_, LatitudeDegrees(r.Point));
+                row_ += ',';
+                AppendDegrees(row_, LongitudeDegrees(r.Point));
+                row_ += ',';
+            }
         }
         if (shape_.Cell) {
             row_.append(CellName(r.Cell)).append(r.Present ? ",true," : ",false,");
@@ -83,8 +95,8 @@ class CsvWriter : public FormatWriter {
         row_.clear();
         if (shape_.Input) PutLine(line, input);
         // The commas the header has after its line and input columns.
-        row_.append(4 + (shape_.Point ? 4 : 0) + (shape_.Cell ? 2 : 0) + (shape_.Frame ? 12 : 0),
-                    ',');
+        const std::size_t point = shape_.Point ? (datum_.IsSeries() ? 4 : 6) : 0;
+        row_.append(4 + point + (shape_.Cell ? 2 : 0) + (shape_.Frame ? 12 : 0), ',');
         row_ += '\n';
         out_.Put(row_);
     }

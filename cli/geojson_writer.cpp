@@ -16,7 +16,7 @@ class GeoJsonWriter : public FormatWriter {
     void Write(const SheetRecord& r) override {
         if (!r.Present) return;
         json_.Clear();
-        json_.Object().Key("type").String("Feature").Key("geometry");
+        json_.Object().Key("type").Own("Feature").Key("geometry");
         AppendFrameGeometry(json_, ToDegrees(r.Frame, datum_));
         json_.Key("properties").Object();
         AppendRecordMembers(json_, r, shape_, datum_, false);

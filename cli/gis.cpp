@@ -1,13 +1,13 @@
 #include "cli/gis.h"
 
+#include "geo/proj_module.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <dlfcn.h>
-#include <filesystem>
-#include <system_error>
 
 namespace kavu::cli {
 namespace {
@@ -32,33 +32,37 @@ bool ReadSize(const std::string& text, int& width, int& height) {
     return f == std::errc() && q == end && height > 0;
 }
 
-// Beside the program in the build tree; under libexec/kavu next to bin/ once installed.
 std::unique_ptr<GisModule> LoadModule(std::string& error) {
-    std::error_code ec;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const auto folder = program.parent_path();
-    std::string reason = "cannot find the program's own folder";
-    for (const auto& path : {folder / "kavu-sheet-gis.so",
-                             folder.parent_path() / KAVU_MODULEDIR / "kavu-sheet-gis.so"}) {
-        if (ec) break;
-        if (!std::filesystem::exists(path)) {
-            reason = path.string() + " is missing";
-            continue;
-        }
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        auto* entry = reinterpret_cast<GisModule* (*)()>(::dlsym(handle, "KavuSheetGisModule"));
-        if (entry == nullptr) {
-            reason = ::dlerror();
-            break;
-        }
-        return std::unique_ptr<GisModule>(entry());
+    std::string reason;
+    if (void* handle = geo::OpenModule("kavu-sheet-gis.so", reason)) {
+        if (auto* entry = reinterpret_cast<GisModule* (*)()>(::dlsym(handle, "KavuSheetGisModule")))
+            return std::unique_ptr<GisModule>(entry());
+        reason = "kavu-sheet-gis.so has no entry point";
     }
-    error = "the datum and GIS files need the module kavu-sheet-gis.so: " + reason;
+    error = "GIS files need the module kavu-sheet-gis.so: " + reason;
     return nullptr;
+}
+
+constexpr double kUnitsPerDegree = 3600.0 * static_cast<double>(kUnitsPerSecond);
+
+// The one place where the run's datum meets the series': points read are taken to the series
+// datum, coordinates written are taken from it, and their columns are named for the datum.
+void Hook(std::shared_ptr<const geo::PointConversion> conversion, std::string suffix,
+          Datum& datum) {
+    datum.ToSeries = [conversion](ExactPoint& p, std::string& reason) {
+        double lat = static_cast<double>(p.Latitude) / kUnitsPerDegree;
+        double lon = static_cast<double>(p.Longitude) / kUnitsPerDegree;
+        if (!conversion->ToSeries(lat, lon)) {
+            reason = "PROJ cannot convert the point from WGS 84 to the 1942 datum";
+            return false;
+        }
+        p = {std::llround(lat * kUnitsPerDegree), std::llround(lon * kUnitsPerDegree)};
+        return true;
+    };
+    datum.FromSeries = [conversion](double& latitude, double& longitude) {
+        conversion->FromSeries(latitude, longitude);
+    };
+    datum.Suffix = std::move(suffix);
 }
 
 } // namespace
@@ -136,9 +140,17 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
             return false;
         }
     }
+    status = 1;
+    if (options.Datum != "1942") {
+        const geo::ProjModule* proj = geo::LoadProjModule(error);
+        std::shared_ptr<const geo::PointConversion> shift;
+        if (proj != nullptr) shift = proj->Wgs84Shift(error);
+        if (!shift) return false;
+        Hook(std::move(shift), "_wgs84", datum);
+    }
     status = 0;
-    const bool needed = options.Datum != "1942" || !options.File.empty() ||
-                        !options.OutputFile.empty() || options.Gcp;
+    // GDAL only for the runs that read or write files.
+    const bool needed = !options.File.empty() || !options.OutputFile.empty() || options.Gcp;
     if (!needed) return true;
     status = 1;
     module_ = LoadModule(error);

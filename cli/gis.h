@@ -2,9 +2,9 @@
 // the sheets that cover the shapes of a vector file, sheet frames written as a GIS layer, and
 // the corners of a sheet as control points for georeferencing a scan.
 //
-// They live in a module (kavu-sheet-gis.so) loaded only when a run asks for one of them: PROJ
-// and GDAL bring a hundred shared libraries, whose loading would cost every other run a tenth
-// of a second.
+// GDAL lives in a module (kavu-sheet-gis.so) loaded only when a run reads or writes a file:
+// it brings a hundred shared libraries, whose loading would cost every other run a tenth of a
+// second. The datum alone takes PROJ's module (geo/proj_module.h), without GDAL.
 #pragma once
 
 #include "cli/coordinates.h"
@@ -41,8 +41,8 @@ void AddGisOptions(CLI::App& app, GisOptions& options);
 class GisModule {
   public:
     virtual ~GisModule() = default;
-    /// Builds the datum shift (hooked into `datum`) and reads a cover FILE whole. False with
-    /// `error` naming the file and the reason.
+    /// Reads a cover FILE whole (`datum` is the run's, hooked already). False with `error`
+    /// naming the file and the reason.
     virtual bool Start(const GisOptions& options, Command command, Datum& datum,
                        std::string& error) = 0;
     virtual bool CoversFile() const = 0;
@@ -54,9 +54,10 @@ class GisModule {
 
 class GisRun {
   public:
-    /// Checks the options of `command` together and, when the run needs PROJ or GDAL, loads
-    /// the module and starts it. False with `error` and the exit status (2 for a usage error,
-    /// 1 for a file, datum or module that fails).
+    /// Checks the options of `command` together, hooks the run's datum into `datum` (through
+    /// PROJ's module) and, when the run reads or writes a file, loads GDAL's and starts it. False
+    /// with `error` and the exit status (2 for a usage error, 1 for a file, datum or module that
+    /// fails).
     bool Start(GisOptions options, Command command, Datum& datum, std::string& error, int& status);
 
     bool CoversFile() const { return module_ && module_->CoversFile(); }

@@ -7,14 +7,11 @@
 #include "geo/layers.h"
 #include "geo/shapes.h"
 
-#include <cmath>
 #include <optional>
 #include <vector>
 
 namespace kavu::cli {
 namespace {
-
-constexpr double kUnitsPerDegree = 3600.0 * static_cast<double>(kUnitsPerSecond);
 
 std::string_view Shown(std::string_view text) {
     if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -67,30 +64,15 @@ class Module : public GisModule {
     Collector* collector_ = nullptr; // owned by the writer MakeWriter returned
 };
 
-bool Module::Start(const GisOptions& options, Command command, Datum& datum, std::string& error) {
+bool Module::Start(const GisOptions& options, Command command, Datum&, std::string& error) {
     options_ = options;
     const bool wgs84 = options.Datum == "wgs84";
-    // The shift is built once, and only when some coordinate may need it.
+    // The run's datum is hooked already; the shapes of a file and the layers written take the
+    // shift of their own.
     const bool readsFile = command == Command::Cover && !options.File.empty();
     if (wgs84 || readsFile) {
         shift_ = geo::DatumShift::Create(error);
         if (!shift_) return false;
-    }
-    if (wgs84) {
-        const geo::DatumShift* shift = shift_.get();
-        datum.ToSeries = [shift](ExactPoint& p, std::string& reason) {
-            double lat = static_cast<double>(p.Latitude) / kUnitsPerDegree;
-            double lon = static_cast<double>(p.Longitude) / kUnitsPerDegree;
-            if (!shift->ToSeries(lat, lon)) {
-                reason = "PROJ cannot convert the point from WGS 84 to the 1942 datum";
-                return false;
-            }
-            p = {std::llround(lat * kUnitsPerDegree), std::llround(lon * kUnitsPerDegree)};
-            return true;
-        };
-        datum.FromSeries = [shift](double& latitude, double& longitude) {
-            shift->ToWgs84(latitude, longitude);
-        };
     }
     if (readsFile) {
         geo::ReadOptions read;

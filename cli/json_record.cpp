@@ -1,56 +1,46 @@
 #include "cli/json_record.h"
 
-#include <charconv>
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 
 namespace kavu::cli {
 
-JsonBuilder::JsonBuilder()
-    : buffer_(1024, '\0'), holder_(std::string()),
-      serializer_(nlohmann::detail::output_adapter<char>(escaped_), ' ',
-                  nlohmann::detail::error_handler_t::replace) {}
+JsonBuilder::JsonBuilder() : writer_(text_) {}
 
 void JsonBuilder::Clear() {
-    size_ = 0;
+    text_.Clear();
+    writer_.Reset(text_);
     depth_ = 0;
-    afterKey_ = false;
 }
 
 JsonBuilder& JsonBuilder::Object() {
-    Separate();
-    Put('{');
-    closer_[depth_] = '}';
-    empty_[depth_++] = true;
+    writer_.StartObject();
+    object_[depth_++] = true;
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Array() {
-    Separate();
-    Put('[');
-    closer_[depth_] = ']';
-    empty_[depth_++] = true;
+    writer_.StartArray();
+    object_[depth_++] = false;
     return *this;
 }
 
 JsonBuilder& JsonBuilder::End() {
-    Put(closer_[--depth_]);
+    if (object_[--depth_])
+        writer_.EndObject();
+    else
+        writer_.EndArray();
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Key(std::string_view key) {
-    Separate();
-    char* p = Room(key.size() + 3);
-    *p++ = '"';
-    std::memcpy(p, key.data(), key.size());
-    p[key.size()] = '"';
-    p[key.size() + 1] = ':';
-    size_ += key.size() + 3;
-    afterKey_ = true;
+    writer_.Quoted(key);
     return *this;
 }
 
-// True when the serializer would copy `text` unchanged: printable ASCII other than the quote
-// and the backslash, and two-byte UTF-8 sequences (the Cyrillic letters of designations).
+// True when the text needs no escaping: printable ASCII other than the quote and the
+// backslash, and two-byte UTF-8 sequences (the Cyrillic letters of designations).
 static bool Plain(std::string_view text) {
     static constexpr auto kAscii = [] {
         std::array<bool, 256> plain{};
@@ -73,46 +63,37 @@ static bool Plain(std::string_view text) {
 }
 
 JsonBuilder& JsonBuilder::String(std::string_view value) {
-    Separate();
     if (Plain(value)) { // the common case, and a million times a run
-        char* p = Room(value.size() + 2);
-        *p = '"';
-        std::memcpy(p + 1, value.data(), value.size());
-        p[value.size() + 1] = '"';
-        size_ += value.size() + 2;
+        writer_.Quoted(value);
         return *this;
     }
-    escaped_.clear();
-    holder_.get_ref<std::string&>().assign(value);
-    serializer_.dump(holder_, false, false, 0);
-    Put(escaped_);
+    // Control characters, and bytes that are not UTF-8 (as U+FFFD): nlohmann-json's escaping.
+    const std::string escaped = nlohmann::json(std::string(value))
+                                    .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    writer_.Raw(escaped, rapidjson::kStringType);
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Degrees(double value) {
-    if (!std::isfinite(value)) return Null();
-    Separate();
-    size_ += WriteDegrees(Room(kDegreesTextSize), value);
+    char text[kDegreesTextSize];
+    const std::size_t n = WriteDegrees(text, value);
+    if (n == 0) return Null();
+    writer_.Raw({text, n}, rapidjson::kNumberType);
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Integer(std::size_t value) {
-    Separate();
-    char digits[24];
-    Put({digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr -
-                                          digits)});
+    writer_.Uint64(value);
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Bool(bool value) {
-    Separate();
-    Put(value ? "true" : "false");
+    writer_.Bool(value);
     return *this;
 }
 
 JsonBuilder& JsonBuilder::Null() {
-    Separate();
-    Put("null");
+    writer_.Null();
     return *this;
 }
 
@@ -121,7 +102,7 @@ namespace {
 void Dms(JsonBuilder& json, std::string& scratch, double degrees, bool latitude) {
     scratch.clear();
     AppendDms(scratch, degrees, latitude);
-    json.String(scratch);
+    json.Own(scratch);
 }
 
 } // namespace
@@ -150,7 +131,7 @@ void AppendFrame(JsonBuilder& json, const FrameDegrees& d) {
     AppendDms(scratch, d.CentreLatitude, true);
     scratch += ' ';
     AppendDms(scratch, d.CentreLongitude, false);
-    json.Key("centre").String(scratch);
+    json.Key("centre").Own(scratch);
     json.End();
     json.End();
 }
@@ -174,11 +155,11 @@ void AppendFrameGeometry(JsonBuilder& json, const FrameDegrees& d) {
     }
     json.Object();
     if (west >= -180 && west < east) {
-        json.Key("type").String("Polygon").Key("coordinates");
+        json.Key("type").Own("Polygon").Key("coordinates");
         ring(west, east);
     } else {
         if (west < -180) west += 360;
-        json.Key("type").String("MultiPolygon").Key("coordinates").Array();
+        json.Key("type").Own("MultiPolygon").Key("coordinates").Array();
         ring(west, 180);
         ring(-180, east);
         json.End();
@@ -196,18 +177,24 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
             json.Null();
         json.Key("input").String(r.Input);
     }
-    if (shape.Point) {
+    if (shape.Point && datum.IsSeries()) {
         json.Key("latitude").Degrees(LatitudeDegrees(r.Point));
         json.Key("longitude").Degrees(LongitudeDegrees(r.Point));
+    } else if (shape.Point) {
+        // The point as read, and in the series datum, where its sheet is decided.
+        json.Key(ColumnName("latitude", datum)).Degrees(LatitudeDegrees(r.Given));
+        json.Key(ColumnName("longitude", datum)).Degrees(LongitudeDegrees(r.Given));
+        json.Key("latitude_1942").Degrees(LatitudeDegrees(r.Point));
+        json.Key("longitude_1942").Degrees(LongitudeDegrees(r.Point));
     }
     if (shape.Cell) {
-        json.Key("cell").String(CellName(r.Cell));
+        json.Key("cell").Own(CellName(r.Cell));
         json.Key("present").Bool(r.Present);
     }
-    json.Key("scale").String(ScaleName(r.Scale));
+    json.Key("scale").Own(ScaleName(r.Scale));
     if (!r.Present) return;
-    json.Key("new").String(r.New);
-    json.Key("old").String(r.Old);
+    json.Key("new").Own(r.New);
+    json.Key("old").Own(r.Old);
     if (shape.Point) {
         json.Key("latitude_junction").Bool(r.LatitudeJunction);
         json.Key("longitude_junction").Bool(r.LongitudeJunction);
@@ -218,9 +205,12 @@ void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape sh
     if (r.PublishedNew.empty())
         json.Null();
     else
-        json.Object().Key("new").String(r.PublishedNew).Key("old").String(r.PublishedOld).End();
+        json.Object().Key("new").Own(r.PublishedNew).Key("old").Own(r.PublishedOld).End();
     if (withFrame) {
-        json.Key("frame");
+        if (datum.IsSeries())
+            json.Key("frame");
+        else
+            json.Key(ColumnName("frame", datum));
         AppendFrame(json, ToDegrees(r.Frame, datum));
     }
 }

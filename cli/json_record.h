@@ -1,12 +1,13 @@
-// JSON text for the JSON Lines and GeoJSON writers. The layout (keys, commas, nesting) is
-// built here as the records are walked; every string value is escaped by nlohmann-json's own
-// serializer, which turns bytes that are not UTF-8 into U+FFFD instead of failing.
+// JSON text for the JSON Lines and GeoJSON writers, through RapidJSON's streaming Writer
+// (keys, commas, nesting). A string that is not plain printable text is escaped by
+// nlohmann-json's dump, which turns bytes that are not UTF-8 into U+FFFD instead of failing;
+// numbers are written short from whole nanodegrees (WriteDegrees).
 #pragma once
 
 #include "cli/coordinates.h"
 #include "cli/record.h"
 
-#include <nlohmann/json.hpp>
+#include <rapidjson/writer.h>
 
 #include <array>
 #include <cstddef>
@@ -16,6 +17,58 @@
 
 namespace kavu::cli {
 
+/// The stream the Writer puts one text into; it also takes whole runs of bytes.
+class JsonText {
+  public:
+    typedef char Ch;
+    [[gnu::always_inline]] void Put(char c) {
+        if (size_ == data_.size()) Grow(1);
+        data_[size_++] = c;
+    }
+    void Append(std::string_view text) {
+        if (data_.size() - size_ < text.size()) Grow(text.size());
+        std::memcpy(data_.data() + size_, text.data(), text.size());
+        size_ += text.size();
+    }
+    /// The text between quotes, in one step.
+    void AppendQuoted(std::string_view text) {
+        if (data_.size() - size_ < text.size() + 2) Grow(text.size() + 2);
+        char* p = data_.data() + size_;
+        *p = '"';
+        std::memcpy(p + 1, text.data(), text.size());
+        p[text.size() + 1] = '"';
+        size_ += text.size() + 2;
+    }
+    void Flush() {}
+    void Clear() { size_ = 0; }
+    std::string_view View() const { return {data_.data(), size_}; }
+
+  private:
+    void Grow(std::size_t n) { data_.resize(2 * data_.size() + n); }
+    std::string data_ = std::string(1024, '\0');
+    std::size_t size_ = 0;
+};
+
+/// RapidJSON's Writer (which keeps the commas and the nesting), extended as its own
+/// PrettyWriter is: a text already in JSON form is copied whole. The Writer's own escaping
+/// looks at each byte, which would cost more than the rest of a record.
+class JsonWriter : public rapidjson::Writer<JsonText> {
+  public:
+    explicit JsonWriter(JsonText& text) : Writer(text) {}
+    /// A number, or a string escaped elsewhere, as RawValue writes it.
+    void Raw(std::string_view json, rapidjson::Type type) {
+        Prefix(type);
+        os_->Append(json);
+        EndValue(true);
+    }
+    /// A key or string that needs no escaping, quoted.
+    void Quoted(std::string_view text) {
+        Prefix(rapidjson::kStringType);
+        os_->AppendQuoted(text);
+        EndValue(true);
+    }
+};
+
 class JsonBuilder {
   public:
     JsonBuilder();
@@ -24,52 +77,32 @@ class JsonBuilder {
 
     /// Starts a new text.
     void Clear();
-    std::string_view Text() const { return {buffer_.data(), size_}; }
+    std::string_view Text() const { return text_.View(); }
 
     JsonBuilder& Object();
     JsonBuilder& Array();
     JsonBuilder& End();
     /// A member name: the writers' own literals, which need no escaping.
     JsonBuilder& Key(std::string_view key);
+    /// Any text (what users typed: escaped as needed).
     JsonBuilder& String(std::string_view value);
+    /// The tool's own texts (designations, scales, D°M′S″ texts): valid UTF-8 without quotes,
+    /// backslashes or control characters, so written as they are.
+    JsonBuilder& Own(std::string_view value) {
+        writer_.Quoted(value);
+        return *this;
+    }
     JsonBuilder& Degrees(double value); // as WriteDegrees; null when not finite
     JsonBuilder& Integer(std::size_t value);
     JsonBuilder& Bool(bool value);
     JsonBuilder& Null();
 
   private:
-    // The comma before a member or element, when one came before it in the same level.
-    void Separate() {
-        if (afterKey_) {
-            afterKey_ = false;
-        } else if (depth_ > 0) {
-            if (!empty_[depth_ - 1]) Put(',');
-            empty_[depth_ - 1] = false;
-        }
-    }
-    // Room for `n` more bytes. The text is written straight into the buffer: appending to a
-    // string piece by piece costs more than the whole answer when a million records stream.
-    char* Room(std::size_t n) {
-        if (buffer_.size() - size_ < n) buffer_.resize(2 * buffer_.size() + n);
-        return buffer_.data() + size_;
-    }
-    void Put(char c) { *Room(1) = c, ++size_; }
-    void Put(std::string_view text) {
-        std::memcpy(Room(text.size()), text.data(), text.size());
-        size_ += text.size();
-    }
-
-    std::string buffer_;
-    std::size_t size_ = 0;
-    std::string escaped_;
-    nlohmann::json holder_;
-    nlohmann::detail::serializer<nlohmann::json> serializer_;
-    // Per open level: its closing bracket, and whether nothing is written in it yet. The
-    // writers nest five levels at most.
-    std::array<char, 16> closer_{};
-    std::array<bool, 16> empty_{};
+    JsonText text_;
+    JsonWriter writer_;
+    // Per open level: whether it is an object. The writers nest five levels at most.
+    std::array<bool, 16> object_{};
     std::size_t depth_ = 0;
-    bool afterKey_ = false;
 };
 
 /// The members of a record in the documented order; `withFrame` adds the "frame" object.

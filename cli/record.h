@@ -17,7 +17,9 @@ struct SheetRecord {
     std::size_t Line = 0;   // 1-based line of standard input; 0 for an answer to arguments
     std::string_view Input; // the text answered
 
-    // point: the point read (series datum) and the junction flags of the sheet holding it
+    // point: the point as read (the run's datum), the same point in the series datum (where
+    // its sheet is decided), and the junction flags of the sheet holding it
+    ExactPoint Given;
     ExactPoint Point;
     bool LatitudeJunction = false;
     bool LongitudeJunction = false;

@@ -260,7 +260,10 @@ bool AllRomanLetters(const Token& t) {
 
 // Ways to read the part field: the scale it makes (2, 3 or 4), its number, and how far the
 // spelling is from what the window writes (0 its own form, 1 another listed form, 2 a leading
-// zero the lists do not give), which orders the readings.
+// zero the lists do not give), which orders the readings. A reading of penalty 2 is reached
+// only through a padding no notation writes ("04" for the 1:100,000 sheet 4): it is offered
+// only when no written form fits.
+constexpr int kPadded = 2;
 struct PartOption {
     int scale = 0;
     int value = 0;
@@ -311,7 +314,7 @@ bool ClassifyPart(const Token& t, bool digitNotation, PartOptions& out, ReadErro
     if (t.digits) {
         const int natural = t.value >= 100 ? 3 : t.value >= 10 ? 2 : 1;
         if (t.width <= 3 && t.value >= 1 && t.value <= 144)
-            out.Add(4, t.value, t.width == natural ? 0 : t.width == 3 ? 1 : 2);
+            out.Add(4, t.value, t.width == natural ? 0 : t.width == 3 ? 1 : kPadded);
         if (t.width == 1 && t.value >= 1 && t.value <= 4) out.Add(2, t.value, 1);
         if (t.width == 2 && t.value >= 1 && t.value <= 36) out.Add(3, t.value, 1);
         return out.count > 0 || PartError(t, "1–144", err);
@@ -395,6 +398,7 @@ std::string_view ScaleText(int scale, bool russian) {
 struct Candidate {
     int scale = 0;
     int penalty = 0;
+    bool padded = false; // some member's part is padded as no notation writes it
     std::array<SheetKey, kMaxItems> key;
     int count = 0;
 };
@@ -461,6 +465,7 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
         Candidate c;
         c.scale = n == 3 ? p.scale : kScaleOfFields[static_cast<std::size_t>(n)];
         c.penalty = p.penalty;
+        c.padded = p.penalty == kPadded;
         SheetKey k;
         k.Scale = c.scale;
         k.Hemisphere = m.southern ? 'S' : 'N';
@@ -508,9 +513,14 @@ std::string Trimmed(const std::string& s) {
 }
 
 // A group of sheets read from the text becomes a reading when it is exactly one published
-// sheet (in any order) or a single sheet.
-bool Publish(const SheetKey* key, int count, bool digitNotation, DesignationReading& out,
-             ReadError& err) {
+// sheet (in any order) or a single sheet; the published sheet of a single one is filled only
+// when asked.
+bool Publish(const SheetKey* key, int count, bool digitNotation, bool withPublished,
+             DesignationReading& out, ReadError& err) {
+    if (count == 1 && !withPublished) {
+        out.Key = key[0];
+        return true;
+    }
     std::optional<PublishedSheet> p = PublishedSheetOf(key[0]);
     if (!p) { // the reader builds only keys in range; kept total all the same
         err = Error(0, "no such sheet", "такого листа нет");
@@ -581,8 +591,10 @@ void TrimBlanks(std::string_view text, std::size_t& from, std::size_t& to) {
 }
 
 // Orders the candidates by how near their spelling is to the window's own and turns each
-// that names a published sheet (or a single sheet) into a reading.
-void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, DesignationResult& r) {
+// that names a published sheet (or a single sheet) into a reading; the padded ones only when
+// no other gives one.
+void PublishAll(const Candidates& cs, bool digitNotation, bool withPublished, std::size_t from,
+                DesignationResult& r) {
     std::array<int, 3> order{0, 1, 2};
     for (int i = 1; i < cs.count; ++i) // stable: the scales' own order breaks ties
         for (int j = i; j > 0 && cs.c[static_cast<std::size_t>(order[j])].penalty <
@@ -591,13 +603,18 @@ void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, Desi
             std::swap(order[static_cast<std::size_t>(j)], order[static_cast<std::size_t>(j - 1)]);
     bool haveError = false;
     r.Readings.reserve(static_cast<std::size_t>(cs.count));
-    for (int i = 0; i < cs.count; ++i) {
-        const Candidate& c = cs.c[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-        ReadError err;
-        if (!Publish(c.key.data(), c.count, digitNotation, r.Readings.emplace_back(), err)) {
-            r.Readings.pop_back();
-            err.Position = from;
-            Keep(r.Error, haveError, err);
+    for (const bool padded : {false, true}) {
+        if (padded && !r.Readings.empty()) break;
+        for (int i = 0; i < cs.count; ++i) {
+            const Candidate& c = cs.c[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+            if (c.padded != padded) continue;
+            ReadError err;
+            if (!Publish(c.key.data(), c.count, digitNotation, withPublished,
+                         r.Readings.emplace_back(), err)) {
+                r.Readings.pop_back();
+                err.Position = from;
+                Keep(r.Error, haveError, err);
+            }
         }
     }
     if (!r.Readings.empty()) r.Error = {};
@@ -606,7 +623,7 @@ void PublishAll(const Candidates& cs, bool digitNotation, std::size_t from, Desi
 // Members in full joined by "_" or "+": every scale that reads each member is one reading.
 void ReadJoinedMembers(std::string_view text, std::size_t from,
                        std::span<const std::pair<std::size_t, std::size_t>> span,
-                       DesignationResult& r) {
+                       bool withPublished, DesignationResult& r) {
     const int members = static_cast<int>(span.size());
     std::array<Candidates, kMaxItems> each;
     bool digitNotation = false;
@@ -650,6 +667,7 @@ void ReadJoinedMembers(std::string_view text, std::size_t from,
                 if (x.scale != c.scale) continue;
                 c.key[static_cast<std::size_t>(i)] = x.key[0];
                 c.penalty += x.penalty;
+                c.padded = c.padded || x.padded;
                 all = true;
             }
         }
@@ -659,13 +677,98 @@ void ReadJoinedMembers(std::string_view text, std::size_t from,
         r.Error = Error(from, "the sheets joined here are of different scales",
                         "листы здесь разных масштабов");
     else
-        PublishAll(joined, digitNotation, from, r);
+        PublishAll(joined, digitNotation, withPublished, from, r);
+}
+
+// The common forms, read straight: the window's digit notation (" 14-37-004-3"), the lettered
+// one with a Latin row letter and ASCII dashes ("N-37-4-В", "N-37-4-В-а-2"), and archive names
+// ("n37-004-3", "o37-123-1"). Anything else, and any text these fields would read at more than
+// one scale, is left to the general reader (false); what this accepts, it reads as that does.
+bool ReadCommonForm(std::string_view text, SheetKey& key) {
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+    while (n > i && text[n - 1] == ' ')
+        --n;
+    const auto digit = [&](std::size_t j) { return j < n && text[j] >= '0' && text[j] <= '9'; };
+    // A field of one or two digits (three for a part), ended by a dash or the end.
+    const auto number = [&](int most, int& value, int& width) {
+        value = width = 0;
+        while (digit(i)) {
+            if (++width > most) return false;
+            value = value * 10 + (text[i++] - '0');
+        }
+        return width > 0 && (i == n || text[i] == '-');
+    };
+    if (i == n) return false;
+    const char first = text[i];
+    const bool digits = digit(i);
+    int row = 0, width = 0;
+    if (digits) {
+        if (!number(2, row, width) || i == n) return false;
+    } else if ((first >= 'A' && first <= 'U') || (first >= 'a' && first <= 'u')) {
+        row = (first | 0x20) - 'a' + 1;
+        ++i;
+    } else {
+        return false;
+    }
+    if (row < 1 || row > 21 || (i < n && text[i] == '-' && !digit(++i))) return false;
+    int column = 0;
+    if (!number(2, column, width) || column < 1 || column > 60) return false;
+    key = SheetKey{1, 'N', row, column};
+    if (i == n) return true;
+    ++i;
+    int part = 0;
+    if (!number(3, part, width) || part < 1) return false;
+    if (digits) {
+        static constexpr std::array<int, 4> kCount{0, 4, 36, 144};
+        if (part > kCount[static_cast<std::size_t>(width)]) return false;
+        key.Scale = width == 1 ? 2 : width == 2 ? 3 : 4;
+    } else {
+        // Lettered: a number read only at 1:100,000 (one of 5..9, above 36, or of three
+        // digits), or any 1..144 when quarters follow.
+        if (part > 144) return false;
+        const bool only = width == 3 || part > 36 || (width == 1 && part > 4);
+        if (!only && i == n) return false;
+        key.Scale = 4;
+    }
+    key.SubSheet = part;
+    if (i == n) return true;
+    if (key.Scale != 4) return false;
+    for (int level = 3; level <= 5; ++level) {
+        if (i == n) return true;
+        ++i; // the dash
+        int q = 0;
+        const unsigned char c = static_cast<unsigned char>(i < n ? text[i] : 0);
+        std::size_t length = 1;
+        if (c >= '1' && c <= '4') {
+            q = c - '0';
+        } else if (!digits && level < 5 && ((c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd'))) {
+            q = (c | 0x20) - 'a' + 1;
+        } else if (!digits && level < 5 && c == 0xD0 && i + 1 < n) {
+            // А..Г and а..г
+            const auto d = static_cast<unsigned char>(text[i + 1]);
+            q = d >= 0x90 && d <= 0x93 ? d - 0x8F : d >= 0xB0 && d <= 0xB3 ? d - 0xAF : 0;
+            length = 2;
+        }
+        i += length;
+        if (q == 0 || (i < n && text[i] != '-')) return false;
+        key.Scale = level + 2;
+        SetLevel(key, level, q);
+    }
+    return i == n;
 }
 
 } // namespace
 
-DesignationResult ReadDesignation(std::string_view text) {
+DesignationResult ReadDesignation(std::string_view text, bool withPublished) {
     DesignationResult r;
+    if (SheetKey key; ReadCommonForm(text, key)) {
+        DesignationReading& reading = r.Readings.emplace_back();
+        reading.Key = key;
+        if (withPublished) reading.Published = *PublishedSheetOf(key);
+        return r;
+    }
     std::size_t from = 0, to = text.size();
     TrimBlanks(text, from, to);
     if (from == to) {
@@ -684,7 +787,7 @@ DesignationResult ReadDesignation(std::string_view text) {
         if (cs.count == 0)
             r.Error = std::move(cs.error);
         else
-            PublishAll(cs, digitNotation, from, r);
+            PublishAll(cs, digitNotation, withPublished, from, r);
         return r;
     }
     std::array<std::pair<std::size_t, std::size_t>, kMaxItems> span;
@@ -702,7 +805,8 @@ DesignationResult ReadDesignation(std::string_view text) {
         }
     }
 
-    ReadJoinedMembers(text, from, {span.data(), static_cast<std::size_t>(members)}, r);
+    ReadJoinedMembers(text, from, {span.data(), static_cast<std::size_t>(members)}, withPublished,
+                      r);
     return r;
 }
 

@@ -24,7 +24,8 @@ struct ReadError {
 struct DesignationReading {
     SheetKey Key;             // the sheet; for a joined name, its first (westernmost) member
     bool Joined = false;      // the text named a published sheet of two or more members
-    PublishedSheet Published; // the published sheet named (Joined) or the one holding Key
+    PublishedSheet Published; // the published sheet named (Joined), or the one holding Key when
+                              // asked for (withPublished); else empty (Count 0)
 };
 
 /// Every reading of `text`, the one in the window's own notation first; empty readings and a
@@ -42,7 +43,10 @@ struct DesignationResult {
     ReadError Error;
     bool Ok() const { return !Readings.empty(); }
 };
-DesignationResult ReadDesignation(std::string_view text);
+/// The common forms (the window's digit notation, "N-37-4-В", archive names "n37-004-3") are
+/// read on a short path; building the published sheet of a single sheet is left to the caller
+/// (PublishedSheetOf) unless `withPublished` asks for it.
+DesignationResult ReadDesignation(std::string_view text, bool withPublished = false);
 
 /// A point, or why the text is not one. Latitude comes first unless hemisphere letters say
 /// otherwise. A comma is a decimal comma when the text has a ";" or when it has no decimal

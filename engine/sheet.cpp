@@ -60,16 +60,19 @@ bool GridFieldsInRange(const SheetKey& k) {
 }
 
 // What the designation writers accept: the fields the scale writes must be in range. A text
-// stops at the first quarter of 0; a quarter after it, or one finer than the scale, would read
-// back as another sheet.
+// of the window's scales stops at the first quarter of 0; a quarter after it, or one finer
+// than the scale, would read back as another sheet. The larger scales, which the window never
+// shows in part, are written whole or not at all.
 bool Formattable(const SheetKey& k) {
     if (!GridFieldsInRange(k)) return false;
     if (k.Scale == 1 || k.SubSheet == 0) return true;
     if (!InRange(k.SubSheet, 1, PartCount(k.Scale))) return false;
     if (k.Scale <= 3) return true;
+    const int least = k.Scale >= 6 ? 1 : 0;
     for (int i = 0; i < 3; ++i) {
         const bool written = i < QuarterCount(k.Scale) && (i == 0 || QuarterField(k, i - 1) != 0);
-        if (written ? !InRange(QuarterField(k, i), 0, 4) : QuarterField(k, i) != 0) return false;
+        if (written ? !InRange(QuarterField(k, i), least, 4) : QuarterField(k, i) != 0)
+            return false;
     }
     return true;
 }

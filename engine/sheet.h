@@ -71,11 +71,12 @@ struct SheetFrame {
 
 /// New notation, all digits: " 14-37-004-3", "s 9-34-13", " 14-37-004-3-1-2". A northern text
 /// begins with a blank, a southern one with "s" and a blank. Scale 1, or SubSheet 0 at any
-/// scale, writes the 1:1,000,000 designation; at scales 5..7 the text stops before the first
-/// quarter of 0. Returns the empty text when Scale is outside 1..7, Row outside 1..21, Column
-/// outside 1..60, a non-zero SubSheet beyond the scale's part count, or at scales 4..7 a quarter
-/// outside 0..4, a non-zero quarter after one of 0, or a non-zero quarter finer than the scale
-/// (it would read back as another sheet, e.g. a Quarter at scale 4 as a 1:50,000 sheet).
+/// scale, writes the 1:1,000,000 designation; at scale 5 a Quarter of 0 writes the 1:100,000
+/// one. Returns the empty text when Scale is outside 1..7, Row outside 1..21, Column outside
+/// 1..60, a non-zero SubSheet beyond the scale's part count, at scales 4..5 a quarter outside
+/// 0..4, at scales 6..7 a quarter of the scale outside 1..4 (not a sheet: never the text of a
+/// smaller one), or a non-zero quarter finer than the scale (it would read back as another
+/// sheet, e.g. a Quarter at scale 4 as a 1:50,000 sheet).
 std::string FormatSheetNew(const SheetKey& key);
 
 /// Old notation, with letters: " N-37-4-В", "s I-34-XIII", " N-37-4-В-а-2" (the 1:25,000

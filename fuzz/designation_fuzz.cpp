@@ -15,7 +15,7 @@ namespace {
 
 // What Kavu writes reads back first.
 bool ReadsBack(const std::string& text, const DesignationReading& x) {
-    const DesignationResult r = ReadDesignation(text);
+    const DesignationResult r = ReadDesignation(text, true);
     return r.Ok() && r.Readings[0].Joined == x.Joined && r.Readings[0].Key == x.Key &&
            r.Readings[0].Published.Count == x.Published.Count;
 }
@@ -24,7 +24,7 @@ bool ReadsBack(const std::string& text, const DesignationReading& x) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const DesignationResult r = ReadDesignation(text);
+    const DesignationResult r = ReadDesignation(text, true);
     if (!r.Ok()) {
         if (r.Error.Position > size || r.Error.English.empty() || r.Error.Russian.empty())
             std::abort();

@@ -58,7 +58,8 @@ void SheetCover::AddCell(std::int64_t row, std::int64_t column) {
     cells_.push_back({static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)});
 }
 
-std::vector<SheetCover::Unit> SheetCover::Unwrap(std::span<const LatLon> vertices) const {
+std::vector<SheetCover::Unit> SheetCover::Unwrap(std::span<const LatLon> vertices,
+                                                 Join join) const {
     std::vector<Unit> out;
     out.reserve(vertices.size());
     std::int64_t previous = 0; // the last vertex as given, before unwrapping
@@ -66,7 +67,8 @@ std::vector<SheetCover::Unit> SheetCover::Unwrap(std::span<const LatLon> vertice
         if (!Usable(p)) continue;
         const std::int64_t y = std::llround(p.Latitude * kUnitsPerDegree);
         const std::int64_t x = std::llround(p.Longitude * kUnitsPerDegree) + kHalfTurn;
-        out.push_back({out.empty() ? x : out.back().X + Wrap(x - previous), y});
+        const bool asGiven = out.empty() || join == Join::AsDrawn;
+        out.push_back({asGiven ? x : out.back().X + Wrap(x - previous), y});
         previous = x;
     }
     return out;
@@ -74,13 +76,13 @@ std::vector<SheetCover::Unit> SheetCover::Unwrap(std::span<const LatLon> vertice
 
 void SheetCover::AddPoint(LatLon point) {
     if (width_ == 0 || !Usable(point)) return;
-    const std::vector<Unit> u = Unwrap(std::span(&point, 1));
+    const std::vector<Unit> u = Unwrap(std::span(&point, 1), Join::AsDrawn);
     AddSegment(u[0], u[0]);
 }
 
-void SheetCover::AddLine(std::span<const LatLon> vertices) {
+void SheetCover::AddLine(std::span<const LatLon> vertices, Join join) {
     if (width_ == 0) return;
-    const std::vector<Unit> u = Unwrap(vertices);
+    const std::vector<Unit> u = Unwrap(vertices, join);
     if (u.size() == 1) AddSegment(u[0], u[0]);
     for (std::size_t i = 1; i < u.size(); ++i)
         AddSegment(u[i - 1], u[i]);
@@ -127,25 +129,27 @@ void SheetCover::AddSegment(Unit a, Unit b) {
     }
 }
 
-bool SheetCover::AddArea(std::span<const std::vector<LatLon>> rings) {
+bool SheetCover::AddArea(std::span<const std::vector<LatLon>> rings, Join join) {
     if (width_ == 0) return true;
     std::vector<std::vector<Unit>> units;
     for (const auto& ring : rings) {
-        std::vector<Unit> u = Unwrap(ring);
+        std::vector<Unit> u = Unwrap(ring, join);
         if (u.empty()) continue;
         // A ring whose closing edge does not lead back to its start went round the globe.
-        if (Wrap(u.front().X - u.back().X) != u.front().X - u.back().X) return false;
+        if (join == Join::ShortWay && Wrap(u.front().X - u.back().X) != u.front().X - u.back().X)
+            return false;
         units.push_back(std::move(u));
     }
     if (units.empty()) return true;
-    // Holes and further rings lie beside the first one, not a turn away from it.
+    // Holes and further rings lie beside the first one, not a turn away from it (as drawn,
+    // they lie where they are).
     auto middle = [](const std::vector<Unit>& u) {
         auto [lo, hi] =
             std::minmax_element(u.begin(), u.end(), [](Unit p, Unit q) { return p.X < q.X; });
         return lo->X / 2 + hi->X / 2;
     };
     const std::int64_t centre = middle(units[0]);
-    for (std::size_t r = 1; r < units.size(); ++r) {
+    for (std::size_t r = 1; join == Join::ShortWay && r < units.size(); ++r) {
         const std::int64_t shift = Wrap(middle(units[r]) - centre) - (middle(units[r]) - centre);
         for (Unit& p : units[r])
             p.X += shift;

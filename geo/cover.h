@@ -6,8 +6,11 @@
 // parallel belongs to the sheet south of it, on a meridian to the sheet east of it; a line or
 // area holds every point between its vertices, so it lists exactly the sheets of those points.
 //
-// Consecutive vertices are joined by a straight segment in latitude and longitude, the short way
-// round: two vertices more than 180 degrees of longitude apart are joined across 180 degrees.
+// Consecutive vertices are joined by a straight segment in latitude and longitude: as drawn
+// (straight in the coordinates as given, as GDAL and QGIS draw GeoJSON, shapefiles and
+// GeoPackages; 181 degrees is 179 degrees W), or the short way round (two vertices more than
+// 180 degrees of longitude apart are joined across 180 degrees, as a GPS receiver records a
+// track that crosses it, and as KML viewers join points).
 #pragma once
 
 #include "engine/published.h"
@@ -24,6 +27,8 @@ struct LatLon {
     double Longitude = 0;
 };
 
+enum class Join { ShortWay, AsDrawn };
+
 class SheetCover {
   public:
     /// `scale` 1..7 (1:1,000,000 … 1:10,000); any other scale covers nothing.
@@ -32,11 +37,11 @@ class SheetCover {
     /// Parts beyond 84 degrees (where the series has no sheets) add nothing; vertices that are
     /// not positions (not finite, or beyond 90 degrees of latitude) are skipped.
     void AddPoint(LatLon point);
-    void AddLine(std::span<const LatLon> vertices);
+    void AddLine(std::span<const LatLon> vertices, Join join = Join::ShortWay);
     /// An area by its rings (outer and holes, even-odd); the last vertex of a ring joins the
-    /// first. False, and nothing added, when a ring winds round a pole: it has no inside on
-    /// this grid.
-    bool AddArea(std::span<const std::vector<LatLon>> rings);
+    /// first. False, and nothing added, when a ring joined the short way winds round a pole: it
+    /// has no inside on this grid.
+    bool AddArea(std::span<const std::vector<LatLon>> rings, Join join = Join::ShortWay);
 
     /// Every sheet met, north to south, then west to east from 180 degrees W.
     std::vector<SheetKey> Sheets() const;
@@ -54,7 +59,7 @@ class SheetCover {
     };
     void AddCell(std::int64_t row, std::int64_t column);
     void AddSegment(Unit a, Unit b);
-    std::vector<Unit> Unwrap(std::span<const LatLon> vertices) const;
+    std::vector<Unit> Unwrap(std::span<const LatLon> vertices, Join join) const;
 
     int scale_;
     std::int64_t height_ = 0, width_ = 0; // cell size in units

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -151,7 +152,8 @@ struct DatumShift::Impl {
     ContextPtr ctx;
     PjPtr shift; // EPSG:4326 -> EPSG:4284, longitude first, degrees
     PjPtr named; // the same, latitude first: its operations keep their EPSG names
-    std::string description;
+    std::mutex describing;
+    std::string description; // built by the first call of Description
     Patches<5, 1> coarse;
     Patches<3, 8> fine;
 
@@ -214,7 +216,14 @@ std::unique_ptr<DatumShift> DatumShift::Create(std::string& error) {
         return nullptr;
     }
     impl->named = std::move(raw);
+    return std::unique_ptr<DatumShift>(new DatumShift(std::move(impl)));
+}
 
+// Built when asked: listing PROJ's operations costs a run more than converting its points.
+std::string DatumShift::Description() const {
+    std::lock_guard<std::mutex> lock(impl_->describing);
+    if (!impl_->description.empty()) return impl_->description;
+    PJ_CONTEXT* ctx = impl_->ctx.get();
     int candidates = 0;
     PjPtr source(proj_create(ctx, "EPSG:4326"));
     PjPtr target(proj_create(ctx, "EPSG:4284"));
@@ -234,13 +243,12 @@ std::unique_ptr<DatumShift> DatumShift::Create(std::string& error) {
         proj_operation_factory_context_destroy(factory);
     }
 
-    auto shift = std::unique_ptr<DatumShift>(new DatumShift(std::move(impl)));
-    shift->impl_->description =
-        std::string("EPSG:4326 (WGS 84) to EPSG:4284 (Pulkovo 1942) by PROJ ") +
-        proj_info().version + ", the most accurate of " + std::to_string(candidates) +
-        " offline operations whose area holds the point; in Russia " +
-        shift->OperationAt(55.7558, 37.6173);
-    return shift;
+    impl_->description = std::string("EPSG:4326 (WGS 84) to EPSG:4284 (Pulkovo 1942) by PROJ ") +
+                         proj_info().version + ", the most accurate of " +
+                         std::to_string(candidates) +
+                         " offline operations whose area holds the point; in Russia " +
+                         OperationAt(55.7558, 37.6173);
+    return impl_->description;
 }
 
 bool DatumShift::ToSeries(double& latitude, double& longitude) const {
@@ -271,10 +279,6 @@ bool DatumShift::ToWgs84(double& latitude, double& longitude) const {
     latitude = lat;
     longitude = std::remainder(lon, 360.0);
     return true;
-}
-
-std::string DatumShift::Description() const {
-    return impl_->description;
 }
 
 std::string DatumShift::OperationAt(double latitude, double longitude) const {

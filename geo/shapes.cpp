@@ -102,10 +102,15 @@ std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& opt
         return std::nullopt;
     }
     const bool gpx = EQUAL(dataset->GetDriverName(), "GPX");
+    // A receiver records a track across 180 degrees, and KML viewers join points, the short
+    // way; every other format is straight in its coordinates.
+    const bool shortWay =
+        gpx || EQUAL(dataset->GetDriverName(), "KML") || EQUAL(dataset->GetDriverName(), "LIBKML");
     const OGRSpatialReference series = Geographic(4284);
     const OGRSpatialReference wgs84 = Geographic(4326);
 
     Shapes all;
+    all.Joins = shortWay ? Join::ShortWay : Join::AsDrawn;
     for (OGRLayer* layer : dataset->GetLayers()) {
         if (gpx &&
             (EQUAL(layer->GetName(), "track_points") || EQUAL(layer->GetName(), "route_points")))
@@ -148,7 +153,12 @@ std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& opt
                 return std::nullopt;
             }
             const bool ok = ForEachVertex(shapes, [&](LatLon& p) {
-                return options.Shift->ToSeries(p.Latitude, p.Longitude);
+                // PROJ takes longitudes within 180 degrees; the turns are kept.
+                const double turns = 360 * std::floor((p.Longitude + 180) / 360);
+                p.Longitude -= turns;
+                const bool shifted = options.Shift->ToSeries(p.Latitude, p.Longitude);
+                p.Longitude += turns;
+                return shifted;
             });
             if (!ok) {
                 error = path + ": PROJ cannot convert a point to the 1942 datum";
@@ -190,6 +200,10 @@ std::optional<Shapes> Buffer(const Shapes& shapes, double metres, std::string& e
     };
     const OGRSpatialReference series = Geographic(4284);
     Shapes out;
+    const bool shortWay = shapes.Joins == Join::ShortWay;
+    // Each widened shape comes back from its local projection with longitudes within 180
+    // degrees, and is joined the short way.
+    out.Joins = Join::ShortWay;
     // Each shape in a projection centred on it, so that the distance holds all round it.
     auto widen = [&](OGRGeometry& geometry, LatLon centre) -> bool {
         OGRSpatialReference local;
@@ -206,7 +220,7 @@ std::optional<Shapes> Buffer(const Shapes& shapes, double metres, std::string& e
         Collect(*wide, out);
         return true;
     };
-    auto centreOf = [](std::span<const LatLon> vertices) {
+    auto centreOf = [shortWay](std::span<const LatLon> vertices) {
         double south = 90, north = -90;
         for (const LatLon& p : vertices)
             south = std::min(south, p.Latitude), north = std::max(north, p.Latitude);
@@ -214,19 +228,19 @@ std::optional<Shapes> Buffer(const Shapes& shapes, double metres, std::string& e
         double west = 0, east = 0, x = 0;
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             double d = vertices[i].Longitude - vertices[i - 1].Longitude;
-            d -= 360 * std::round(d / 360);
+            if (shortWay) d -= 360 * std::round(d / 360);
             x += d;
             west = std::min(west, x), east = std::max(east, x);
         }
         return LatLon{(south + north) / 2, vertices.front().Longitude + (west + east) / 2};
     };
-    auto lineString = [](std::span<const LatLon> vertices, OGRSimpleCurve& curve) {
-        // Unwrapped, so that a shape across 180 degrees stays in one piece.
+    auto lineString = [shortWay](std::span<const LatLon> vertices, OGRSimpleCurve& curve) {
+        // Unwrapped, so that a shape joined across 180 degrees stays in one piece.
         double x = vertices.front().Longitude;
         for (std::size_t i = 0; i < vertices.size(); ++i) {
             if (i > 0) {
                 double d = vertices[i].Longitude - vertices[i - 1].Longitude;
-                x += d - 360 * std::round(d / 360);
+                x += shortWay ? d - 360 * std::round(d / 360) : d;
             }
             curve.addPoint(x, vertices[i].Latitude);
         }
@@ -260,9 +274,9 @@ bool AddToCover(const Shapes& shapes, SheetCover& cover, std::string& error) {
     for (const LatLon& p : shapes.Points)
         cover.AddPoint(p);
     for (const auto& line : shapes.Lines)
-        cover.AddLine(line);
+        cover.AddLine(line, shapes.Joins);
     for (const auto& area : shapes.Areas) {
-        if (!cover.AddArea(area)) {
+        if (!cover.AddArea(area, shapes.Joins)) {
             error = "an area winds round a pole and has no inside on the sheet grid";
             return false;
         }

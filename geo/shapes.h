@@ -16,6 +16,9 @@ struct Shapes {
     std::vector<LatLon> Points;
     std::vector<std::vector<LatLon>> Lines;
     std::vector<std::vector<std::vector<LatLon>>> Areas; // rings: outer first, then holes
+    /// How consecutive vertices are joined: the short way round for GPX and KML, as drawn
+    /// for every other format.
+    Join Joins = Join::AsDrawn;
 
     bool Empty() const { return Points.empty() && Lines.empty() && Areas.empty(); }
 };
@@ -31,7 +34,8 @@ struct ReadOptions {
 };
 
 /// Every geometry of every layer; GPX track and route points are skipped, since the tracks and
-/// routes hold them. Curves are read as their line approximation. On failure nothing and a
+/// routes hold them. Longitudes beyond 180 degrees (up to 360) are kept: as drawn, 181 is
+/// 179 degrees W. Curves are read as their line approximation. On failure nothing and a
 /// one-line `error` naming the file and GDAL's or PROJ's reason.
 std::optional<Shapes> ReadShapes(const std::string& path, const ReadOptions& options,
                                  std::string& error);

@@ -13,7 +13,7 @@
 #include "misc/misc.h"
 
 #if KAVU_HAVE_DATUM
-#include "geo/datum.h"
+#include "geo/proj_module.h"
 #endif
 
 #include <QAction>
@@ -78,7 +78,9 @@ class ClipboardKeys : public QObject {
 DatumShiftFunction MakeDatumShift() {
 #if KAVU_HAVE_DATUM
     std::string error;
-    std::shared_ptr<geo::DatumShift> shift = geo::DatumShift::Create(error);
+    const geo::ProjModule* proj = geo::LoadProjModule(error);
+    std::shared_ptr<const geo::PointConversion> shift;
+    if (proj != nullptr) shift = proj->Wgs84Shift(error);
     if (!shift) return {};
     return [shift](double& latitude, double& longitude) {
         return shift->ToSeries(latitude, longitude);

@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
-  libcli11-dev nlohmann-json3-dev time
+  libcli11-dev nlohmann-json3-dev rapidjson-dev time
   libproj-dev proj-bin proj-data libgdal-dev gdal-bin
   dpkg-dev fakeroot file lintian appstream desktop-file-utils groff-base
 )

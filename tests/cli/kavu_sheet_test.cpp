@@ -198,6 +198,57 @@ TEST(KavuSheet, ExitStatusAndMessagesForArguments) {
     EXPECT_EQ(RunTool({"--version"}).Out, KAVU_VERSION "\n");
 }
 
+// Each option takes one value, so options may come before, between and after the operands
+// (and in the --name=value form): every placement answers as the options last do.
+TEST(KavuSheet, OptionsAndOperandsInAnyOrder) {
+    struct Case {
+        std::vector<std::string> Command, Operands;
+        std::vector<std::vector<std::string>> Options;
+    };
+    const std::vector<Case> cases{
+        {{"point"}, {"55.7558", "37.6173"}, {{"--scale", "50k,100k"}, {"-f", "csv"}}},
+        {{"point"}, {"55.7558", "37.6173"}, {{"--scale=50k"}, {"--datum", "1942"}}},
+        {{"frame"}, {"N-37", "1"}, {{"--scale", "100k"}, {"--format=json"}}},
+        {{"around"}, {"N-37-4"}, {{"-s", "100k"}, {"-f", "csv"}}},
+        {{"rescale"}, {"N-37", "4"}, {{"--from", "100k"}, {"-s", "1M"}}},
+        {{"cover"}, {}, {{"--bbox", "55,37,56,38"}, {"--scale", "500k"}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> last = c.Command;
+        last.insert(last.end(), c.Operands.begin(), c.Operands.end());
+        for (const auto& option : c.Options)
+            last.insert(last.end(), option.begin(), option.end());
+        const ToolRun reference = RunTool(last);
+        ASSERT_EQ(reference.Status, 0) << ::testing::PrintToString(last) << reference.Err;
+        ASSERT_NE(reference.Out, "");
+        const std::size_t n = c.Operands.size() + 1;
+        for (std::size_t first = 0; first < n; ++first) {
+            for (std::size_t second = 0; second < n; ++second) {
+                std::vector<std::string> args = c.Command;
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (i == first)
+                        args.insert(args.end(), c.Options[0].begin(), c.Options[0].end());
+                    if (i == second)
+                        args.insert(args.end(), c.Options[1].begin(), c.Options[1].end());
+                    if (i < c.Operands.size()) args.push_back(c.Operands[i]);
+                }
+                const ToolRun run = RunTool(args);
+                EXPECT_EQ(run.Out, reference.Out) << ::testing::PrintToString(args) << run.Err;
+                EXPECT_EQ(run.Status, 0);
+            }
+        }
+    }
+    // A repeated option adds to the list; "--" ends the options, and a negative first number
+    // reads as a coordinate with or without it.
+    const std::string south = RunTool({"point", "-33.9", "18.4", "-s", "50k,100k"}).Out;
+    EXPECT_NE(south.find("s I-34-61-Г"), std::string::npos) << south;
+    for (const auto& args : std::initializer_list<std::vector<std::string>>{
+             {"point", "-s", "50k", "-s", "100k", "-33.9", "18.4"},
+             {"point", "--scale", "50k", "--scale=100k", "--", "-33.9", "18.4"},
+             {"point", "-s50k,100k", "--", "-33.9", "18.4"}})
+        EXPECT_EQ(RunTool(args).Out, south) << ::testing::PrintToString(args);
+}
+
 // What a shell pipeline round the tool ($KAVU) writes on its standard output.
 std::string Shell(const std::string& script) {
     FILE* pipe = popen(("KAVU=" KAVU_SHEET "; " + script).c_str(), "r");

@@ -7,6 +7,7 @@
 #include "tests/cli/run_tool.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>

@@ -59,6 +59,30 @@ TEST_F(KavuSheetGis, DatumMovesThePointAndTheFrame) {
     for (auto [column, degrees] :
          {std::pair{8, north}, {9, south}, {10, west}, {11, east}, {12, lat}, {13, lon}})
         EXPECT_NEAR(std::stod(f.at(column)), degrees, 1e-9) << column;
+    // Every column says its datum; the point is echoed as read, and in 1942 beside it.
+    const auto header =
+        CsvFields(Lines(RunTool({"frame", "N-37-4", "-fcsv", "--datum=wgs84"}).Out).at(0));
+    EXPECT_EQ(header.at(8), "north_wgs84");
+    EXPECT_EQ(header.back(), "centre_dms_wgs84");
+    const auto point =
+        Lines(RunTool({"point", "55.7558", "37.7485", "-s50k", "-fcsv", "--datum", "wgs84"}).Out);
+    ASSERT_EQ(point.size(), 2u);
+    EXPECT_EQ(point[0].rfind("line,input,latitude_wgs84,longitude_wgs84,latitude_1942,"
+                             "longitude_1942,scale,new",
+                             0),
+              0u)
+        << point[0];
+    const auto p = CsvFields(point[1]);
+    double lat1942 = 55.7558, lon1942 = 37.7485;
+    ASSERT_TRUE(Shift().ToSeries(lat1942, lon1942));
+    EXPECT_EQ(p.at(2), "55.7558");
+    EXPECT_EQ(p.at(3), "37.7485");
+    EXPECT_NEAR(std::stod(p.at(4)), lat1942, 1e-9);
+    EXPECT_NEAR(std::stod(p.at(5)), lon1942, 1e-9);
+    EXPECT_EQ(p.at(8), "N-37-4-Г");
+    // A line that does not read keeps every column.
+    const auto empty = Lines(RunTool({"point", "-fcsv", "--datum", "wgs84"}, "x\n").Out);
+    EXPECT_EQ(CsvFields(empty.at(1)).size(), CsvFields(empty.at(0)).size());
 }
 
 TEST_F(KavuSheetGis, CoverOfAFile) {
@@ -102,6 +126,51 @@ TEST_F(KavuSheetGis, CoverOfAFile) {
   {"type": "Feature", "properties": {}, "geometry": null}]})");
     EXPECT_EQ(OldOf({"cover", corner, "--scale", "25k,10k,1M"}),
               (Names{"P-1-1-А-а", "N-37-4-А-а", "P-1-1-А-а-1", "N-37-4-А-а-1", "P-1", "N-37"}));
+}
+
+// GeoJSON, shapefiles and the other GDAL formats are straight in their coordinates, as QGIS
+// draws them; only GPX and KML join points more than 180 degrees apart across 180 degrees.
+TEST_F(KavuSheetGis, AreasAsDrawnAndTracksTheShortWay) {
+    const std::string crs =
+        R"("crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::4284"}},)";
+    const auto geojson = [&](const std::string& name, const std::string& geometry) {
+        return Write(name, R"({"type": "FeatureCollection", )" + crs +
+                               R"( "features": [{"type": "Feature", "properties": {},
+ "geometry": )" + geometry + "}]}");
+    };
+    // A box round nearly the whole world: every sheet in it, as --bbox gives them.
+    const std::string world = geojson("world.geojson", R"({"type": "Polygon", "coordinates":
+ [[[-179, -59], [179, -59], [179, 83], [-179, 83], [-179, -59]]]})");
+    const Names box = OldOf({"cover", "--bbox", "-59,-179,83,179", "-s", "1M"});
+    EXPECT_EQ(box.size(), 36u * 60u);
+    EXPECT_EQ(OldOf({"cover", world, "-s", "1M"}), box);
+    // The same ring in KML is joined the short way: a strip along 180 degrees.
+    const std::string kml = Write("strip.kml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Placemark><Polygon><outerBoundaryIs><LinearRing>
+<coordinates>-179,-59 179,-59 179,83 -179,83 -179,-59</coordinates>
+</LinearRing></outerBoundaryIs></Polygon></Placemark></kml>
+)");
+    EXPECT_EQ(OldOf({"cover", kml, "-s", "1M"}).size(), 36u * 2u);
+    // A line from 179.5 E to 179.5 W: round the globe in GeoJSON, across 180 degrees in a GPX
+    // track (WGS 84, so the points are first shifted).
+    const std::string line = geojson("line.geojson", R"({"type": "LineString", "coordinates":
+ [[179.5, 0.5], [-179.5, 0.5]]})");
+    EXPECT_EQ(OldOf({"cover", line, "-s", "1M"}).size(), 60u);
+    const std::string gpx = Write("track.gpx", R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
+<trkpt lat="0.5" lon="179.5"/><trkpt lat="0.5" lon="-179.5"/></trkseg></trk></gpx>
+)");
+    EXPECT_EQ(OldOf({"cover", gpx, "-s", "1M"}), (Names{"A-1", "A-60"}));
+    // Longitudes past 180 degrees, in the 1942 datum and in WGS 84 (no CRS named): 181 is
+    // 179 degrees W, and a line from 178 to 182 crosses 180 degrees.
+    EXPECT_EQ(OldOf({"cover", geojson("east.geojson", R"({"type": "LineString", "coordinates":
+ [[178, 0.5], [182, 0.5]]})"),
+                     "-s", "1M"}),
+              (Names{"A-1", "A-60"}));
+    EXPECT_EQ(OldOf({"cover", Write("wgs.geojson", R"({"type": "FeatureCollection", "features": [
+ {"type": "Feature", "properties": {}, "geometry": {"type": "Point", "coordinates": [181, 0.5]}}]})"),
+                     "-s", "1M"}),
+              Names{"A-1"});
 }
 
 // Each failure: one line naming the file and the reason, exit 1 (2 for a usage error, which

@@ -119,6 +119,17 @@ TEST(PastedPoint, Wgs84IsShiftedBeforeTheBoxesAndAcross180) {
     EXPECT_EQ(a.Message[2], "Converted from WGS 84 to the 1942 datum: N 10° 30' W 179° 59' 58.2\"");
 }
 
+// A 1:200,000 name in its two-digit form is no choice between two sheets: the 1:100,000
+// reading would need a padding no notation writes.
+TEST(PastedDesignation, TwoDigitPartsBelowTenAreOneSheet) {
+    for (const char* text : {"N-37-04", "S-60-06", "f 31 07"}) {
+        const PasteAnswer a = ReadPasted(QString::fromUtf8(text));
+        ASSERT_EQ(a.Sheets.size(), 1u) << text;
+        EXPECT_EQ(a.Sheets[0].Shown.Scale, 3) << text;
+    }
+    EXPECT_EQ(ReadPasted(QStringLiteral("N-37-4")).Sheets.size(), 2u);
+}
+
 TEST(CopiedText, AnglesAgreeWithTheWindowsAndKeepTheFraction) {
     for (std::int32_t s = 0; s <= 180 * 3600; s += 7)
         ASSERT_EQ(ExactAngleText('W', s * kSec).toStdString(), FormatAngle("W", s, true, false));
