@@ -2,6 +2,7 @@
 
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
+#include "cli/projection.h"
 #include "cli/scale.h"
 #include "cli/stream.h"
 #include "cli/writers.h"
@@ -9,6 +10,7 @@
 #include <kavu/version.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <unistd.h>
 
@@ -166,6 +168,7 @@ void SetUpApp(CLI::App& app, Options& options) {
     AddRescaleCommand(app, options);
     AddCoverCommand(app, options);
     AddGisOptions(app, options.Gis);
+    AddGridCommand(app, options.Grid);
     TakeOneValueEach(app);
 }
 
@@ -181,6 +184,19 @@ int RunOptions(const Options& o) {
         return failed;
     }
     query.Coordinates = datum;
+    query.FromGrid = [](const RectangularPoint& p, ExactPoint& point, std::string& reason) {
+        const geo::GaussKruger* gk = Projection(reason);
+        double latitude = 0, longitude = 0;
+        if (!gk) return false;
+        if (!gk->Inverse(p.Zone, {p.X, p.Y}, latitude, longitude)) {
+            reason = "PROJ cannot convert this X and Y";
+            return false;
+        }
+        constexpr double kUnitsPerDegree = 3600.0 * kUnitsPerSecond;
+        point = {std::llround(latitude * kUnitsPerDegree),
+                 std::llround(longitude * kUnitsPerDegree)};
+        return true;
+    };
     Format format = Format::Text;
     ReadFormat(o.Format, format);
     if (!ReadScales(o, query.Scales, error)) {
@@ -212,6 +228,9 @@ int RunOptions(const Options& o) {
 
     Output out(1);
     auto writer = gis.MakeWriter([&out](std::string_view text) { out.Put(text); });
+    if (!writer && query.Coordinates.ToProjected && o.Chosen == Command::Frame &&
+        format != Format::GeoJson)
+        writer = MakeProjectedFrameWriter(format, out, query.Coordinates);
     if (!writer) writer = MakeWriter(format, o.Chosen, out, query.Coordinates);
     writer->Begin();
     int status = kAllRead;
@@ -267,6 +286,7 @@ int RunKavuSheet(int argc, const char* const* argv) {
         return code == 0 ? 0 : kUsage;
     }
     if (!archive.Chosen.empty()) return RunArchive(archive);
+    if (options.Grid.Chosen) return RunGrid(options.Grid);
     return RunOptions(options);
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/coordinates.h"
 #include "cli/gis.h"
+#include "cli/grid_command.h"
 #include "cli/record.h"
 
 #include <CLI/CLI.hpp>
@@ -25,6 +26,7 @@ struct Options {
     bool Published = false;          // cover
     Datum Coordinates;               // series datum unless an option sets the hooks
     GisOptions Gis;                  // datum, vector files in and out, control points
+    GridOptions Grid;                // the grid subcommand
 };
 
 /// The app with every subcommand on it.

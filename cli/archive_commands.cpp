@@ -330,6 +330,7 @@ int RunGeoref(const ArchiveOptions& o) {
              "pick one with --scale\n");
         return kSomeUnread;
     }
+    job.Sheet = sheet->Members.front();
     job.Frame = sheet->Frame;
     if (o.OutputFile.empty()) {
         std::filesystem::path vrt = scan;

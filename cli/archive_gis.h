@@ -15,6 +15,7 @@ namespace kavu::cli {
 
 struct GeorefJob {
     std::string Scan;
+    SheetKey Sheet;                  // its first member, which decides the zone
     SignedFrame Frame;               // the sheet's frame in the 1942 datum
     std::array<double, 8> Corners{}; // pixel, line of the NW, NE, SE and SW frame corners
     std::string Vrt;                 // the VRT with the control points; empty: none

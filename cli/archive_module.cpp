@@ -4,11 +4,71 @@
 #include "geo/archive_io.h"
 #include "geo/cover.h"
 #include "geo/datum.h"
+#include "geo/gauss_kruger.h"
 #include "geo/layers.h"
 #include "geo/shapes.h"
 
+#include <algorithm>
+#include <array>
+
 namespace kavu::cli {
 namespace {
+
+// The sheet is drawn in the Gauss-Krüger projection of its zone, so that in the zone's CRS the
+// scan's pixels map to the ground by an affine fit through the four corners: the frame corners
+// and every kilometre-grid crossing land where they belong. The cutline follows the frame's
+// parallels and meridians, a vertex every minute.
+bool InZone(const GeorefJob& job, geo::ScanCorners& scan, std::string& error) {
+    const int zone = geo::ZoneOfSheet(job.Sheet);
+    auto gk = geo::GaussKruger::Create(error);
+    if (!gk || zone == 0) {
+        if (error.empty()) error = "no Gauss-Krüger zone for the sheet";
+        return false;
+    }
+    const auto project = [&](double latitude, double longitude, std::array<double, 2>& xy) {
+        geo::GridPoint p;
+        if (!gk->Forward(zone, latitude, longitude, p)) return false;
+        xy = {p.Y, p.X}; // easting first, as GDAL orders a projected CRS
+        return true;
+    };
+    const SignedFrame& f = job.Frame;
+    const double w = f.West / 3600.0, e = f.East / 3600.0;
+    const double n = f.North / 3600.0, s = f.South / 3600.0;
+    const double corners[4][2] = {{n, w}, {n, e}, {s, e}, {s, w}};
+    for (int i = 0; i < 4; ++i) {
+        std::array<double, 2> xy;
+        if (!project(corners[i][0], corners[i][1], xy)) {
+            error = "PROJ cannot project the sheet's corners to zone " + std::to_string(zone);
+            return false;
+        }
+        scan.Ground[2 * i] = xy[0];
+        scan.Ground[2 * i + 1] = xy[1];
+    }
+    // Along the parallels from the outline in degrees, and down the meridians as well, since
+    // they curve in the projection too.
+    std::vector<std::array<double, 2>> degrees;
+    const int steps = std::max(1, (f.North - f.South + 59) / 60);
+    for (const auto& [lon, lat] : geo::FrameOutline(f)) {
+        if (!degrees.empty() && degrees.back()[0] == lon && degrees.back()[1] != lat)
+            for (int i = 1; i < steps; ++i) {
+                const double from = degrees.back()[1] > lat ? n : s;
+                const double to = from == n ? s : n;
+                degrees.push_back({lon, from + (to - from) * i / steps});
+            }
+        degrees.push_back({lon, lat});
+    }
+    for (const auto& [lon, lat] : degrees) {
+        std::array<double, 2> xy;
+        if (!project(lat, lon, xy)) {
+            error = "PROJ cannot project the sheet's frame to zone " + std::to_string(zone);
+            return false;
+        }
+        scan.Outline.push_back(xy);
+    }
+    scan.Crs = geo::ZoneCrs(zone);
+    scan.Affine = true;
+    return true;
+}
 
 class Module : public ArchiveGis {
   public:
@@ -47,13 +107,7 @@ class Module : public ArchiveGis {
         geo::ScanCorners scan;
         scan.Scan = job.Scan;
         scan.Pixels = job.Corners;
-        // Before the sheet's own projection is known: longitude and latitude on its datum.
-        const SignedFrame& f = job.Frame;
-        const double w = f.West / 3600.0, e = f.East / 3600.0;
-        const double n = f.North / 3600.0, s = f.South / 3600.0;
-        scan.Ground = {w, n, e, n, e, s, w, s};
-        scan.Crs = "EPSG:4284";
-        scan.Outline = geo::FrameOutline(f);
+        if (!InZone(job, scan, error)) return false;
         if (!job.Vrt.empty()) {
             if (!geo::WriteGcpVrt(scan, job.Vrt, error)) return false;
             done.push_back(job.Vrt);

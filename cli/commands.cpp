@@ -5,6 +5,8 @@
 #include "engine/readers.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace kavu::cli {
@@ -92,17 +94,88 @@ const DesignationReading* Pick(const DesignationResult& result, int scale, std::
     return nullptr;
 }
 
-bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, RecordSink& sink,
-                 Problem& problem) {
-    const PointResult read = ReadPoint(text);
-    if (!read.Ok) {
-        problem = FromReader(read.Error);
+bool AnswerExactPoint(const Query& query, const ExactPoint& point, SheetRecord& r, RecordSink& sink,
+                      Problem& problem);
+
+// "6179774.05 413106.6", "6179774.05, 413106.6": northing and easting in metres.
+bool ReadMetres(std::string_view text, double (&values)[2], Problem& problem) {
+    std::size_t i = 0, n = 0;
+    const auto blank = [&](std::size_t k) {
+        return k < text.size() && (text[k] == ' ' || text[k] == '\t' || text[k] == ',' ||
+                                   text[k] == ';' || text[k] == '\r');
+    };
+    for (;;) {
+        while (blank(i))
+            ++i;
+        if (i >= text.size()) break;
+        if (n == 2) {
+            problem = {"left over after northing and easting", i};
+            return false;
+        }
+        const auto [end, ec] =
+            std::from_chars(text.data() + i, text.data() + text.size(), values[n]);
+        const std::size_t stop = static_cast<std::size_t>(end - text.data());
+        if (ec != std::errc() || !std::isfinite(values[n]) ||
+            (stop < text.size() && !blank(stop))) {
+            problem = {"northing and easting in metres are expected", i};
+            return false;
+        }
+        i = stop;
+        ++n;
+    }
+    if (n != 2) {
+        problem = {"northing and easting in metres are expected", i};
         return false;
     }
-    r.Given = read.Point;
+    return true;
+}
+
+bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, RecordSink& sink,
+                 Problem& problem) {
+    const Datum& crs = query.Coordinates;
+    if (crs.FromProjected && !crs.PerZone) {
+        double metres[2], latitude = 0, longitude = 0;
+        if (!ReadMetres(text, metres, problem)) return false;
+        if (!crs.FromProjected(metres[0], metres[1], latitude, longitude)) {
+            problem.Reason = "PROJ cannot convert the point to the 1942 datum";
+            return false;
+        }
+        const ExactPoint point{std::llround(latitude * static_cast<double>(kUnitsPerDegree)),
+                               std::llround(longitude * static_cast<double>(kUnitsPerDegree))};
+        r.Given = point;
+        return AnswerExactPoint(query, point, r, sink, problem);
+    }
+    const PointResult read = ReadPoint(text);
     ExactPoint point = read.Point;
-    if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
-        return false;
+    if (!read.Ok) {
+        // Told from degrees by size or letters; X and Y are 1942 whatever the datum asked.
+        const RectangularResult grid = query.FromGrid ? ReadRectangular(text) : RectangularResult{};
+        if (!grid.Rectangular) {
+            problem = FromReader(read.Error);
+            return false;
+        }
+        if (!grid.Ok) {
+            problem = FromReader(grid.Error);
+            return false;
+        }
+        if (!query.FromGrid(grid.Point, point, problem.Reason)) return false;
+        r.Given = point; // echoed in the run's datum below
+        if (query.Coordinates.FromSeries) {
+            double latitude = LatitudeDegrees(point), longitude = LongitudeDegrees(point);
+            query.Coordinates.FromSeries(latitude, longitude);
+            r.Given = {std::llround(latitude * static_cast<double>(kUnitsPerDegree)),
+                       std::llround(longitude * static_cast<double>(kUnitsPerDegree))};
+        }
+    } else {
+        r.Given = read.Point;
+        if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
+            return false;
+    }
+    return AnswerExactPoint(query, point, r, sink, problem);
+}
+
+bool AnswerExactPoint(const Query& query, const ExactPoint& point, SheetRecord& r, RecordSink& sink,
+                      Problem& problem) {
     // The grid ends at 84 degrees at every scale: one look tells whether there is an answer.
     std::optional<PointSheet> sheet = SheetOfExactPoint(point, query.Scales.front());
     if (!sheet) {

@@ -5,9 +5,11 @@
 
 #include "cli/coordinates.h"
 #include "cli/record.h"
+#include "engine/readers.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,9 @@ struct Query {
     bool Published = false;  // cover: published sheets instead of sheets
     bool PointFrames = true; // point: records carry the frame of the sheet
     Datum Coordinates;       // where points enter and frames leave
+    /// A rectangular pair (X Y, on the 1942 datum by definition) to the series' degrees; unset:
+    /// such pairs are not read. False and `reason` set when it cannot be converted.
+    std::function<bool(const RectangularPoint&, ExactPoint&, std::string& reason)> FromGrid;
 };
 
 /// Answers `text` for point, frame, around or rescale. Writes every record of the answer to

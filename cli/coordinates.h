@@ -21,6 +21,15 @@ struct Datum {
     std::function<bool(ExactPoint& point, std::string& reason)> ToSeries;
     /// Degrees in the series datum to the output datum. Unset: written as they are.
     std::function<void(double& latitude, double& longitude)> FromSeries;
+    /// A projected CRS (--crs): metres, northing first (X then Y for Gauss–Krüger), both ways
+    /// between it and the series' degrees; `zone` picks a Gauss–Krüger zone (0: the point's).
+    /// Unset for a geographic CRS.
+    std::function<bool(double latitude, double longitude, double& northing, double& easting,
+                       int zone)>
+        ToProjected;
+    std::function<bool(double northing, double easting, double& latitude, double& longitude)>
+        FromProjected;
+    bool PerZone = false; // "gk": each sheet or point in its own Gauss–Krüger zone
 };
 
 /// A frame in the output datum, signed decimal degrees (north and east positive).

@@ -65,6 +65,30 @@ void Hook(std::shared_ptr<const geo::PointConversion> conversion, std::string su
     datum.Suffix = std::move(suffix);
 }
 
+// A geographic CRS as the datum hooks take it.
+class CrsConversion : public geo::PointConversion {
+  public:
+    explicit CrsConversion(std::shared_ptr<const geo::CrsTransform> crs) : crs_(std::move(crs)) {}
+    bool ToSeries(double& latitude, double& longitude) const override {
+        return crs_->ToSeries(latitude, longitude, latitude, longitude);
+    }
+    bool FromSeries(double& latitude, double& longitude) const override {
+        return crs_->FromSeries(latitude, longitude, latitude, longitude);
+    }
+
+  private:
+    std::shared_ptr<const geo::CrsTransform> crs_;
+};
+
+// "_epsg4258": the CRS in the names of the columns written in it.
+std::string Suffix(const std::string& crs) {
+    std::string out = "_";
+    for (const char c : crs)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out.size() > 24 ? "_crs" : out;
+}
+
 } // namespace
 
 void AddGisOptions(CLI::App& app, GisOptions& options) {
@@ -79,6 +103,14 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
                          "(20), 3 m). Sheet corners are round numbers only in 1942")
             ->check(CLI::IsMember({"1942", "wgs84"}, CLI::ignore_case))
             ->default_str("1942");
+        command
+            ->add_option("--crs", options.Crs,
+                         "CRS of the positions read and written, as PROJ takes it (EPSG:4326, "
+                         "EPSG:3857, EPSG:32637, EPSG:28407, a PROJ string), or gk: the "
+                         "Gauss-Krüger zone of each sheet or point (X, Y as printed on the "
+                         "sheets). Projected positions are in metres, northing first. "
+                         "--datum wgs84 is --crs EPSG:4326, --datum 1942 is --crs EPSG:4284")
+            ->type_name("CRS");
         command
             ->add_option("-o,--output", options.OutputFile,
                          "Write the sheet frames to FILE as polygons through GDAL, in the format "
@@ -140,8 +172,35 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
             return false;
         }
     }
+    if (!options.Crs.empty()) {
+        std::string upper = options.Crs;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (options.Datum != "1942") {
+            error = "--crs and --datum both name the coordinates' system: give one";
+            return false;
+        }
+        if (upper == "EPSG:4326") options.Datum = "wgs84";
+        if (upper == "EPSG:4326" || upper == "EPSG:4284") options.Crs.clear();
+    }
     status = 1;
-    if (options.Datum != "1942") {
+    if (!options.Crs.empty()) {
+        const geo::ProjModule* proj = geo::LoadProjModule(error);
+        std::shared_ptr<const geo::CrsTransform> crs;
+        if (proj != nullptr) crs = proj->Crs(options.Crs, error);
+        if (!crs) return false;
+        if (crs->Projected()) {
+            datum.ToProjected = [crs](double lat, double lon, double& n, double& e, int zone) {
+                return crs->FromSeries(lat, lon, n, e, zone);
+            };
+            datum.FromProjected = [crs](double n, double e, double& lat, double& lon) {
+                return crs->ToSeries(n, e, lat, lon);
+            };
+            datum.PerZone = crs->PerZone();
+        } else {
+            Hook(std::make_shared<CrsConversion>(crs), Suffix(options.Crs), datum);
+        }
+    } else if (options.Datum != "1942") {
         const geo::ProjModule* proj = geo::LoadProjModule(error);
         std::shared_ptr<const geo::PointConversion> shift;
         if (proj != nullptr) shift = proj->Wgs84Shift(error);

@@ -24,6 +24,7 @@ namespace kavu::cli {
 
 struct GisOptions {
     std::string Datum = "1942"; // or "wgs84"
+    std::string Crs;            // --crs: what PROJ takes, or "gk"; empty: --datum says
     std::string File;           // cover: the vector file whose shapes are covered
     double Buffer = 0;          // cover: metres added round the shapes first
     std::string OutputFile;     // frames written to this file through GDAL

@@ -4,9 +4,14 @@
 #include "engine/published.h"
 #include "geo/cover.h"
 #include "geo/datum.h"
+#include "geo/gauss_kruger.h"
 #include "geo/layers.h"
 #include "geo/shapes.h"
 
+#include <cpl_conv.h>
+#include <cstdio>
+#include <fstream>
+#include <ogr_spatialref.h>
 #include <optional>
 #include <vector>
 
@@ -18,21 +23,98 @@ std::string_view Shown(std::string_view text) {
     return text;
 }
 
+std::string Number(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.3f", v);
+    return text;
+}
+
+// The control points of a sheet's scan in its Gauss–Krüger zone: the corners, and with the
+// scan's size the kilometre-grid crossings inside the frame. An affine fit of them is exact.
+struct ScanPoints {
+    int zone = 0;
+    std::vector<geo::ScanControlPoint> points;
+};
+ScanPoints ControlPointsOf(const geo::GaussKruger& gk, const SignedFrame& frame, int scale,
+                           int width, int height) {
+    ScanPoints out;
+    out.zone = geo::ZoneOfLongitude((frame.West + frame.East) / 7200.0);
+    const bool sized = width > 0;
+    out.points = gk.ControlPointsOfFrame(frame, out.zone, sized ? width : 1, sized ? height : 1,
+                                         sized ? geo::PrintedGridStep(scale) : 0);
+    return out;
+}
+
+// "-a_srs EPSG:28407 -gcp 0 12.5 7406413.288 6209687.479 …" for gdal_translate: pixel, line,
+// then easting and northing, as GDAL takes a projected CRS. A zone without an EPSG code has a
+// PROJ string, which a shell would split: the GCPs come alone then.
+std::string GdalTranslateArguments(const ScanPoints& scan, bool sized) {
+    const std::string crs = geo::ZoneCrs(scan.zone);
+    std::string out = crs.rfind("EPSG:", 0) == 0 ? "-a_srs " + crs : std::string();
+    for (const geo::ScanControlPoint& p : scan.points) {
+        out += out.empty() ? "-gcp " : " -gcp ";
+        if (sized)
+            out.append(Number(p.Pixel)).append(" ").append(Number(p.Line));
+        else
+            out.append(p.What).append("_PIXEL ").append(p.What).append("_LINE");
+        out.append(" ").append(Number(p.At.Y)).append(" ").append(Number(p.At.X));
+    }
+    return out;
+}
+
+// A QGIS georeferencer .points file in the zone's CRS (QGIS counts source rows upwards).
+bool WriteZonePoints(const std::string& path, const ScanPoints& scan, std::string& error) {
+    OGRSpatialReference srs;
+    char* wkt = nullptr;
+    const char* options[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
+    if (srs.SetFromUserInput(geo::ZoneCrs(scan.zone).c_str()) != OGRERR_NONE ||
+        srs.exportToWkt(&wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        error = path + ": PROJ has no CRS for zone " + std::to_string(scan.zone);
+        return false;
+    }
+    std::string text = std::string("#CRS: ") + wkt + "\n";
+    CPLFree(wkt);
+    text += "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n";
+    for (const geo::ScanControlPoint& p : scan.points)
+        text += Number(p.At.Y) + "," + Number(p.At.X) + "," + Number(p.Pixel) + "," +
+                Number(p.Line == 0 ? 0.0 : -p.Line) + ",1,0,0,0\n";
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream file(temporary, std::ios::binary);
+        file << text;
+        if (!file.flush()) {
+            error = path + ": cannot write the file";
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        error = path + ": cannot write the file";
+        return false;
+    }
+    return true;
+}
+
 // Collects the records for the --output file, or writes control points.
 struct Collector : FormatWriter {
     std::function<void(std::string_view)> put; // set: control points to standard output
     bool gcp = false;
     const geo::DatumShift* toWgs84 = nullptr;
+    std::unique_ptr<geo::GaussKruger> gk; // control points
     int width = 0, height = 0;
     std::vector<geo::FrameFeature> frames;
+    std::vector<int> scales;
 
     void Write(const SheetRecord& r) override {
         if (!r.Present) return;
         if (gcp && put) {
-            auto corners = geo::CornerPoints(r.Frame, toWgs84, width, height);
-            put(corners ? geo::GdalTranslateGcps(*corners, width > 0) + "\n" : "\n");
+            const ScanPoints scan = ControlPointsOf(*gk, r.Frame, r.Scale, width, height);
+            put(scan.points.empty() ? "\n" : GdalTranslateArguments(scan, width > 0) + "\n");
             return;
         }
+        scales.push_back(r.Scale);
         geo::FrameFeature f;
         f.Frame = r.Frame;
         f.New = Shown(r.New);
@@ -127,6 +209,11 @@ std::unique_ptr<FormatWriter> Module::MakeWriter(std::function<void(std::string_
     writer->toWgs84 = options_.Datum == "wgs84" ? shift_.get() : nullptr;
     writer->width = options_.Width;
     writer->height = options_.Height;
+    if (options_.Gcp) {
+        std::string error;
+        writer->gk = geo::GaussKruger::Create(error);
+        if (!writer->gk) return nullptr; // PROJ without tmerc: nothing to write with
+    }
     collector_ = writer.get();
     return writer;
 }
@@ -143,13 +230,13 @@ bool Module::Finish(std::string& error) {
                 std::to_string(collector_->frames.size()) + " were named";
         return false;
     }
-    auto corners =
-        geo::CornerPoints(collector_->frames[0].Frame, toWgs84, options_.Width, options_.Height);
-    if (!corners) {
-        error = options_.OutputFile + ": PROJ cannot convert the corners to WGS 84";
+    const ScanPoints scan = ControlPointsOf(*collector_->gk, collector_->frames[0].Frame,
+                                            collector_->scales[0], options_.Width, options_.Height);
+    if (scan.points.empty()) {
+        error = options_.OutputFile + ": PROJ cannot project the corners";
         return false;
     }
-    return geo::WritePointsFile(options_.OutputFile, *corners, toWgs84 ? 4326 : 4284, error);
+    return WriteZonePoints(options_.OutputFile, scan, error);
 }
 
 } // namespace

@@ -29,5 +29,8 @@ std::unique_ptr<FormatWriter> MakeJsonWriter(Command command, Output& out, const
 std::unique_ptr<FormatWriter> MakeGeoJsonWriter(Command command, Output& out, const Datum& datum);
 std::unique_ptr<FormatWriter> MakeWriter(Format format, Command command, Output& out,
                                          const Datum& datum);
+/// frame in a projected CRS: the four corners and the centre in metres (text, CSV, JSON Lines).
+std::unique_ptr<FormatWriter> MakeProjectedFrameWriter(Format format, Output& out,
+                                                       const Datum& datum);
 
 } // namespace kavu::cli

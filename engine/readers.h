@@ -62,4 +62,29 @@ struct PointResult {
 };
 PointResult ReadPoint(std::string_view text);
 
+/// Rectangular (Gauss–Krüger) coordinates as written on the sheets, in metres: X north of the
+/// equator (negative in the south), Y the zone number followed by six digits of metres.
+struct RectangularPoint {
+    double X = 0;
+    double Y = 0;
+    int Zone = 0; // read from Y's leading digits, 1..60
+};
+
+/// A rectangular pair: "X=6182348 Y=7413188", "x 6182348, y 7413188", "6182348 7413188";
+/// with the letters (either case, Latin X Y or Cyrillic Х У, in either order, "=" or ":"
+/// optional) digit groups may be split by blanks ("X=6 182 348 Y=7 413 188"). Without letters
+/// X comes first. Kilometres with a decimal part ("X=6182.348 Y=7413.188") are told from
+/// metres by Y, which has 7 or 8 digits in metres and 4 or 5 in kilometres. `Rectangular` says
+/// whether the text is written as such a pair at all (letters, or two plain numbers one of which
+/// is over 360, which no degree value is); when it is not, the text is for ReadPoint. Errors: a
+/// zone outside 1..60, Y's last six digits outside 166,000..834,000 m (wider than any zone),
+/// X beyond 84 degrees.
+struct RectangularResult {
+    bool Rectangular = false;
+    bool Ok = false;
+    RectangularPoint Point;
+    ReadError Error;
+};
+RectangularResult ReadRectangular(std::string_view text);
+
 } // namespace kavu

@@ -286,19 +286,29 @@ bool WarpToFrame(const ScanCorners& scan, const std::string& tiff, std::string& 
     const QuietGdal gdal;
     Georeferenced source;
     if (!OpenWithGcps(scan, "/vsimem/kavu-scan.vrt", source, error)) return false;
-    // The cutline, as a file in memory that the warper reads.
-    const std::string cutline = "/vsimem/kavu-frame.geojson";
+    // The cutline, as a layer in memory that the warper reads, in the CRS of the frame.
+    const std::string cutline = "/vsimem/kavu-frame.gpkg";
     {
-        std::unique_ptr<OGRPolygon> frame(Polygon(scan.Outline));
-        char* json = frame->exportToJson();
-        const std::string text =
-            std::string("{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
-                        "\"properties\":{},\"geometry\":") +
-            json + "}]}";
-        CPLFree(json);
-        VSILFILE* file = VSIFOpenL(cutline.c_str(), "wb");
-        VSIFWriteL(text.data(), 1, text.size(), file);
-        VSIFCloseL(file);
+        GDALDriver* gpkg = GetGDALDriverManager()->GetDriverByName("GPKG");
+        std::unique_ptr<GDALDataset> cut(
+            gpkg ? gpkg->Create(cutline.c_str(), 0, 0, 0, GDT_Unknown, nullptr) : nullptr);
+        OGRSpatialReference srs;
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        OGRLayer* layer = cut && srs.SetFromUserInput(scan.Crs.c_str()) == OGRERR_NONE
+                              ? cut->CreateLayer("frame", &srs, wkbPolygon, nullptr)
+                              : nullptr;
+        bool made = false;
+        if (layer != nullptr) {
+            OGRFeature feature(layer->GetLayerDefn());
+            feature.SetGeometryDirectly(Polygon(scan.Outline));
+            made = layer->CreateFeature(&feature) == OGRERR_NONE;
+        }
+        if (!made) {
+            error = tiff + ": " + Reason("GDAL cannot make the cutline of the frame");
+            cut.reset();
+            VSIUnlink(cutline.c_str());
+            return false;
+        }
     }
     // The output grid spans the frame's box; the cutline blanks what lies outside the frame.
     double west = scan.Outline.at(0)[0], east = west, south = scan.Outline[0][1], north = south;

@@ -27,6 +27,12 @@ class Module : public ProjModule {
         if (!shift) return nullptr;
         return std::make_unique<Wgs84>(std::move(shift));
     }
+    std::unique_ptr<GaussKruger> GaussKrugerZones(std::string& error) const override {
+        return GaussKruger::Create(error);
+    }
+    std::unique_ptr<CrsTransform> Crs(std::string_view crs, std::string& error) const override {
+        return CrsTransform::Create(crs, error);
+    }
 };
 
 } // namespace

@@ -3,8 +3,11 @@
 // does, maps them without GDAL's.
 #pragma once
 
+#include "geo/gauss_kruger.h"
+
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kavu::geo {
 
@@ -24,6 +27,10 @@ class ProjModule {
     /// WGS 84 (EPSG:4326) to and from the 1942 datum, as geo::DatumShift converts; nullptr and
     /// `error` set when PROJ has no transformation.
     virtual std::unique_ptr<PointConversion> Wgs84Shift(std::string& error) const = 0;
+    /// The Gauss–Krüger zones of the series; nullptr and `error` set when PROJ cannot give them.
+    virtual std::unique_ptr<GaussKruger> GaussKrugerZones(std::string& error) const = 0;
+    /// Positions in any CRS PROJ knows, or "gk"; nullptr and `error` set for one it does not.
+    virtual std::unique_ptr<CrsTransform> Crs(std::string_view crs, std::string& error) const = 0;
 
   protected:
     ~ProjModule() = default;

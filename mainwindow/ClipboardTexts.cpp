@@ -201,7 +201,8 @@ ExactPoint BoxPoint(bool south, std::int32_t latitude, bool west, std::int32_t l
             (west ? -1 : 1) * std::int64_t{longitude} * kUnitsPerSecond};
 }
 
-PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84) {
+PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84,
+                       const GridConversion& grid) {
     // Tabs, line ends and no-break blanks from web pages and spreadsheets count as blanks.
     const QString t = text.simplified();
     if (t.isEmpty())
@@ -225,7 +226,29 @@ PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84) {
         return a;
     }
 
-    const PointResult point = ReadPoint(bytes);
+    PointResult point = ReadPoint(bytes);
+    bool fromGrid = false;
+    if (!point.Ok) {
+        const RectangularResult rectangular = ReadRectangular(bytes);
+        if (rectangular.Rectangular) {
+            const RectangularPoint& r = rectangular.Point;
+            const QString typed = GridPointText(r.X, r.Y);
+            if (!rectangular.Ok)
+                return Reject(Both(QStringLiteral("Это не номер листа и не координаты: ") +
+                                       Q(rectangular.Error.Russian),
+                                   QStringLiteral("Not a sheet name or a point: ") +
+                                       Q(rectangular.Error.English)));
+            double latitude = 0, longitude = 0;
+            if (!grid.Inverse || !grid.Inverse(r, latitude, longitude))
+                return Reject(Both(QStringLiteral("Точку ") + typed +
+                                       QStringLiteral(" не удалось пересчитать"),
+                                   QStringLiteral("The point ") + typed +
+                                       QStringLiteral(" could not be converted")));
+            point.Ok = fromGrid = true;
+            point.Point = {std::llround(latitude * 3600 * 1e9),
+                           std::llround(longitude * 3600 * 1e9)};
+        }
+    }
     if (!point.Ok) {
         const ReadError& d = designation.Error;
         const ReadError& p = point.Error;
@@ -238,7 +261,7 @@ PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84) {
 
     ExactPoint p = point.Point;
     const QString typed = ExactPointText(p);
-    if (wgs84 && !Shift(p, wgs84))
+    if (wgs84 && !fromGrid && !Shift(p, wgs84))
         return Reject(Both(QStringLiteral("Точку ") + typed +
                                QStringLiteral(" не удалось пересчитать из WGS 84"),
                            QStringLiteral("The point ") + typed +
@@ -253,18 +276,51 @@ PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84) {
     a.What = PasteAnswer::Kind::Point;
     a.Point = PointBoxes(p);
     const QString shown = ExactPointText(a.Point.Point);
-    a.Message = wgs84 ? Both(QStringLiteral("Пересчитано из WGS 84 в СК-42: ") + shown,
-                             QStringLiteral("Converted from WGS 84 to the 1942 datum: ") + shown)
-                      : Both(QStringLiteral("Точка ") + shown, QStringLiteral("Point ") + shown);
+    a.Message = wgs84 && !fromGrid
+                    ? Both(QStringLiteral("Пересчитано из WGS 84 в СК-42: ") + shown,
+                           QStringLiteral("Converted from WGS 84 to the 1942 datum: ") + shown)
+                    : Both(QStringLiteral("Точка ") + shown, QStringLiteral("Point ") + shown);
     return a;
 }
 
 QString CopyText(const SheetView& v, int language) {
     const auto L = [language](int slot) { return clsRSLT::Label(language, slot); };
     const QChar nl = QLatin1Char('\n'), blank = QLatin1Char(' ');
-    return L(0) + v.New + QStringLiteral(" (") + v.Old + QStringLiteral(" )") + nl + L(1) +
-           v.Scale + nl + L(2) + nl + L(3) + v.Y1 + blank + v.X1 + nl + L(4) + v.Y2 + blank + v.X2 +
-           nl + L(5) + v.Y0 + blank + v.X0 + nl;
+    QString text = L(0) + v.New + QStringLiteral(" (") + v.Old + QStringLiteral(" )") + nl + L(1) +
+                   v.Scale + nl + L(2) + nl + L(3) + v.Y1 + blank + v.X1 + nl + L(4) + v.Y2 +
+                   blank + v.X2 + nl + L(5) + v.Y0 + blank + v.X0 + nl;
+    for (int i = 0; i < 3; ++i)
+        if (!v.Grid[static_cast<std::size_t>(i)].isEmpty())
+            text += L(3 + i) + v.Grid[static_cast<std::size_t>(i)] + nl;
+    return text;
+}
+
+QString GridPointText(double x, double y) {
+    const auto grouped = [](double metres) {
+        const long long whole = std::llround(metres);
+        QString digits = QString::number(whole < 0 ? -whole : whole);
+        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+            digits.insert(at, QLatin1Char(' '));
+        return whole < 0 ? QLatin1Char('-') + digits : digits;
+    };
+    return QStringLiteral("X ") + grouped(x) + QStringLiteral("  Y ") + grouped(y);
+}
+
+std::array<QString, 3> SheetGridTexts(const SheetKey& key, const GridConversion& grid) {
+    std::array<QString, 3> texts;
+    const std::optional<SignedFrame> f = ComputeSignedFrame(key);
+    if (!grid.Forward || !f || !IsSheetKey(key)) return texts;
+    // Every sheet of a column lies in one zone: column c is zone c - 30 east of Greenwich.
+    const int zone = key.Column > 30 ? key.Column - 30 : key.Column + 30;
+    const double n = f->North / 3600.0, s = f->South / 3600.0, w = f->West / 3600.0,
+                 e = f->East / 3600.0;
+    const double points[3][2] = {{n, w}, {s, e}, {(n + s) / 2, (w + e) / 2}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        double x = 0, y = 0;
+        if (!grid.Forward(zone, points[i][0], points[i][1], x, y)) return {};
+        texts[i] = GridPointText(x, y);
+    }
+    return texts;
 }
 
 QString CopyText(const PointView& v, int language) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/neighbours.h"
+#include "engine/readers.h"
 #include "engine/sheet.h"
 
 #include <QString>
@@ -51,10 +52,27 @@ struct PasteAnswer {
 /// converted.
 using DatumShiftFunction = std::function<bool(double& latitude, double& longitude)>;
 
-/// Reads `text` as a designation, then as a point. `wgs84`, when set, converts a point before
-/// anything else is done with it. Never throws; an unreadable text is a rejection with a
-/// reason.
-PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84 = {});
+/// Rectangular coordinates of a zone and the 1942 datum, both ways (Y carries the zone number);
+/// false when the point cannot be converted.
+struct GridConversion {
+    std::function<bool(int zone, double latitude, double longitude, double& x, double& y)> Forward;
+    std::function<bool(const RectangularPoint& point, double& latitude, double& longitude)> Inverse;
+};
+
+/// Reads `text` as a designation, then as a point, then as rectangular coordinates. `wgs84`,
+/// when set, converts a point in degrees before anything else is done with it; rectangular
+/// coordinates are on the 1942 datum by definition and go through `grid`. Never throws; an
+/// unreadable text is a rejection with a reason.
+PasteAnswer ReadPasted(const QString& text, const DatumShiftFunction& wgs84 = {},
+                       const GridConversion& grid = {});
+
+/// Rectangular coordinates as the window writes them, whole metres in groups of three:
+/// "X 6 182 348  Y 7 413 188".
+QString GridPointText(double x, double y);
+
+/// The north-west and south-east corners and the centre of a sheet in the Gauss–Krüger zone of
+/// its column, as GridPointText writes them; empty texts when `grid` cannot give them.
+std::array<QString, 3> SheetGridTexts(const SheetKey& key, const GridConversion& grid);
 
 /// The hemisphere switches and the degree and minute boxes of a point on the grid, the seconds
 /// dropped; 180 degrees E comes back as 180 degrees W.
@@ -70,6 +88,7 @@ QString ExactPointText(const ExactPoint& point);
 struct SheetView {
     QString New, Old, Scale;
     QString Y1, X1, Y2, X2, Y0, X0;
+    std::array<QString, 3> Grid; // the same corners and centre in rectangular coordinates
 };
 /// The texts the coordinates-to-sheet view shows; New and Old 1..5 by scale.
 struct PointView {
@@ -78,7 +97,8 @@ struct PointView {
 };
 
 /// Plain text of each view for the clipboard, in the layout the export uses for a kept result,
-/// lines ended by "\n".
+/// lines ended by "\n"; a sheet's rectangular corners and centre follow its geographic ones
+/// under the same labels.
 QString CopyText(const SheetView& view, int language);
 QString CopyText(const PointView& view, int language);
 /// The scale, then the 3 x 3 block row by row, cells "new ( old )" separated by tabs (so a

@@ -116,6 +116,7 @@ class frmMain : public QMainWindow {
     void Tell(const TwoLanguages& message, bool error);
     void HideMessage();
     bool ShiftToSeries(double& latitude, double& longitude);
+    const GridConversion& Grid();
     void UpdateLargerScalesTip();
 
     Services services_;
@@ -145,6 +146,9 @@ class frmMain : public QMainWindow {
     QString neighbourSheet_;
     DatumShiftFunction datumShift_;
     bool datumTried_ = false;
+    GridConversion grid_;
+    bool gridTried_ = false;
+    std::unique_ptr<QObject> cornerTips_;
     QLabel* lblMessage_ = nullptr;
     QTimer* messageTimer_ = nullptr;
     std::unique_ptr<QObject> clipboardKeys_;

@@ -90,6 +90,44 @@ DatumShiftFunction MakeDatumShift() {
 #endif
 }
 
+GridConversion MakeGridConversion() {
+#if KAVU_HAVE_DATUM
+    std::string error;
+    const geo::ProjModule* module = geo::LoadProjModule(error);
+    std::shared_ptr<geo::GaussKruger> gk =
+        module ? module->GaussKrugerZones(error) : std::unique_ptr<geo::GaussKruger>();
+    if (!gk) return {};
+    GridConversion grid;
+    grid.Forward = [gk](int zone, double latitude, double longitude, double& x, double& y) {
+        geo::GridPoint p;
+        if (!gk->Forward(zone, latitude, longitude, p)) return false;
+        x = p.X;
+        y = p.Y;
+        return true;
+    };
+    grid.Inverse = [gk](const RectangularPoint& r, double& latitude, double& longitude) {
+        return gk->Inverse(r.Zone, {r.X, r.Y}, latitude, longitude);
+    };
+    return grid;
+#else
+    return {};
+#endif
+}
+
+// The tooltip of a corner box is made when it is asked for: PROJ stays unloaded until then.
+class CornerTips : public QObject {
+  public:
+    explicit CornerTips(std::function<QString(QObject*)> tip) : tip_(std::move(tip)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip)
+            if (auto* box = qobject_cast<QWidget*>(watched)) box->setToolTip(tip_(watched));
+        return false;
+    }
+
+  private:
+    std::function<QString(QObject*)> tip_;
+};
+
 QString Tr(const CaptionText& text, int language) {
     return QString::fromUtf8(text[language]);
 }
@@ -125,6 +163,26 @@ void frmMain::BuildClipboard() {
     clipboardKeys_ =
         std::make_unique<ClipboardKeys>(this, mnuCopy_, mnuPaste_, [this] { HideMessage(); });
     qApp->installEventFilter(clipboardKeys_.get());
+
+    // Each corner box's tooltip: its point in rectangular coordinates.
+    const std::array<std::pair<ctlGMS*, std::size_t>, 6> corners{
+        {{ctlY1_, 0}, {ctlX1_, 0}, {ctlY2_, 1}, {ctlX2_, 1}, {ctlY0_, 2}, {ctlX0_, 2}}};
+    cornerTips_ = std::make_unique<CornerTips>([this, corners](QObject* box) {
+        if (!shownSheet_) return QString();
+        for (const auto& [control, i] : corners)
+            if (control == box) return SheetGridTexts(*shownSheet_, Grid())[i];
+        return QString();
+    });
+    for (const auto& corner : corners)
+        corner.first->installEventFilter(cornerTips_.get());
+}
+
+const GridConversion& frmMain::Grid() {
+    if (!gridTried_) {
+        gridTried_ = true;
+        grid_ = MakeGridConversion();
+    }
+    return grid_;
 }
 
 void frmMain::Tell(const TwoLanguages& message, bool error) {
@@ -163,7 +221,12 @@ void frmMain::mnuPaste_Click() {
         wgs84 = [this](double& latitude, double& longitude) {
             return ShiftToSeries(latitude, longitude);
         };
-    const PasteAnswer answer = ReadPasted(QGuiApplication::clipboard()->text(), wgs84);
+    // Made only for a pasted rectangular pair.
+    GridConversion grid;
+    grid.Inverse = [this](const RectangularPoint& r, double& latitude, double& longitude) {
+        return Grid().Inverse && Grid().Inverse(r, latitude, longitude);
+    };
+    const PasteAnswer answer = ReadPasted(QGuiApplication::clipboard()->text(), wgs84, grid);
     switch (answer.What) {
     case PasteAnswer::Kind::Rejected:
         Tell(answer.Message, true);
@@ -241,6 +304,7 @@ void frmMain::mnuCopy_Click() {
             v.X2 = ctlX2_->Result();
             v.Y0 = ctlY0_->Result();
             v.X0 = ctlX0_->Result();
+            v.Grid = SheetGridTexts(*shownSheet_, Grid());
             text = CopyText(v, languageIndex_);
         }
         break;

@@ -23,12 +23,13 @@ struct Pixel {
 // turned by a few degrees on the scanner, with paper round the frame.
 class SyntheticScan {
   public:
-    SyntheticScan(double centralMeridian, double metresPerPixel, double degreesTurned)
+    SyntheticScan(int zone, double metresPerPixel, double degreesTurned)
         : scale_(metresPerPixel), turn_(degreesTurned * M_PI / 180) {
         context_ = proj_context_create();
+        // As the sheets print Y: the zone number before the 500 km of the central meridian.
         const std::string definition =
-            "+proj=tmerc +lat_0=0 +lon_0=" + std::to_string(centralMeridian) +
-            " +k=1 +x_0=500000 +y_0=0 +ellps=krass +units=m +no_defs";
+            "+proj=tmerc +lat_0=0 +lon_0=" + std::to_string(6 * zone - 3) +
+            " +k=1 +x_0=" + std::to_string(zone) + "500000 +y_0=0 +ellps=krass +units=m +no_defs";
         projection_ = proj_create(context_, definition.c_str());
     }
     ~SyntheticScan() {
@@ -40,18 +41,22 @@ class SyntheticScan {
     }
     Pixel At(double latitude, double longitude) const {
         const auto [e, n] = Project(latitude, longitude);
+        return AtGrid(e, n);
+    }
+    Pixel AtGrid(double e, double n) const { // Y (easting), X (northing) in metres
         const double dx = (e - origin_[0]) / scale_, dy = (origin_[1] - n) / scale_;
         return {kMargin + dx * std::cos(turn_) - dy * std::sin(turn_),
                 kMargin + dx * std::sin(turn_) + dy * std::cos(turn_)};
     }
     static constexpr double kMargin = 120;
 
-  private:
     std::array<double, 2> Project(double latitude, double longitude) const {
         const PJ_COORD c = proj_trans(
             projection_, PJ_FWD, proj_coord(longitude * M_PI / 180, latitude * M_PI / 180, 0, 0));
         return {c.xy.x, c.xy.y};
     }
+
+  private:
     double scale_, turn_;
     PJ_CONTEXT* context_;
     PJ* projection_;
@@ -76,7 +81,7 @@ class ArchiveGis : public TempDirTest {};
 TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
     // N-37-4-В, 1:50,000: 55 40'..55 50' N, 37 30'..37 45' E, zone 7 (central meridian 39 E).
     const double north = 55 + 50 / 60.0, south = 55 + 40 / 60.0, west = 37.5, east = 37.75;
-    SyntheticScan sheet(39, 20, 3);
+    SyntheticScan sheet(7, 20, 3);
     sheet.Place(north, west);
     const std::array<std::pair<double, double>, 4> corners{
         {{north, west}, {north, east}, {south, east}, {south, west}}};
@@ -89,6 +94,21 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
         for (const double g : {0.25, 0.5, 0.75})
             marks.emplace_back(south + f * (north - south), west + g * (east - west));
 
+    // Kilometre-grid crossings every 3 km, well inside the frame.
+    std::vector<std::array<double, 2>> crossings; // Y, X
+    {
+        const auto nw = sheet.Project(north, west), se = sheet.Project(south, east);
+        for (double y = std::ceil(nw[0] / 1000 + 1) * 1000; y < se[0] - 1000; y += 3000)
+            for (double x = std::ceil(se[1] / 1000 + 1) * 1000; x < nw[1] - 1000; x += 3000)
+                crossings.push_back({y, x});
+    }
+    ASSERT_GT(crossings.size(), 10u);
+    std::vector<Pixel> drawn;
+    for (const auto& [lat, lon] : marks)
+        drawn.push_back(sheet.At(lat, lon));
+    for (const auto& [y, x] : crossings)
+        drawn.push_back(sheet.AtGrid(y, x));
+
     double right = 0, bottom = 0;
     for (const auto& [lat, lon] : corners) {
         const Pixel p = sheet.At(lat, lon);
@@ -98,8 +118,7 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
     const int height = static_cast<int>(bottom + SyntheticScan::kMargin);
     // Paper 200, each mark a soft dark blob at its exact (sub-pixel) place.
     std::vector<std::uint8_t> image(static_cast<std::size_t>(width) * height, 200);
-    for (const auto& [lat, lon] : marks) {
-        const Pixel c = sheet.At(lat, lon);
+    for (const Pixel& c : drawn) {
         for (int y = static_cast<int>(c.Y) - 6; y <= static_cast<int>(c.Y) + 6; ++y)
             for (int x = static_cast<int>(c.X) - 6; x <= static_cast<int>(c.X) + 6; ++x) {
                 const double r2 = std::pow(x + 0.5 - c.X, 2) + std::pow(y + 0.5 - c.Y, 2);
@@ -137,9 +156,10 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
             GDALDataset::Open((dir_ / "n37-004-3.vrt").c_str(), GDAL_OF_RASTER));
         ASSERT_TRUE(vrt);
         ASSERT_EQ(vrt->GetGCPCount(), 4);
-        EXPECT_NEAR(vrt->GetGCPs()[2].dfGCPX, east, 1e-9);
-        EXPECT_NEAR(vrt->GetGCPs()[2].dfGCPY, south, 1e-9);
-        EXPECT_STREQ(vrt->GetGCPSpatialRef()->GetAuthorityCode(nullptr), "4284");
+        const auto se = sheet.Project(south, east);
+        EXPECT_NEAR(vrt->GetGCPs()[2].dfGCPX, se[0], 1e-3);
+        EXPECT_NEAR(vrt->GetGCPs()[2].dfGCPY, se[1], 1e-3);
+        EXPECT_STREQ(vrt->GetGCPSpatialRef()->GetAuthorityCode(nullptr), "28407");
     }
     std::ifstream points(scan + ".points");
     std::string line;
@@ -148,17 +168,19 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
         ++rows;
     EXPECT_EQ(rows, 6); // CRS, header, four corners
 
-    // The warped sheet spans the frame exactly, and every mark lies within one pixel of
-    // where its coordinates say.
+    // The warped sheet, in the zone's CRS, spans the frame's box; every mark near a corner,
+    // inside and on a grid crossing lies within one pixel of where its coordinates say.
     std::unique_ptr<GDALDataset> out(GDALDataset::Open(warped.c_str(), GDAL_OF_RASTER));
     ASSERT_TRUE(out);
     double t[6];
     ASSERT_EQ(out->GetGeoTransform(t), CE_None);
     const int w = out->GetRasterXSize(), h = out->GetRasterYSize();
-    EXPECT_NEAR(t[0], west, 1e-9);
-    EXPECT_NEAR(t[3], north, 1e-9);
-    EXPECT_NEAR(t[0] + w * t[1], east, 1e-9);
-    EXPECT_NEAR(t[3] + h * t[5], south, 1e-9);
+    EXPECT_STREQ(out->GetSpatialRef()->GetAuthorityCode(nullptr), "28407");
+    for (const auto& [lat, lon] : corners) {
+        const auto [y, x] = sheet.Project(lat, lon);
+        EXPECT_TRUE(y >= t[0] - 1e-6 && y <= t[0] + w * t[1] + 1e-6 && x <= t[3] + 1e-6 &&
+                    x >= t[3] + h * t[5] - 1e-6);
+    }
     int hasNodata = 0;
     EXPECT_EQ(out->GetRasterBand(1)->GetNoDataValue(&hasNodata), 0);
     EXPECT_TRUE(hasNodata);
@@ -166,11 +188,14 @@ TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
     ASSERT_EQ(
         out->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, w, h, pixels.data(), w, h, GDT_Byte, 0, 0),
         CE_None);
-    for (const auto& [lat, lon] : marks) {
-        const Pixel expected{(lon - t[0]) / t[1], (lat - t[3]) / t[5]};
+    std::vector<std::array<double, 2>> ground = crossings;
+    for (const auto& [lat, lon] : marks)
+        ground.push_back(sheet.Project(lat, lon));
+    for (const auto& [y, x] : ground) {
+        const Pixel expected{(y - t[0]) / t[1], (x - t[3]) / t[5]};
         const Pixel found = Blob(pixels, w, h, expected);
         EXPECT_LT(std::hypot(found.X - expected.X, found.Y - expected.Y), 1.0)
-            << lat << " " << lon << ": " << found.X << "," << found.Y << " for " << expected.X
+            << "Y " << y << " X " << x << ": " << found.X << "," << found.Y << " for " << expected.X
             << "," << expected.Y;
     }
 

@@ -236,44 +236,56 @@ TEST_F(KavuSheetGis, BadInputIsOneLineAndLeavesNothing) {
     EXPECT_EQ(Read("kept.gpkg"), "an earlier file that must survive");
 }
 
-// The -gcp arguments for gdal_translate, and the .points file with the same corners, source
-// rows counted upwards as QGIS does.
+// The -gcp arguments for gdal_translate in the sheet's Gauss–Krüger zone (the corners and,
+// with the scan's size, the kilometre-grid crossings), and the .points file with the same
+// points, source rows counted upwards as QGIS does.
 TEST_F(KavuSheetGis, ControlPointsForAScan) {
     const ToolRun gcp = RunTool({"frame", "N-37-4-А", "--gcp", "--size", "600,400"});
     ASSERT_EQ(gcp.Status, 0) << gcp.Err;
-    EXPECT_EQ(gcp.Out, "-gcp 0 0 37.5 56 -gcp 600 0 37.75 56 -gcp 600 400 37.75 55.833333333 "
-                       "-gcp 0 400 37.5 55.833333333\n");
-    // gdal_translate takes them as they are and puts the corners where they belong.
+    ASSERT_EQ(gcp.Out.rfind("-a_srs EPSG:28407 -gcp ", 0), 0u) << gcp.Out;
+    std::size_t count = 0;
+    for (std::size_t at = gcp.Out.find("-gcp "); at != std::string::npos;
+         at = gcp.Out.find("-gcp ", at + 1))
+        ++count;
+    EXPECT_GT(count, 200u); // about 18 x 17 crossings besides the corners
+    // gdal_translate takes them as they are; the south-east corner is where the projection
+    // puts it (cs2cs EPSG:4284 EPSG:28407 of 55.833333333 37.75).
     GDALAllRegister();
     const std::string scan = (dir_ / "scan.tif").string(), out = (dir_ / "out.tif").string();
     std::unique_ptr<GDALDataset>(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
         scan.c_str(), 600, 400, 1, GDT_Byte, nullptr));
-    const std::string translate = "gdal_translate -q -a_srs EPSG:4284 " +
-                                  gcp.Out.substr(0, gcp.Out.size() - 1) + " " + scan + " " + out;
+    const std::string translate =
+        "gdal_translate -q " + gcp.Out.substr(0, gcp.Out.size() - 1) + " " + scan + " " + out;
     ASSERT_EQ(std::system(translate.c_str()), 0);
     std::unique_ptr<GDALDataset> ds(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER));
     ASSERT_TRUE(ds);
-    ASSERT_EQ(ds->GetGCPCount(), 4);
+    ASSERT_EQ(static_cast<std::size_t>(ds->GetGCPCount()), count);
     const GDAL_GCP& se = ds->GetGCPs()[2];
-    EXPECT_EQ(std::tuple(se.dfGCPPixel, se.dfGCPLine, se.dfGCPX), std::tuple(600.0, 400.0, 37.75));
-    EXPECT_NEAR(se.dfGCPY, 55 + 50 / 60.0, 1e-9);
+    EXPECT_NEAR(se.dfGCPX, 7421674.724, 1e-3);
+    EXPECT_NEAR(se.dfGCPY, 6190821.721, 1e-3);
+    EXPECT_NE(std::string(ds->GetGCPSpatialRef()->GetName()).find("zone 7"), std::string::npos);
 
-    // From standard input: a line a name, an empty one where a name fails; WGS 84 corners.
+    // From standard input: a line a name, an empty one where a name fails; corners only
+    // without a size, in the zone whatever the datum.
     const ToolRun lines = RunTool({"frame", "--gcp", "--datum", "wgs84"}, "N-37-4-А\nnonsense\n");
     EXPECT_EQ(lines.Status, 1);
     const auto answers = Lines(lines.Out);
     ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[0].rfind("-gcp NW_PIXEL NW_LINE 37.49", 0), 0u) << answers[0];
+    EXPECT_EQ(answers[0].rfind("-a_srs EPSG:28407 -gcp NW_PIXEL NW_LINE 7406413.288 6209687.479 "
+                               "-gcp NE_PIXEL NE_LINE ",
+                               0),
+              0u)
+        << answers[0];
     EXPECT_EQ(answers[1], "");
 
     const std::string points = (dir_ / "scan.points").string();
     ASSERT_EQ(RunTool({"frame", "N-37-4-А", "--gcp", "--size", "600,400", "-o", points}).Status, 0);
     const auto file = Lines(Read("scan.points"));
-    ASSERT_EQ(file.size(), 6u);
-    EXPECT_EQ(file[0].rfind("#CRS: GEOGCRS[\"Pulkovo 1942\"", 0), 0u) << file[0];
+    ASSERT_EQ(file.size(), count + 2);
+    EXPECT_EQ(file[0].rfind("#CRS: PROJCRS[\"Pulkovo 1942 / Gauss-Kruger zone 7\"", 0), 0u)
+        << file[0];
     EXPECT_EQ(file[1], "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual");
-    EXPECT_EQ(file[2], "37.5,56,0,0,1,0,0,0");
-    EXPECT_EQ(file[4], "37.75,55.833333333,600,-400,1,0,0,0");
+    EXPECT_EQ(file[2].rfind("7406413.288,6209687.479,", 0), 0u) << file[2];
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 #include "controls/ctlNNNN/ctlNNNNLogic.h"
 #include "controls/ctlPos/ctlPosLogic.h"
 #include "engine/tables.h"
+#if KAVU_HAVE_DATUM
+#include "geo/gauss_kruger.h"
+#endif
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -143,3 +146,55 @@ TEST(PastedText, TheReasonComesFromTheReaderTheTextWasMeantFor) {
                                        {"N-37-145", "part 145"}})
         EXPECT_TRUE(ReadPasted(QString::fromUtf8(text)).Message[2].contains(reason)) << text;
 }
+
+#if KAVU_HAVE_DATUM
+namespace {
+GridConversion RealGrid() {
+    std::string error;
+    std::shared_ptr<geo::GaussKruger> gk = geo::GaussKruger::Create(error);
+    GridConversion grid;
+    grid.Forward = [gk](int zone, double latitude, double longitude, double& x, double& y) {
+        geo::GridPoint p;
+        const bool ok = gk->Forward(zone, latitude, longitude, p);
+        x = p.X;
+        y = p.Y;
+        return ok;
+    };
+    grid.Inverse = [gk](const RectangularPoint& r, double& latitude, double& longitude) {
+        return gk->Inverse(r.Zone, {r.X, r.Y}, latitude, longitude);
+    };
+    return grid;
+}
+} // namespace
+
+// A rectangular pair is a point on the 1942 datum whatever the WGS 84 option says; its errors
+// come from its own reader; without PROJ it is refused, not guessed.
+TEST(PastedRectangular, FillsTheBoxesOnThe1942DatumAndSaysWhyItRejects) {
+    const DatumShiftFunction wgs84 = [](double&, double&) { return false; };
+    const PasteAnswer a = ReadPasted(QStringLiteral("X=6 182 348 Y=7 413 188"), wgs84, RealGrid());
+    ASSERT_EQ(a.What, PasteAnswer::Kind::Point) << a.Message[2].toStdString();
+    EXPECT_EQ(a.Message[2], "Point N 55° 45' 20.87\" E 37° 37' 02.28\"");
+    EXPECT_EQ(a.Point.LatitudeDegrees * 60 + a.Point.LatitudeMinutes, 55 * 60 + 45);
+    EXPECT_EQ(a.Point.LongitudeDegrees * 60 + a.Point.LongitudeMinutes, 37 * 60 + 37);
+    EXPECT_EQ(ReadPasted(QStringLiteral("X=6182348 Y=413188"), {}, RealGrid()).Message[2],
+              "Not a sheet name or a point: Y gives zone 0, outside 1–60");
+    EXPECT_EQ(ReadPasted(QStringLiteral("6182348 7413188")).Message[2],
+              "The point X 6 182 348  Y 7 413 188 could not be converted");
+}
+
+// The sheet's corners in its zone follow the geographic ones under the same labels (cs2cs
+// EPSG:4284 EPSG:28407 of 56 36, 52 42 and 54 39).
+TEST(CopiedText, SheetCornersInRectangularCoordinates) {
+    SheetView v;
+    v.Grid = SheetGridTexts(SheetKey{1, 'N', 14, 37}, RealGrid());
+    EXPECT_EQ(v.Grid[0], "X 6 212 735  Y 7 312 851");
+    EXPECT_EQ(v.Grid[1], "X 5 767 697  Y 7 706 015");
+    EXPECT_EQ(v.Grid[2], "X 5 986 021  Y 7 500 000");
+    EXPECT_TRUE(CopyText(v, 2).endsWith("upper left corner:  X 6 212 735  Y 7 312 851\n"
+                                        "lower right corner: X 5 767 697  Y 7 706 015\n"
+                                        "sheet centre:       X 5 986 021  Y 7 500 000\n"));
+    EXPECT_EQ(GridPointText(-1105916.4, 13512000), "X -1 105 916  Y 13 512 000");
+    EXPECT_EQ(SheetGridTexts(SheetKey{1, 'N', 14, 61}, RealGrid())[0], "");
+    EXPECT_EQ(SheetGridTexts(SheetKey{1, 'N', 14, 37}, {})[0], "");
+}
+#endif

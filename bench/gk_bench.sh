@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Times real runs of kavu-sheet with rectangular coordinates (CPU seconds, user + system, best
+# of three), each beside its baseline in the same run: a million X Y pairs of zone 7 to their
+# 1:50,000 sheets beside a million degree pairs, and frame --crs gk of a million 1:50,000 names
+# beside plain frame of the same names. Build first:
+#   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+#   cmake --build build --target kavu-sheet
+#   bench/gk_bench.sh [build]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+tool=$build/cli/kavu-sheet
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Whole metres over zone 7 (about 50..60 degrees N, 36..42 degrees E); the same number of
+# points in degrees over that region; 1:50,000 names there in the digit notation. Fixed seeds.
+awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
+       printf "%d %d\n", 5550000 + rand() * 1100000, 7250000 + rand() * 500000 }' >"$work/xy"
+awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
+       printf "%.6f %.6f\n", 50 + rand() * 10, 36 + rand() * 6 }' >"$work/degrees"
+awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
+       printf "%d-37-%03d-%d\n", 13 + int(rand() * 3), 1 + int(rand() * 144), 1 + int(rand() * 4) }' \
+  >"$work/names"
+
+cpu() { # best of three: user + system seconds; input from $1, the command after it
+  local input=$1 best=
+  shift
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%U %S" -o "$work/t" "$@" <"$input" >/dev/null
+    t=$(awk '{ printf "%.3f", $1 + $2 }' "$work/t")
+    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-58s %8ss\n' "1,000,000 points in degrees to 1:50,000 (baseline)" \
+  "$(cpu "$work/degrees" "$tool" point --scale 50k)"
+printf '%-58s %8ss\n' "1,000,000 X Y pairs of zone 7 to 1:50,000" \
+  "$(cpu "$work/xy" "$tool" point --scale 50k)"
+printf '%-58s %8ss\n' "frame of 1,000,000 names (baseline)" \
+  "$(cpu "$work/names" "$tool" frame)"
+printf '%-58s %8ss\n' "frame --crs gk of 1,000,000 names" \
+  "$(cpu "$work/names" "$tool" frame --crs gk)"

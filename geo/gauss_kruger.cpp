@@ -1,0 +1,405 @@
+#include "geo/gauss_kruger.h"
+
+#include <proj.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace kavu::geo {
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(PJ_CONTEXT* ctx) const { proj_context_destroy(ctx); }
+};
+struct PjDeleter {
+    void operator()(PJ* pj) const { proj_destroy(pj); }
+};
+using ContextPtr = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
+using PjPtr = std::unique_ptr<PJ, PjDeleter>;
+
+constexpr int kZones = 60;
+
+bool ValidZone(int zone) {
+    return zone >= 1 && zone <= kZones;
+}
+
+ContextPtr MakeContext() {
+    ContextPtr ctx(proj_context_create());
+    if (ctx) {
+        proj_context_set_enable_network(ctx.get(), 0);
+        proj_log_level(ctx.get(), PJ_LOG_NONE);
+    }
+    return ctx;
+}
+
+std::string Kilometres(double metres) {
+    const double km = metres / 1000;
+    char text[32];
+    if (std::fabs(km - std::round(km)) < 1e-9)
+        std::snprintf(text, sizeof text, "%.0f", km);
+    else
+        std::snprintf(text, sizeof text, "%.3f", km);
+    return text;
+}
+
+std::string TwoDigits(double metres) {
+    const long long km = std::llround(std::floor(std::fabs(metres) / 1000 + 1e-9));
+    char text[8];
+    std::snprintf(text, sizeof text, "%02lld", km % 100);
+    return text;
+}
+
+} // namespace
+
+// ---- the projection ----------------------------------------------------------------------------
+
+struct GaussKruger::Impl {
+    ContextPtr ctx;
+    mutable std::array<PjPtr, kZones + 1> zones; // made when first asked for
+
+    PJ* Zone(int zone) const {
+        if (!ValidZone(zone)) return nullptr;
+        PjPtr& pj = zones[static_cast<std::size_t>(zone)];
+        if (!pj) pj.reset(proj_create(ctx.get(), detail::ZoneProjection(zone).c_str()));
+        return pj.get();
+    }
+};
+
+GaussKruger::GaussKruger(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+GaussKruger::~GaussKruger() = default;
+
+std::unique_ptr<GaussKruger> GaussKruger::Create(std::string& error) {
+    auto impl = std::make_unique<Impl>();
+    impl->ctx = MakeContext();
+    if (!impl->ctx) {
+        error = "PROJ: cannot create a context";
+        return nullptr;
+    }
+    auto gk = std::unique_ptr<GaussKruger>(new GaussKruger(std::move(impl)));
+    if (gk->impl_->Zone(1) == nullptr) {
+        error = "PROJ: no transverse Mercator projection";
+        return nullptr;
+    }
+    return gk;
+}
+
+bool GaussKruger::Forward(int zone, double latitude, double longitude, GridPoint& out) const {
+    PJ* pj = impl_->Zone(zone);
+    if (pj == nullptr || !std::isfinite(latitude) || !std::isfinite(longitude) ||
+        std::fabs(latitude) > 90)
+        return false;
+    // Longitude relative to the axis keeps a point across 180 degrees on the right side.
+    const double axis = CentralMeridian(zone);
+    double lon = longitude;
+    if (std::fabs(lon - axis) > 180) lon = axis + std::remainder(longitude - axis, 360);
+    const PJ_COORD c =
+        proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(latitude), 0, 0));
+    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+    out = {c.xy.y, c.xy.x};
+    return true;
+}
+
+bool GaussKruger::Inverse(int zone, const GridPoint& point, double& latitude,
+                          double& longitude) const {
+    PJ* pj = impl_->Zone(zone);
+    if (pj == nullptr || !std::isfinite(point.X) || !std::isfinite(point.Y) ||
+        static_cast<int>(std::floor(point.Y / 1e6)) != zone)
+        return false;
+    const PJ_COORD c = proj_trans(pj, PJ_INV, proj_coord(point.Y, point.X, 0, 0));
+    if (!std::isfinite(c.lp.lam) || !std::isfinite(c.lp.phi)) return false;
+    latitude = proj_todeg(c.lp.phi);
+    longitude = std::remainder(proj_todeg(c.lp.lam), 360.0);
+    return true;
+}
+
+namespace {
+
+constexpr double kSecondDeg = 1.0 / 3600;
+
+// The frame walked round as a ring of geographic points, densely enough that a grid line
+// crosses each piece at most once; every piece lies on one parallel or meridian.
+struct Ring {
+    std::vector<std::pair<double, double>> geo; // latitude, longitude
+    std::vector<GridPoint> grid;
+};
+
+} // namespace
+
+bool GaussKruger::Corners(const SheetKey& key, int zone, GridPoint out[5]) const {
+    const auto frame = ComputeSignedFrame(key);
+    if (!IsSheetKey(key) || !frame) return false;
+    if (zone == 0) zone = ZoneOfSheet(key);
+    const double n = frame->North * kSecondDeg, s = frame->South * kSecondDeg;
+    const double w = frame->West * kSecondDeg, e = frame->East * kSecondDeg;
+    const double points[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
+    for (int i = 0; i < 5; ++i)
+        if (!Forward(zone, points[i][0], points[i][1], out[i])) return false;
+    return true;
+}
+
+std::vector<GridLine> GaussKruger::Grid(const SheetKey& key, int zone, double step) const {
+    const auto frame = ComputeSignedFrame(key);
+    if (!IsSheetKey(key) || !frame) return {};
+    return GridOfFrame(*frame, zone != 0 ? zone : ZoneOfSheet(key), step);
+}
+
+std::vector<GridLine> GaussKruger::GridOfFrame(const SignedFrame& f, int zone, double step) const {
+    std::vector<GridLine> lines;
+    const SignedFrame* frame = &f;
+    if (!(step > 0) || !std::isfinite(step) || !ValidZone(zone)) return lines;
+    const double n = frame->North * kSecondDeg, s = frame->South * kSecondDeg;
+    const double w = frame->West * kSecondDeg, e = frame->East * kSecondDeg;
+
+    constexpr int kPieces = 64;
+    Ring ring;
+    const double corners[5][2] = {{s, w}, {n, w}, {n, e}, {s, e}, {s, w}};
+    for (int side = 0; side < 4; ++side)
+        for (int k = 0; k < kPieces; ++k) {
+            const double t = static_cast<double>(k) / kPieces;
+            ring.geo.emplace_back(corners[side][0] + t * (corners[side + 1][0] - corners[side][0]),
+                                  corners[side][1] + t * (corners[side + 1][1] - corners[side][1]));
+        }
+    for (const auto& [lat, lon] : ring.geo) {
+        GridPoint p;
+        if (!Forward(zone, lat, lon, p)) return lines;
+        ring.grid.push_back(p);
+    }
+
+    // Where the line `value` of the coordinate `get` crosses the ring, by bisection along each
+    // piece it crosses; sorted along the line and paired into the pieces inside the frame.
+    auto crossings = [&](bool northing, double value) {
+        auto get = [northing](const GridPoint& p) { return northing ? p.X : p.Y; };
+        struct Hit {
+            GridPoint at;
+            double lat, lon;
+        };
+        std::vector<Hit> hits;
+        const std::size_t count = ring.geo.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t j = (i + 1) % count;
+            const bool a = get(ring.grid[i]) < value, b = get(ring.grid[j]) < value;
+            if (a == b) continue;
+            double lo = 0, hi = 1;
+            Hit hit{ring.grid[i], ring.geo[i].first, ring.geo[i].second};
+            for (int iteration = 0; iteration < 60; ++iteration) {
+                const double mid = (lo + hi) / 2;
+                const double lat =
+                    ring.geo[i].first + mid * (ring.geo[j].first - ring.geo[i].first);
+                const double lon =
+                    ring.geo[i].second + mid * (ring.geo[j].second - ring.geo[i].second);
+                GridPoint p;
+                if (!Forward(zone, lat, lon, p)) break;
+                hit = {p, lat, lon};
+                if ((get(p) < value) == a)
+                    lo = mid;
+                else
+                    hi = mid;
+            }
+            if (northing)
+                hit.at.X = value;
+            else
+                hit.at.Y = value;
+            hits.push_back(hit);
+        }
+        std::sort(hits.begin(), hits.end(), [northing](const Hit& x, const Hit& y) {
+            return northing ? x.at.Y < y.at.Y : x.at.X < y.at.X;
+        });
+        for (std::size_t k = 0; k + 1 < hits.size(); k += 2) {
+            GridLine line;
+            line.Northing = northing;
+            line.Value = value;
+            line.Full = Kilometres(value);
+            line.Label = TwoDigits(value);
+            line.From = hits[k].at;
+            line.To = hits[k + 1].at;
+            line.FromLatitude = hits[k].lat;
+            line.FromLongitude = std::remainder(hits[k].lon, 360.0);
+            line.ToLatitude = hits[k + 1].lat;
+            line.ToLongitude = std::remainder(hits[k + 1].lon, 360.0);
+            lines.push_back(std::move(line));
+        }
+    };
+    for (const bool northing : {true, false}) {
+        double lo = HUGE_VAL, hi = -HUGE_VAL;
+        for (const GridPoint& p : ring.grid) {
+            lo = std::min(lo, northing ? p.X : p.Y);
+            hi = std::max(hi, northing ? p.X : p.Y);
+        }
+        for (double k = std::ceil(lo / step); k * step <= hi; ++k)
+            crossings(northing, k * step);
+    }
+    return lines;
+}
+
+std::vector<ScanControlPoint> GaussKruger::ControlPoints(const SheetKey& key, double width,
+                                                         double height, double step) const {
+    const auto frame = ComputeSignedFrame(key);
+    if (!IsSheetKey(key) || !frame) return {};
+    return ControlPointsOfFrame(*frame, ZoneOfSheet(key), width, height, step);
+}
+
+std::vector<ScanControlPoint> GaussKruger::ControlPointsOfFrame(const SignedFrame& f, int zone,
+                                                                double width, double height,
+                                                                double step) const {
+    std::vector<ScanControlPoint> points;
+    const SignedFrame* frame = &f;
+    if (!ValidZone(zone) || !(width > 0) || !(height > 0)) return points;
+    GridPoint corner[4];
+    const double n = frame->North * kSecondDeg, s = frame->South * kSecondDeg;
+    const double w = frame->West * kSecondDeg, e = frame->East * kSecondDeg;
+    const double at[4][2] = {{n, w}, {n, e}, {s, e}, {s, w}};
+    for (int i = 0; i < 4; ++i)
+        if (!Forward(zone, at[i][0], at[i][1], corner[i])) return points;
+    // The sheet is printed with its middle meridian upright.
+    GridPoint top, bottom;
+    if (!Forward(zone, n, (w + e) / 2, top) || !Forward(zone, s, (w + e) / 2, bottom))
+        return points;
+    const double angle = std::atan2(top.Y - bottom.Y, top.X - bottom.X);
+    const double c = std::cos(angle), sn = std::sin(angle);
+    auto upright = [&](const GridPoint& p, double& u, double& v) {
+        u = p.Y * c - p.X * sn;
+        v = p.Y * sn + p.X * c;
+    };
+    double umin = HUGE_VAL, umax = -HUGE_VAL, vmin = HUGE_VAL, vmax = -HUGE_VAL;
+    for (int i = 0; i < 4; ++i) {
+        double u = 0, v = 0;
+        upright(corner[i], u, v);
+        umin = std::min(umin, u), umax = std::max(umax, u);
+        vmin = std::min(vmin, v), vmax = std::max(vmax, v);
+    }
+    auto add = [&](std::string what, const GridPoint& at, double lat, double lon) {
+        double u = 0, v = 0;
+        upright(at, u, v);
+        points.push_back({std::move(what), at, lat, lon, (u - umin) / (umax - umin) * width,
+                          (vmax - v) / (vmax - vmin) * height});
+    };
+    const char* names[4] = {"NW", "NE", "SE", "SW"};
+    const double geo[4][2] = {{n, w}, {n, e}, {s, e}, {s, w}};
+    for (int i = 0; i < 4; ++i)
+        add(names[i], corner[i], geo[i][0], std::remainder(geo[i][1], 360.0));
+    if (!(step > 0)) return points;
+    std::vector<double> xs, ys;
+    for (const GridLine& line : GridOfFrame(f, zone, step))
+        (line.Northing ? xs : ys).push_back(line.Value);
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    for (const double x : xs)
+        for (const double y : ys) {
+            double lat = 0, lon = 0;
+            if (!Inverse(zone, {x, y}, lat, lon)) continue;
+            const double east = w + std::remainder(lon - w, 360.0);
+            if (lat < s || lat > n || east < w || east > e) continue;
+            add(Kilometres(x) + "/" + Kilometres(y), {x, y}, lat, lon);
+        }
+    return points;
+}
+
+// ---- any CRS -----------------------------------------------------------------------------------
+
+struct CrsTransform::Impl {
+    std::string name;
+    bool projected = false;
+    std::unique_ptr<GaussKruger> gk; // "gk"
+    ContextPtr ctx;
+    PjPtr op;               // EPSG:4284 to the CRS, both in their own axis order
+    bool northFirst = true; // the CRS's first axis is latitude or northing
+};
+
+CrsTransform::CrsTransform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+CrsTransform::~CrsTransform() = default;
+
+std::unique_ptr<CrsTransform> CrsTransform::Create(std::string_view crs, std::string& error) {
+    auto impl = std::make_unique<Impl>();
+    impl->name = std::string(crs);
+    if (crs == "gk" || crs == "GK") {
+        impl->name = "gk";
+        impl->projected = true;
+        impl->gk = GaussKruger::Create(error);
+        if (!impl->gk) return nullptr;
+        return std::unique_ptr<CrsTransform>(new CrsTransform(std::move(impl)));
+    }
+    impl->ctx = MakeContext();
+    if (!impl->ctx) {
+        error = "PROJ: cannot create a context";
+        return nullptr;
+    }
+    PJ_CONTEXT* ctx = impl->ctx.get();
+    PjPtr target(proj_create(ctx, impl->name.c_str()));
+    PJ_TYPE type = target ? proj_get_type(target.get()) : PJ_TYPE_UNKNOWN;
+    if (type == PJ_TYPE_BOUND_CRS) {
+        PjPtr base(proj_get_source_crs(ctx, target.get()));
+        type = base ? proj_get_type(base.get()) : PJ_TYPE_UNKNOWN;
+    }
+    const bool geographic = type == PJ_TYPE_GEOGRAPHIC_2D_CRS || type == PJ_TYPE_GEOGRAPHIC_3D_CRS;
+    if (!target || !(geographic || type == PJ_TYPE_PROJECTED_CRS)) {
+        error = "“" + impl->name + "” is not a geographic or projected CRS PROJ knows";
+        return nullptr;
+    }
+    impl->projected = !geographic;
+    impl->op.reset(proj_create_crs_to_crs(ctx, "EPSG:4284", impl->name.c_str(), nullptr));
+    // The CRS's own axis order (EPSG:4284 is latitude first): which axis points north.
+    PjPtr base(proj_get_type(target.get()) == PJ_TYPE_BOUND_CRS
+                   ? proj_get_source_crs(ctx, target.get())
+                   : nullptr);
+    PjPtr cs(proj_crs_get_coordinate_system(ctx, base ? base.get() : target.get()));
+    const char* direction = nullptr;
+    if (cs &&
+        proj_cs_get_axis_info(ctx, cs.get(), 0, nullptr, nullptr, &direction, nullptr, nullptr,
+                              nullptr, nullptr) &&
+        direction != nullptr)
+        impl->northFirst = std::string(direction) == "north" || std::string(direction) == "south";
+    if (!impl->op) {
+        error = "PROJ: no transformation from EPSG:4284 to “" + impl->name + "”";
+        return nullptr;
+    }
+    return std::unique_ptr<CrsTransform>(new CrsTransform(std::move(impl)));
+}
+
+bool CrsTransform::Projected() const {
+    return impl_->projected;
+}
+bool CrsTransform::PerZone() const {
+    return static_cast<bool>(impl_->gk);
+}
+const std::string& CrsTransform::Name() const {
+    return impl_->name;
+}
+
+bool CrsTransform::FromSeries(double latitude, double longitude, double& a, double& b,
+                              int zone) const {
+    if (impl_->gk) {
+        GridPoint p;
+        if (!impl_->gk->Forward(zone != 0 ? zone : ZoneOfLongitude(longitude), latitude, longitude,
+                                p))
+            return false;
+        a = p.X;
+        b = p.Y;
+        return true;
+    }
+    const PJ_COORD c = proj_trans(impl_->op.get(), PJ_FWD, proj_coord(latitude, longitude, 0, 0));
+    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+    a = impl_->northFirst ? c.xy.x : c.xy.y;
+    b = impl_->northFirst ? c.xy.y : c.xy.x;
+    return true;
+}
+
+bool CrsTransform::ToSeries(double a, double b, double& latitude, double& longitude) const {
+    if (impl_->gk) {
+        if (!std::isfinite(b)) return false;
+        return impl_->gk->Inverse(static_cast<int>(std::floor(b / 1e6)), {a, b}, latitude,
+                                  longitude);
+    }
+    const PJ_COORD c =
+        proj_trans(impl_->op.get(), PJ_INV,
+                   impl_->northFirst ? proj_coord(a, b, 0, 0) : proj_coord(b, a, 0, 0));
+    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+    latitude = c.xy.x;
+    longitude = c.xy.y;
+    return true;
+}
+
+} // namespace kavu::geo
