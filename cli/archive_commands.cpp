@@ -411,8 +411,9 @@ void AddArchiveCommands(CLI::App& app, ArchiveOptions& options) {
 
     CLI::App* georef = app.add_subcommand(
         "georef", "Georeference a scan from the pixel positions of its four frame corners: a "
-                  "VRT with control points beside it, a warped GeoTIFF cut to the frame, or a "
-                  "QGIS georeferencer .points file");
+                  "VRT beside it with control points in the sheet's Gauss-Krüger zone, a "
+                  "GeoTIFF warped to the zone and cut to the frame, a QGIS georeferencer "
+                  ".points file");
     georef->add_option("SCAN", options.Paths, "The scanned sheet (any raster GDAL reads)");
     georef
         ->add_option("--corners", options.Corners,
@@ -429,8 +430,8 @@ void AddArchiveCommands(CLI::App& app, ArchiveOptions& options) {
         ->type_name("FILE");
     georef
         ->add_option("--warp", options.Warp,
-                     "Also write a GeoTIFF warped to the sheet's CRS, cut to the frame, nodata "
-                     "outside")
+                     "Also write a GeoTIFF warped to the zone's CRS by an affine fit, cut to the "
+                     "frame, nodata outside")
         ->type_name("OUT.tif");
     georef->add_flag("--points", options.Points, "Also write SCAN.points for QGIS's georeferencer");
     georef->callback([&options] { options.Chosen = "georef"; });
