@@ -13,47 +13,35 @@ tool=$(realpath "$build/cli/kavu-sheet")
 work=$(mktemp -d)
 [[ -n ${KAVU_KEEP:-} ]] || trap 'rm -rf "$work"' EXIT
 
-# 1:50,000 and 1:100,000 sheets of Eurasia, named by the tool itself, then spelled out
-# in each style by a table of letters.
+# 1:50,000 and 1:100,000 sheets of Eurasia, named by the tool itself, then spelled out in each
+# style.
 "$tool" cover --bbox 40,0,76,120 --scale 50k -f csv | cut -d, -f2,3 >"$work/50k"
 "$tool" cover --bbox 50,30,66,66 --scale 100k -f csv | cut -d, -f2,3 >"$work/100k"
 mkdir "$work/scans"
-/usr/bin/python3 - "$work" <<'PY'
-import os, sys
-work = sys.argv[1]
-latin = {"А": "A", "Б": "B", "В": "C", "Г": "D"}
-digit = {"А": "1", "Б": "2", "В": "3", "Г": "4"}
-def rows(name):
-    with open(os.path.join(work, name), encoding="utf-8") as f:
-        next(f)
-        return [line.rstrip("\n").split(",") for line in f]
-names = []
-for i, (new, old) in enumerate(rows("50k")):
-    row, col, num, q = old.split("-")
-    style = i % 6
-    if style == 0: names.append(f"{row.lower()}{col}-{int(num):03d}-{digit[q]}.tif")
-    elif style == 1: names.append(f"{row}-{col}-{int(num):03d}-{latin[q]}.jpg")
-    elif style == 2: names.append(f"{old}.png")
-    elif style == 3: names.append(f"{new}.tif")
-    elif style == 4: names.append(f"{old} 1985 ed2.tif")
-    else: names.append(f"{row}{col}-{int(num):03d}-{digit[q]}.jp2")
-for i, (new, old) in enumerate(rows("100k")):
-    row, col, num = old.split("-")
-    n = int(num)
-    if i % 3 == 0 and n % 12 and n % 12 != 11:
-        names.append(f"{row.lower()}-{col}-{n:03d}_{n + 1:03d}_{n + 2:03d}.tif")  # irregular
-    elif i % 3 == 1:
-        names.append(f"{row}{col}-{n:03d}.gif")
-    else:
-        names.append(f"{row.lower()}{col}-{n:03d}.tif")
-names = names[:90000] + names[-10000:]
-assert len(names) == 100000, len(names)
-folder = os.path.join(work, "scans")
-for i, name in enumerate(names):
-    open(os.path.join(folder, name), "w").close()
-    if i % 10 == 0:  # a world file beside every tenth scan
-        open(os.path.join(folder, name.rsplit(".", 1)[0] + ".tfw"), "w").close()
-PY
+# Each style in turn (the last ones with a word joined by "_"); joins of three 1:100,000 sheets (irregular) among the 1:100,000 names; a
+# world file beside every tenth scan.
+{
+  awk -F, 'BEGIN { split("А Б В Г", q, " "); split("A B C D", l, " ")
+                   for (i = 1; i <= 4; i++) { digit[q[i]] = i; latin[q[i]] = l[i] } }
+           NR > 1 && NR <= 90001 { split($2, f, "-"); n = sprintf("%03d", f[3]); s = (NR - 2) % 6
+                    if (s == 0) print tolower(f[1]) f[2] "-" n "-" digit[f[4]] ".tif"
+                    else if (s == 1) print f[1] "-" f[2] "-" n "-" latin[f[4]] ".jpg"
+                    else if (s == 2) print $2 ".png"
+                    else if (s == 3) print $1 ".tif"
+                    else if (s == 4) print $2 " 1985 ed2.tif"
+                    else print f[1] f[2] "-" n "-" digit[f[4]] ".jp2" }' "$work/50k"
+  awk -F, 'NR > 1 { split($2, f, "-"); k = f[3] + 0; s = (NR - 2) % 3
+                    if (s == 0 && k % 12 && k % 12 != 11)
+                      printf "%s-%s-%03d_%03d_%03d.tif\n", tolower(f[1]), f[2], k, k + 1, k + 2
+                    else if (s == 1) printf "%s%s-%03d.gif\n", f[1], f[2], k
+                    else printf "%s%s-%03d.tif\n", tolower(f[1]), f[2], k }' "$work/100k"
+  awk -F, 'NR > 1 { print $2 "_scan.tif" }' "$work/50k" | tail -n 7696
+} >"$work/names"
+(
+  cd "$work/scans"
+  awk 'NR <= 100000 { print; if (NR % 10 == 1) { sub(/\.[^.]*$/, ".tfw"); print } }' "$work/names" |
+    tr '\n' '\0' | xargs -0 touch
+)
 
 cpu() { # best of three: user + system seconds
   local best=
