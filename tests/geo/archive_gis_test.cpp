@@ -76,7 +76,13 @@ Pixel Blob(const std::vector<std::uint8_t>& image, int width, int height, Pixel 
     return sum > 0 ? Pixel{sx / sum, sy / sum} : Pixel{-1e9, -1e9};
 }
 
-class ArchiveGis : public TempDirTest {};
+class ArchiveGis : public TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        GDALAllRegister(); // each test may run alone
+    }
+};
 
 TEST_F(ArchiveGis, WarpedScanPutsTheFrameAndItsPointsInPlace) {
     // N-37-4-В, 1:50,000: 55 40'..55 50' N, 37 30'..37 45' E, zone 7 (central meridian 39 E).
