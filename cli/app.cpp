@@ -1,5 +1,6 @@
 #include "cli/app.h"
 
+#include "cli/archive_commands.h"
 #include "cli/commands.h"
 #include "cli/projection.h"
 #include "cli/scale.h"
@@ -278,12 +279,15 @@ int RunKavuSheet(int argc, const char* const* argv) {
     CLI::App app;
     Options options;
     SetUpApp(app, options);
+    ArchiveOptions archive;
+    AddArchiveCommands(app, archive);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : kUsage;
     }
+    if (!archive.Chosen.empty()) return RunArchive(archive);
     if (options.Grid.Chosen) return RunGrid(options.Grid);
     return RunOptions(options);
 }
