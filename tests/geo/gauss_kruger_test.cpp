@@ -205,8 +205,7 @@ TEST(GaussKruger, NeighbouringZoneGrid) {
 TEST(GaussKruger, ControlPointsFitOneAffineMap) {
     for (const SheetKey& key : {SheetKey{5, 'N', 14, 37, 4, 1}, SheetKey{4, 'N', 18, 37, 144},
                                 SheetKey{5, 'S', 9, 34, 13, 4}}) {
-        const auto points =
-            Gk().ControlPoints(key, 6000, 4500, PrintedGridStep(key.Scale));
+        const auto points = Gk().ControlPoints(key, 6000, 4500, PrintedGridStep(key.Scale));
         ASSERT_GT(points.size(), 8u);
         EXPECT_EQ(points[0].What, "NW");
         // Affine from NW, NE, SW; checked everywhere else.

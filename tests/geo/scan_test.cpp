@@ -77,8 +77,7 @@ TEST(Scan, AffineFitOfTheNewControlPointsIsExact) {
         const SheetKey& key = s.key;
         const int zone = ZoneOfSheet(key);
         const int width = 1200, height = 1000;
-        const auto points =
-            Gk().ControlPoints(key, width, height, PrintedGridStep(key.Scale));
+        const auto points = Gk().ControlPoints(key, width, height, PrintedGridStep(key.Scale));
         ASSERT_GT(points.size(), 4u);
         // The drawing: the affine map from rectangular coordinates to pixels that the corners
         // fix (every point of the projection lies on the paper by it).
