@@ -1,5 +1,6 @@
 #include "geo/archive_io.h"
 #include "geo/gdal_session.h"
+#include "geo/layer_file.h"
 #include "geo/layers.h"
 
 #include <cpl_conv.h>
@@ -137,54 +138,20 @@ bool Finish(std::unique_ptr<GDALDataset> dataset, const std::string& scratch,
 bool WriteAttributeLayer(const std::string& path, const std::string& driverName,
                          const std::string& layerName, const std::vector<Attribute>& attributes,
                          const std::vector<AttributeRow>& rows, std::string& error) {
-    const QuietGdal gdal;
-    const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
-    GDALDriver* driver =
-        name.empty() ? nullptr : GetGDALDriverManager()->GetDriverByName(name.c_str());
-    if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr ||
-        driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr) {
-        error = path + ": no GDAL driver writes vector files named so; name one with --driver";
-        return false;
-    }
-    // A folder of its own, since some formats (shapefiles) are several files.
-    const fs::path target(path);
-    const fs::path folder = fs::path(Scratch(path) + ".d");
-    std::error_code ec;
-    if (!fs::create_directory(folder, ec)) {
-        error = path + ": " + (ec ? ec.message() : "cannot make a temporary folder beside it");
-        return false;
-    }
-    auto fail = [&](const char* fallback) {
-        error = path + ": " + Reason(fallback);
-        fs::remove_all(folder, ec);
-        return false;
-    };
-    {
-        const std::string scratch = (folder / target.filename()).string();
-        std::unique_ptr<GDALDataset> dataset(
-            driver->Create(scratch.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-        if (!dataset) return fail("GDAL cannot create it");
-        OGRSpatialReference srs;
-        srs.importFromEPSG(4284);
-        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        CPLStringList layerOptions;
-        const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
-        if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
-            layerOptions.SetNameValue("ENCODING", "UTF-8");
-        OGRLayer* layer =
-            dataset->CreateLayer(layerName.c_str(), &srs, wkbPolygon, layerOptions.List());
-        if (layer == nullptr) return fail("GDAL cannot create a layer in it");
+    LayerContents contents;
+    contents.Fields = [&](OGRLayer& layer) {
         for (const Attribute& a : attributes) {
             OGRFieldDefn field(a.Name.c_str(), a.Type == Attribute::Real      ? OFTReal
                                                : a.Type == Attribute::Boolean ? OFTInteger
                                                                               : OFTString);
             if (a.Type == Attribute::Boolean) field.SetSubType(OFSTBoolean);
-            if (layer->CreateField(&field) != OGRERR_NONE)
-                return fail("GDAL cannot add the attributes");
+            if (layer.CreateField(&field) != OGRERR_NONE) return false;
         }
-        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        return true;
+    };
+    contents.Features = [&](OGRLayer& layer, const LayerFailure& fail) {
         for (const AttributeRow& row : rows) {
-            OGRFeature feature(layer->GetLayerDefn());
+            OGRFeature feature(layer.GetLayerDefn());
             for (std::size_t i = 0; i < attributes.size(); ++i) {
                 const std::string& v = row.Values[i];
                 const int index = static_cast<int>(i);
@@ -204,23 +171,13 @@ bool WriteAttributeLayer(const std::string& path, const std::string& driverName,
                 }
             }
             if (row.Frame) feature.SetGeometryDirectly(Polygon(FrameOutline(*row.Frame)));
-            if (layer->CreateFeature(&feature) != OGRERR_NONE)
+            if (layer.CreateFeature(&feature) != OGRERR_NONE)
                 return fail("GDAL cannot write a feature");
         }
-        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
-            return fail("GDAL cannot finish the layer");
-        CPLErrorReset();
-        dataset.reset();
-        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
-    }
-    const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        fs::rename(entry.path(), parent / entry.path().filename(), ec);
-        if (ec) break;
-    }
-    if (ec) error = path + ": " + ec.message();
-    fs::remove_all(folder, ec);
-    return error.empty();
+        return true;
+    };
+    return WriteLayerFile(path, driverName, "EPSG:4284", layerName.c_str(), wkbPolygon, contents,
+                          error);
 }
 
 std::vector<std::array<double, 2>> FrameOutline(const SignedFrame& f) {

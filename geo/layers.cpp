@@ -1,5 +1,6 @@
 #include "geo/layers.h"
 #include "geo/gdal_session.h"
+#include "geo/layer_file.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -141,9 +142,9 @@ std::string DriverForPath(const std::string& path) {
     return {};
 }
 
-bool WriteFrames(const std::string& path, const std::string& driverName,
-                 std::span<const FrameFeature> frames, const DatumShift* toWgs84,
-                 std::string& error) {
+bool WriteLayerFile(const std::string& path, const std::string& driverName, const std::string& crs,
+                    const char* layerName, OGRwkbGeometryType geometry,
+                    const LayerContents& contents, std::string& error) {
     const QuietGdal gdal;
 
     const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
@@ -166,7 +167,7 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
     if (!folder) return false;
     const std::string scratch = (*folder / target.filename()).string();
 
-    auto fail = [&](const char* fallback) {
+    const LayerFailure fail = [&](const char* fallback) {
         error = path + ": " + GdalReason(fallback);
         std::error_code ec;
         fs::remove_all(*folder, ec);
@@ -177,7 +178,8 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
             driver->Create(scratch.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
         if (!dataset) return fail("GDAL cannot create it");
         OGRSpatialReference srs;
-        srs.importFromEPSG(toWgs84 != nullptr ? 4326 : 4284);
+        if (srs.SetFromUserInput(crs.c_str()) != OGRERR_NONE)
+            return fail(("PROJ has no CRS " + crs).c_str());
         srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         // Designations hold Cyrillic letters; formats that default to a code page (shapefile
         // attributes) are asked for UTF-8.
@@ -185,17 +187,36 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
         const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
         if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
             layerOptions.SetNameValue("ENCODING", "UTF-8");
-        OGRLayer* layer = dataset->CreateLayer("sheets", &srs, wkbPolygon, layerOptions.List());
+        OGRLayer* layer = dataset->CreateLayer(layerName, &srs, geometry, layerOptions.List());
         if (layer == nullptr) return fail("GDAL cannot create a layer in it");
+        if (!contents.Fields(*layer)) return fail("GDAL cannot add the attributes");
+        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        if (!contents.Features(*layer, fail)) return false;
+        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
+            return fail("GDAL cannot finish the layer");
+        // Drivers write much of the file on closing and report trouble only as an error.
+        CPLErrorReset();
+        dataset.reset();
+        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
+    }
+    return MoveInto(*folder, target, error);
+}
+
+bool WriteFrames(const std::string& path, const std::string& driverName,
+                 std::span<const FrameFeature> frames, const DatumShift* toWgs84,
+                 std::string& error) {
+    LayerContents contents;
+    contents.Fields = [](OGRLayer& layer) {
         for (const char* field :
              {kFieldNew, kFieldOld, kFieldScale, kFieldPublishedNew, kFieldPublishedOld}) {
             OGRFieldDefn definition(field, OFTString);
-            if (layer->CreateField(&definition) != OGRERR_NONE)
-                return fail("GDAL cannot add the attributes");
+            if (layer.CreateField(&definition) != OGRERR_NONE) return false;
         }
-        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        return true;
+    };
+    contents.Features = [&](OGRLayer& layer, const LayerFailure& fail) {
         for (const FrameFeature& frame : frames) {
-            OGRFeature feature(layer->GetLayerDefn());
+            OGRFeature feature(layer.GetLayerDefn());
             feature.SetField(kFieldNew, frame.New.c_str());
             feature.SetField(kFieldOld, frame.Old.c_str());
             feature.SetField(kFieldScale, frame.Scale.c_str());
@@ -214,73 +235,32 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
             auto* polygon = new OGRPolygon;
             polygon->addRingDirectly(ring);
             feature.SetGeometryDirectly(polygon);
-            if (layer->CreateFeature(&feature) != OGRERR_NONE)
+            if (layer.CreateFeature(&feature) != OGRERR_NONE)
                 return fail("GDAL cannot write a frame");
         }
-        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
-            return fail("GDAL cannot finish the layer");
-        // Drivers write much of the file on closing and report trouble only as an error.
-        CPLErrorReset();
-        dataset.reset();
-        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
-    }
-    return MoveInto(*folder, target, error);
+        return true;
+    };
+    return WriteLayerFile(path, driverName, toWgs84 != nullptr ? "EPSG:4326" : "EPSG:4284",
+                          "sheets", wkbPolygon, contents, error);
 }
 
 bool WriteGridLines(const std::string& path, const std::string& driverName,
                     const std::string& sheet, int zone, std::span<const GridLine> lines,
                     std::string& error) {
-    const QuietGdal gdal;
-    const std::string name = driverName.empty() ? DriverForPath(path) : driverName;
-    if (name.empty()) {
-        error = path + ": no GDAL driver writes files named so; name one with --driver";
-        return false;
-    }
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name.c_str());
-    if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr ||
-        driver->GetMetadataItem(GDAL_DCAP_CREATE) == nullptr) {
-        error = path + ": GDAL has no driver " + name + " that writes vector files";
-        return false;
-    }
-    const fs::path target(path);
-    if (target.filename().empty()) {
-        error = path + ": not a file name";
-        return false;
-    }
-    const auto folder = TemporaryFolder(target, error);
-    if (!folder) return false;
-    const std::string scratch = (*folder / target.filename()).string();
-    auto fail = [&](const char* fallback) {
-        error = path + ": " + GdalReason(fallback);
-        std::error_code ec;
-        fs::remove_all(*folder, ec);
-        return false;
-    };
-    {
-        std::unique_ptr<GDALDataset> dataset(
-            driver->Create(scratch.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-        if (!dataset) return fail("GDAL cannot create it");
-        OGRSpatialReference srs;
-        if (srs.SetFromUserInput(ZoneCrs(zone).c_str()) != OGRERR_NONE)
-            return fail("PROJ has no CRS for the zone");
-        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        CPLStringList layerOptions;
-        const char* accepted = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
-        if (accepted != nullptr && std::strstr(accepted, "name='ENCODING'") != nullptr)
-            layerOptions.SetNameValue("ENCODING", "UTF-8");
-        OGRLayer* layer = dataset->CreateLayer("grid", &srs, wkbLineString, layerOptions.List());
-        if (layer == nullptr) return fail("GDAL cannot create a layer in it");
+    LayerContents contents;
+    contents.Fields = [](OGRLayer& layer) {
         const std::pair<const char*, OGRFieldType> fields[] = {
             {"sheet", OFTString}, {"zone", OFTInteger}, {"axis", OFTString},
             {"value", OFTReal},   {"full", OFTString},  {"label", OFTString}};
         for (const auto& [field, type] : fields) {
             OGRFieldDefn definition(field, type);
-            if (layer->CreateField(&definition) != OGRERR_NONE)
-                return fail("GDAL cannot add the attributes");
+            if (layer.CreateField(&definition) != OGRERR_NONE) return false;
         }
-        const bool transaction = layer->StartTransaction() == OGRERR_NONE;
+        return true;
+    };
+    contents.Features = [&](OGRLayer& layer, const LayerFailure& fail) {
         for (const GridLine& line : lines) {
-            OGRFeature feature(layer->GetLayerDefn());
+            OGRFeature feature(layer.GetLayerDefn());
             feature.SetField("sheet", sheet.c_str());
             feature.SetField("zone", zone);
             feature.SetField("axis", line.Northing ? "X" : "Y");
@@ -291,16 +271,12 @@ bool WriteGridLines(const std::string& path, const std::string& driverName,
             geometry->addPoint(line.From.Y, line.From.X); // easting, northing
             geometry->addPoint(line.To.Y, line.To.X);
             feature.SetGeometryDirectly(geometry);
-            if (layer->CreateFeature(&feature) != OGRERR_NONE)
+            if (layer.CreateFeature(&feature) != OGRERR_NONE)
                 return fail("GDAL cannot write a line");
         }
-        if (transaction && layer->CommitTransaction() != OGRERR_NONE)
-            return fail("GDAL cannot finish the layer");
-        CPLErrorReset();
-        dataset.reset();
-        if (CPLGetLastErrorType() >= CE_Failure) return fail("GDAL cannot finish writing it");
-    }
-    return MoveInto(*folder, target, error);
+        return true;
+    };
+    return WriteLayerFile(path, driverName, ZoneCrs(zone), "grid", wkbLineString, contents, error);
 }
 
 std::optional<std::vector<ControlPoint>>
