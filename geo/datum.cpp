@@ -1,4 +1,5 @@
 #include "geo/datum.h"
+#include "geo/proj_handles.h"
 
 #include <proj.h>
 
@@ -12,15 +13,6 @@
 namespace kavu::geo {
 
 namespace {
-
-struct ContextDeleter {
-    void operator()(PJ_CONTEXT* ctx) const { proj_context_destroy(ctx); }
-};
-struct PjDeleter {
-    void operator()(PJ* pj) const { proj_destroy(pj); }
-};
-using ContextPtr = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
-using PjPtr = std::unique_ptr<PJ, PjDeleter>;
 
 std::string ProjReason(PJ_CONTEXT* ctx) {
     const char* text = proj_context_errno_string(ctx, proj_context_errno(ctx));

@@ -1,4 +1,5 @@
 #include "geo/gauss_kruger.h"
+#include "geo/proj_handles.h"
 
 #include <proj.h>
 
@@ -11,15 +12,6 @@
 namespace kavu::geo {
 
 namespace {
-
-struct ContextDeleter {
-    void operator()(PJ_CONTEXT* ctx) const { proj_context_destroy(ctx); }
-};
-struct PjDeleter {
-    void operator()(PJ* pj) const { proj_destroy(pj); }
-};
-using ContextPtr = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
-using PjPtr = std::unique_ptr<PJ, PjDeleter>;
 
 constexpr int kZones = 60;
 

@@ -1,4 +1,5 @@
 #include "geo/gauss_kruger.h"
+#include "geo_fixture.h"
 
 #include <gtest/gtest.h>
 #include <proj.h>
@@ -10,16 +11,6 @@ namespace {
 
 using kavu::SheetKey;
 using namespace kavu::geo;
-
-const GaussKruger& Gk() {
-    static const std::unique_ptr<GaussKruger> gk = [] {
-        std::string error;
-        auto g = GaussKruger::Create(error);
-        EXPECT_TRUE(g) << error;
-        return g;
-    }();
-    return *gk;
-}
 
 // cs2cs -f %.4f, PROJ 9.1.1: EPSG:4284 to EPSG:284xx for zones 4..32; for the others
 // "+proj=longlat +ellps=krass +to +proj=tmerc +lat_0=0 +lon_0=L +k=1 +x_0=N500000 +y_0=0

@@ -1,7 +1,9 @@
-// What the GIS tests share: one datum shift, and a fresh folder for each test's files.
+// What the GIS tests share: one datum shift, one Gauss–Krüger projection, and a fresh folder
+// for each test's files.
 #pragma once
 
 #include "geo/datum.h"
+#include "geo/gauss_kruger.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -20,6 +22,16 @@ inline const kavu::geo::DatumShift& Shift() {
         return s;
     }();
     return *shift;
+}
+
+inline const kavu::geo::GaussKruger& Gk() {
+    static const std::unique_ptr<kavu::geo::GaussKruger> gk = [] {
+        std::string error;
+        auto g = kavu::geo::GaussKruger::Create(error);
+        EXPECT_TRUE(g) << error;
+        return g;
+    }();
+    return *gk;
 }
 
 class TempDirTest : public ::testing::Test {

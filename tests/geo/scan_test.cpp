@@ -3,6 +3,7 @@
 // GCP transformer). The new points put every place on the sheet within 0.1 m; the geographic
 // corners with the same fit miss by metres, which is what the figures below print.
 #include "geo/gauss_kruger.h"
+#include "geo_fixture.h"
 
 #include <gdal.h>
 #include <gdal_alg.h>
@@ -20,16 +21,6 @@ namespace {
 
 using kavu::SheetKey;
 using namespace kavu::geo;
-
-const GaussKruger& Gk() {
-    static const std::unique_ptr<GaussKruger> gk = [] {
-        std::string error;
-        auto g = GaussKruger::Create(error);
-        EXPECT_TRUE(g) << error;
-        return g;
-    }();
-    return *gk;
-}
 
 std::string Number(double v) {
     char text[40];
