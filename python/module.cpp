@@ -1,6 +1,7 @@
 // The compiled part of the Python package `kavu`: sheets, readers, the vectorised calls, the
 // cover and the datum, over the engine and geo libraries. The package's __init__.py adds the
 // Python-side conveniences (argument shapes, GeoJSON walking) around it.
+#include "cli/archive_names.h"
 #include "cli/scale.h"
 #include "engine/grid.h"
 #include "engine/neighbours.h"
@@ -9,6 +10,7 @@
 #include "engine/sheet.h"
 #include "geo/cover.h"
 #include "geo/datum.h"
+#include "geo/gauss_kruger.h"
 #include "geo/shapes.h"
 
 #include <pybind11/numpy.h>
@@ -260,11 +262,81 @@ py::list Read(std::string_view text) {
     return out;
 }
 
+// ---- rectangular coordinates: one projection for the process, one thread at a time
+
+std::mutex gkMutex;
+
+const geo::GaussKruger& Gk() {
+    static std::unique_ptr<geo::GaussKruger> gk;
+    static std::string error;
+    if (!gk) {
+        gk = geo::GaussKruger::Create(error);
+        if (!gk) throw std::runtime_error("PROJ: " + error);
+    }
+    return *gk;
+}
+
+/// 1942 degrees of a rectangular pair, rounded to the engine's units as the tool rounds them,
+/// so that the sheet of the answer is the tool's.
+py::tuple DegreesOfGrid(const RectangularPoint& p, std::string_view text) {
+    double latitude = 0, longitude = 0;
+    bool ok = false;
+    {
+        py::gil_scoped_release unlocked;
+        std::lock_guard lock(gkMutex);
+        ok = Gk().Inverse(p.Zone, {p.X, p.Y}, latitude, longitude);
+    }
+    if (!ok) Raise("ReadError", py::make_tuple("PROJ cannot convert this X and Y", 0, text));
+    return py::make_tuple(
+        static_cast<double>(std::llround(latitude * kUnitsPerDegree)) / kUnitsPerDegree,
+        static_cast<double>(std::llround(longitude * kUnitsPerDegree)) / kUnitsPerDegree);
+}
+
+/// Degrees, or a rectangular pair told from them by its letters or size (then on the 1942
+/// datum whatever the caller's, as the tool reads it).
 py::tuple ReadPointText(std::string_view text) {
     const PointResult read = ReadPoint(text);
-    if (!read.Ok) RaiseRead(read.Error, text);
-    return py::make_tuple(static_cast<double>(read.Point.Latitude) / kUnitsPerDegree,
-                          static_cast<double>(read.Point.Longitude) / kUnitsPerDegree);
+    if (read.Ok)
+        return py::make_tuple(static_cast<double>(read.Point.Latitude) / kUnitsPerDegree,
+                              static_cast<double>(read.Point.Longitude) / kUnitsPerDegree);
+    const RectangularResult grid = ReadRectangular(text);
+    if (!grid.Rectangular) RaiseRead(read.Error, text);
+    if (!grid.Ok) RaiseRead(grid.Error, text);
+    return DegreesOfGrid(grid.Point, text);
+}
+
+py::tuple ReadGridText(std::string_view text) {
+    const RectangularResult grid = ReadRectangular(text);
+    if (!grid.Rectangular) {
+        const PointResult read = ReadPoint(text);
+        if (read.Ok)
+            Raise("ReadError",
+                  py::make_tuple("degrees, not X and Y: kavu.read_point reads them", 0, text));
+        RaiseRead(read.Error, text);
+    }
+    if (!grid.Ok) RaiseRead(grid.Error, text);
+    return py::make_tuple(grid.Point.X, grid.Point.Y);
+}
+
+int ZoneArgument(int zone) {
+    if (zone < 1 || zone > 60)
+        throw py::value_error("a Gauss-Krüger zone is 1 to 60, not " + std::to_string(zone));
+    return zone;
+}
+
+/// Why X and Y are no point of a zone; nullopt when they are one. The zone is Y's leading
+/// digits. Unlike the reader, any easting is taken: a sheet's corner on a zone's edge near the
+/// equator lies past 834 000 m, and a point given in a neighbouring zone further still.
+std::optional<std::string> GridProblem(double x, double y, int& zone) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return "X and Y must be numbers";
+    const double z = std::floor(y / 1e6);
+    if (!(z >= 1 && z <= 60))
+        return "Y gives zone " +
+               (std::fabs(z) < 1e6 ? std::to_string(static_cast<long long>(z))
+                                   : std::string("beyond 60")) +
+               ", outside 1–60";
+    zone = static_cast<int>(z);
+    return std::nullopt;
 }
 
 Sheet SheetOf(double latitude, double longitude, const py::handle& scaleArg,
@@ -477,6 +549,188 @@ py::tuple ShiftPoints(const Doubles& lats, const Doubles& lons, bool toWgs84) {
     return py::make_tuple(outLat, outLon);
 }
 
+/// Rectangular coordinates of degrees (1942, or WGS 84 shifted first) in `zone` (0: each
+/// point's own), NaN where there are none.
+py::tuple ToGk(const Doubles& lats, const Doubles& lons, int zone, const std::string& datum) {
+    const bool wgs84 = Wgs84Argument(datum);
+    if (zone != 0) ZoneArgument(zone);
+    if (lats.ndim() != 1 || lons.ndim() != 1 || lats.shape(0) != lons.shape(0))
+        throw py::value_error("latitudes and longitudes must be two sequences of one length");
+    const auto n = lats.shape(0);
+    py::array_t<double> outX(n), outY(n);
+    const double* lat = lats.data();
+    const double* lon = lons.data();
+    double* xs = outX.mutable_data();
+    double* ys = outY.mutable_data();
+    {
+        py::gil_scoped_release unlocked;
+        std::unique_lock<std::mutex> shiftLock(shiftMutex, std::defer_lock);
+        if (wgs84) shiftLock.lock();
+        std::lock_guard lock(gkMutex);
+        const geo::GaussKruger& gk = Gk();
+        for (py::ssize_t i = 0; i < n; ++i) {
+            double la = lat[i], lo = lon[i];
+            geo::GridPoint p;
+            const bool ok = std::fabs(la) <= 90 && std::isfinite(lo) &&
+                            (!wgs84 || Shift().ToSeries(la, lo)) &&
+                            gk.Forward(zone != 0 ? zone : geo::ZoneOfLongitude(lo), la, lo, p);
+            xs[i] = ok ? p.X : NAN;
+            ys[i] = ok ? p.Y : NAN;
+        }
+    }
+    return py::make_tuple(outX, outY);
+}
+
+/// Degrees (1942, or WGS 84) of rectangular coordinates, the zone from Y; NaN where there are
+/// none. `strict` raises the reason for the first bad pair instead.
+py::tuple FromGk(const Doubles& xs, const Doubles& ys, const std::string& datum, bool strict) {
+    const bool wgs84 = Wgs84Argument(datum);
+    if (xs.ndim() != 1 || ys.ndim() != 1 || xs.shape(0) != ys.shape(0))
+        throw py::value_error("X and Y must be two sequences of one length");
+    const auto n = xs.shape(0);
+    py::array_t<double> outLat(n), outLon(n);
+    const double* x = xs.data();
+    const double* y = ys.data();
+    double* la = outLat.mutable_data();
+    double* lo = outLon.mutable_data();
+    std::optional<std::string> problem;
+    {
+        py::gil_scoped_release unlocked;
+        std::unique_lock<std::mutex> shiftLock(shiftMutex, std::defer_lock);
+        if (wgs84) shiftLock.lock();
+        std::lock_guard lock(gkMutex);
+        const geo::GaussKruger& gk = Gk();
+        for (py::ssize_t i = 0; i < n; ++i) {
+            int zone = 0;
+            std::optional<std::string> why = GridProblem(x[i], y[i], zone);
+            if (!why && !gk.Inverse(zone, {x[i], y[i]}, la[i], lo[i]))
+                why = "PROJ cannot convert this X and Y";
+            if (!why && wgs84 && !Shift().ToWgs84(la[i], lo[i]))
+                why = "PROJ cannot convert the point from the 1942 datum to WGS 84";
+            if (why) {
+                la[i] = lo[i] = NAN;
+                if (strict && !problem) problem = std::move(why);
+            }
+        }
+    }
+    if (problem) RaiseOutside(*problem);
+    return py::make_tuple(outLat, outLon);
+}
+
+/// Zones of longitudes; 0 where a value is no number.
+py::array_t<int> GkZones(const Doubles& lons) {
+    py::array_t<int> out(lons.size());
+    const double* lon = lons.data();
+    int* zone = out.mutable_data();
+    for (py::ssize_t i = 0; i < lons.size(); ++i)
+        zone[i] = std::isfinite(lon[i]) ? geo::ZoneOfLongitude(lon[i]) : 0;
+    return out;
+}
+
+// ---- the kilometre grid and control points of a sheet
+
+std::string ScaleText(int scale) {
+    std::string digits = std::to_string(Denominator(scale));
+    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), " ");
+    return "1:" + digits;
+}
+
+/// (zone, lines) of a sheet's grid, each line (axis, value, full, label, (x, y) of its ends,
+/// (lat, lon) of its ends). Zone and step checked as the tool checks them.
+py::tuple KmGrid(const Sheet& s, std::optional<double> step, std::optional<int> zone) {
+    const SheetKey& key = s.Key;
+    if (step && !(*step >= 1 && std::isfinite(*step)))
+        throw py::value_error("step must be a distance of 1 metre or more");
+    const double every = step ? *step : geo::PrintedGridStep(key.Scale);
+    if (every == 0)
+        throw py::value_error("the series prints no kilometre grid at " + ScaleText(key.Scale) +
+                              ": give step in metres");
+    const int own = geo::ZoneOfSheet(key);
+    int z = own;
+    if (zone) {
+        const int east = own % 60 + 1, west = (own + 58) % 60 + 1;
+        if (*zone != own && *zone != east && *zone != west)
+            throw py::value_error("the sheet lies in zone " + std::to_string(own) +
+                                  "; only its neighbours " + std::to_string(west) + " and " +
+                                  std::to_string(east) + " have grids that reach it");
+        z = *zone;
+    }
+    std::vector<geo::GridLine> lines;
+    {
+        py::gil_scoped_release unlocked;
+        std::lock_guard lock(gkMutex);
+        lines = Gk().Grid(key, z, every);
+    }
+    py::list out;
+    for (const geo::GridLine& l : lines)
+        out.append(py::make_tuple(
+            l.Northing ? "X" : "Y", l.Value, l.Full, l.Label, py::make_tuple(l.From.X, l.From.Y),
+            py::make_tuple(l.To.X, l.To.Y), py::make_tuple(l.FromLatitude, l.FromLongitude),
+            py::make_tuple(l.ToLatitude, l.ToLongitude)));
+    return py::make_tuple(z, out);
+}
+
+/// (zone, points) of a scan of a sheet or a joined sheet, as frame --gcp gives them: the
+/// corners, and with a size the grid crossings at their pixels; each point (what, pixel,
+/// line, x, y, lat, lon), pixel and line None without a size.
+py::tuple Gcps(const py::object& what, std::optional<std::pair<double, double>> size) {
+    SignedFrame frame;
+    int scale = 0;
+    if (py::isinstance<Sheet>(what)) {
+        const Sheet& s = what.cast<const Sheet&>();
+        frame = s.Signed();
+        scale = s.Key.Scale;
+    } else if (py::isinstance<Published>(what)) {
+        const Published& p = what.cast<const Published&>();
+        frame = p.Value.Frame;
+        scale = p.Value.Members[0].Scale;
+    } else {
+        throw py::type_error("a kavu.Sheet, kavu.PublishedSheet or designation is expected");
+    }
+    if (size && !(size->first >= 1 && size->second >= 1 && std::isfinite(size->first) &&
+                  std::isfinite(size->second)))
+        throw py::value_error("size must be the scan's width and height in pixels, 1 or more");
+    // The zone of the frame's middle, as the tool takes it for a joined sheet too.
+    const int zone = geo::ZoneOfLongitude((frame.West + frame.East) / 7200.0);
+    std::vector<geo::ScanControlPoint> points;
+    {
+        py::gil_scoped_release unlocked;
+        std::lock_guard lock(gkMutex);
+        points = size ? Gk().ControlPointsOfFrame(frame, zone, size->first, size->second,
+                                                  geo::PrintedGridStep(scale))
+                      : Gk().ControlPointsOfFrame(frame, zone, 1, 1, 0);
+    }
+    py::list out;
+    for (const geo::ScanControlPoint& p : points)
+        out.append(py::make_tuple(p.What, size ? py::object(py::float_(p.Pixel)) : py::none(),
+                                  size ? py::object(py::float_(p.Line)) : py::none(), p.At.X,
+                                  p.At.Y, p.Latitude, p.Longitude));
+    return py::make_tuple(zone, out);
+}
+
+/// The regular readings of a scan's file stem, as kavu-sheet files reads it; ReadError with
+/// the reason when it holds none.
+py::list FileSheets(std::string_view stem) {
+    const cli::FileName read = cli::ReadFileStem(stem);
+    py::list out;
+    for (const cli::FileSheet& f : read.Readings) {
+        if (f.Irregular) continue;
+        if (f.Joined) {
+            if (auto group = PublishedSheetOf(f.Members[0]); group && group->Joined())
+                out.append(Published{*group});
+        } else {
+            out.append(Sheet{f.Members[0]});
+        }
+    }
+    if (out.empty())
+        Raise("ReadError",
+              py::make_tuple(read.Error.empty() ? "the name holds no sheet of the series"
+                                                : read.Error,
+                             0, stem));
+    return out;
+}
+
 // ---- cover and grid
 
 using Ring = std::vector<std::pair<double, double>>; // (longitude, latitude), as GeoJSON has it
@@ -664,6 +918,12 @@ PYBIND11_MODULE(_kavu, m) {
             },
             "(latitude, longitude) of the centre, degrees, 1942 datum.")
         .def_property_readonly(
+            "zone",
+            [](const Published& p) {
+                return geo::ZoneOfLongitude((p.Value.Frame.West + p.Value.Frame.East) / 7200.0);
+            },
+            "The Gauss-Krüger zone of its middle, in which its control points are given.")
+        .def_property_readonly(
             "__geo_interface__", [](const Published& p) { return GeoInterface(p.Value.Frame); },
             "The frame as a GeoJSON Polygon (longitude, latitude; 1942 datum, EPSG:4284).")
         .def_property_readonly(
@@ -723,6 +983,9 @@ PYBIND11_MODULE(_kavu, m) {
             "published", [](const Sheet& s) { return PublishedOrNone(s.Key); },
             "The joined sheet it was printed in (PublishedSheet), or None when it was printed "
             "alone.")
+        .def_property_readonly(
+            "zone", [](const Sheet& s) { return geo::ZoneOfSheet(s.Key); },
+            "The Gauss-Krüger zone (1..60) the sheet is drawn in.")
         .def("neighbours", &Neighbours,
              "The 3 x 3 block around the sheet, rows north to south, each west to east; the "
              "sheet itself in the middle, a row of None beyond 84 degrees.")
@@ -780,9 +1043,26 @@ PYBIND11_MODULE(_kavu, m) {
           "`position`) when it has none.");
     m.def("read_point", &ReadPointText, py::arg("text"),
           "A point in any common spelling (\"55.7558, 37.6173\", \"55 45 21 N 37 37 02 E\") as "
-          "(lat, lon) in signed degrees. ReadError (with `reason` and `position`) when the text "
-          "is not a point.");
+          "(lat, lon) in signed degrees. Rectangular coordinates (\"X=6182348 Y=7413188\") "
+          "are read too and given as 1942 degrees, whatever datum the degrees are in. "
+          "ReadError (with `reason` and `position`) when the text is not a point.");
+    m.def("read_gk", &ReadGridText, py::arg("text"),
+          "Rectangular coordinates as written on the sheets (\"X=6 182 348 Y=7 413 188\", "
+          "\"x 6182348, y 7413188\", \"6182.348 7413.188\", Cyrillic Х У too) as (x, y) in "
+          "metres, Y with its zone number in front. ReadError (with `reason` and `position`) "
+          "when the text is not such a pair.");
+    m.def(
+        "gk_crs", [](int zone) { return geo::ZoneCrs(ZoneArgument(zone)); }, py::arg("zone"),
+        "The CRS of a Gauss-Krüger zone (1..60) as PROJ, GDAL and QGIS take it: "
+        "\"EPSG:28404\" .. \"EPSG:28432\", otherwise a PROJ string with the same "
+        "parameters on the 1942 datum.");
     m.def("sheets", &Sheets);
+    m.def("to_gk", &ToGk);
+    m.def("from_gk", &FromGk);
+    m.def("gk_zones", &GkZones);
+    m.def("km_grid", &KmGrid);
+    m.def("gcps", &Gcps);
+    m.def("file_sheets", &FileSheets);
     m.def("frames", &Frames);
     m.def("shift", &ShiftPoints);
     m.def("cover", &Cover);

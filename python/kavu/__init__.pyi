@@ -1,4 +1,17 @@
-from typing import Any, Iterable, Iterator, List, Literal, Optional, Sequence, Tuple, Union, overload
+import os
+from typing import (
+    Any,
+    Iterable,
+    Iterator,
+    List,
+    Literal,
+    NamedTuple,
+    Optional,
+    Sequence,
+    Tuple,
+    Union,
+    overload,
+)
 
 import numpy as np
 import numpy.typing as npt
@@ -31,6 +44,8 @@ class PublishedSheet:
     @property
     def centre(self) -> Tuple[float, float]: ...
     @property
+    def zone(self) -> int: ...
+    @property
     def __geo_interface__(self) -> _GeoJSON: ...
     @property
     def feature(self) -> _GeoJSON: ...
@@ -56,6 +71,8 @@ class Sheet:
     @property
     def centre(self) -> Tuple[float, float]: ...
     @property
+    def zone(self) -> int: ...
+    @property
     def published(self) -> Optional[PublishedSheet]: ...
     def neighbours(
         self,
@@ -80,6 +97,8 @@ class Sheet:
 def sheet(lat: float, lon: float, scale: _Scale = "50k", datum: str = "1942") -> Sheet: ...
 def read(text: str) -> List[Union[Sheet, PublishedSheet]]: ...
 def read_point(text: str) -> Tuple[float, float]: ...
+def read_gk(text: str) -> Tuple[float, float]: ...
+def read_file_name(path: Union[str, os.PathLike[str]]) -> List[Union[Sheet, PublishedSheet]]: ...
 @overload
 def sheets(
     lats: Any,
@@ -139,3 +158,55 @@ def from_wgs84(lat: float, lon: float) -> Tuple[float, float]: ...
 def from_wgs84(
     lat: _Array, lon: _Array
 ) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
+def gk_crs(zone: int) -> str: ...
+@overload
+def gk_zone(where: Union[float, str, Sheet, PublishedSheet]) -> int: ...
+@overload
+def gk_zone(where: _Array) -> npt.NDArray[np.int32]: ...
+@overload
+def to_gk(
+    lat: float, lon: float, zone: Optional[int] = ..., datum: str = ...
+) -> Tuple[float, float]: ...
+@overload
+def to_gk(
+    lat: _Array, lon: _Array, zone: Optional[int] = ..., datum: str = ...
+) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
+@overload
+def from_gk(x: float, y: float, datum: str = ...) -> Tuple[float, float]: ...
+@overload
+def from_gk(
+    x: _Array, y: _Array, datum: str = ...
+) -> Tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
+
+class GridLine(NamedTuple):
+    axis: str
+    value: float
+    full: str
+    label: str
+    start: Tuple[float, float]
+    end: Tuple[float, float]
+    start_degrees: Tuple[float, float]
+    end_degrees: Tuple[float, float]
+    zone: int
+    @property
+    def __geo_interface__(self) -> _GeoJSON: ...
+    @property
+    def feature(self) -> _GeoJSON: ...
+
+def km_grid(
+    sheet: Union[Sheet, str], step: Optional[float] = ..., zone: Optional[int] = ...
+) -> List[GridLine]: ...
+
+class ControlPoint(NamedTuple):
+    name: str
+    pixel: Optional[float]
+    line: Optional[float]
+    x: float
+    y: float
+    lat: float
+    lon: float
+    zone: int
+
+def gcps(
+    sheet: Union[Sheet, PublishedSheet, str], size: Optional[Tuple[float, float]] = ...
+) -> List[ControlPoint]: ...

@@ -29,3 +29,12 @@ except kavu.AmbiguousName as e:
     print(e.readings, e.reason, e.position)
 except kavu.ReadError as e:
     print(e.reason, e.position, e.text)
+zone: int = kavu.gk_zone(37.6) + kavu.gk_zone(s) + s.zone
+x, y = kavu.to_gk(55.0, 37.0, zone=7)
+xs, ys = kavu.to_gk(np.array([55.0]), np.array([37.0]))
+back: Tuple[float, float] = kavu.from_gk(x, y)
+crs: str = kavu.gk_crs(zone)
+labels: List[str] = [line.label for line in kavu.km_grid(s, step=2000)]
+pixels = [(p.pixel, p.line, p.x, p.y) for p in kavu.gcps("N-37-4-В", size=(4000, 4400))]
+pair: Tuple[float, float] = kavu.read_gk("X=6182348 Y=7413188")
+scans = kavu.read_file_name("n37-004-3.tif")
