@@ -1,5 +1,9 @@
 """The Processing algorithms: the sheet grid of an extent, the sheets covering a layer, sheet
-names for points."""
+names for points, the kilometre grid of a sheet and a scan georeferenced in its zone."""
+
+import math
+import os
+import tempfile
 
 from qgis.PyQt.QtCore import QCoreApplication, QVariant
 from qgis.core import (
@@ -16,6 +20,9 @@ from qgis.core import (
     QgsProcessingParameterFeatureSink,
     QgsProcessingParameterFeatureSource,
     QgsProcessingParameterNumber,
+    QgsProcessingParameterRasterDestination,
+    QgsProcessingParameterRasterLayer,
+    QgsProcessingParameterString,
     QgsProcessingUtils,
     QgsWkbTypes,
 )
@@ -326,4 +333,141 @@ class SheetNames(KavuAlgorithm):
         return unnamed
 
 
-ALGORITHMS = (SheetGrid, CoverLayer, SheetNames)
+class KilometreGrid(KavuAlgorithm):
+    KEY = "kmgrid"
+    TITLE = "Kilometre grid of a sheet"
+
+    def initAlgorithm(self, config=None):
+        self.addParameter(QgsProcessingParameterString("SHEET", tr("Sheet name")))
+        self.addParameter(
+            QgsProcessingParameterNumber(
+                "STEP",
+                tr("Step (metres; empty: as printed)"),
+                QgsProcessingParameterNumber.Double,
+                optional=True,
+                minValue=1.0,
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterNumber(
+                "ZONE",
+                tr("Zone (empty: the sheet's own)"),
+                QgsProcessingParameterNumber.Integer,
+                optional=True,
+                minValue=1,
+                maxValue=60,
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterFeatureSink(
+                "OUTPUT", tr("Kilometre grid"), QgsProcessing.TypeVectorLine
+            )
+        )
+
+    def processAlgorithm(self, parameters, context, feedback):
+        text = self.parameterAsString(parameters, "SHEET", context)
+        given = {key: parameters.get(key) not in (None, "") for key in ("STEP", "ZONE")}
+        step = self.parameterAsDouble(parameters, "STEP", context) if given["STEP"] else None
+        zone = self.parameterAsInt(parameters, "ZONE", context) if given["ZONE"] else None
+        try:
+            sheet = engine.one_sheet(text)
+            if not isinstance(sheet, engine.kavu.Sheet):
+                raise ValueError(
+                    "{} is a joined sheet of {} sheets; name one of them".format(
+                        sheet.old, len(sheet.members)
+                    )
+                )
+            lines = engine.kavu.km_grid(sheet, step=step, zone=zone)
+        except ValueError as error:
+            raise QgsProcessingException("\"{}\": {}".format(text, error))
+        shown = lines[0].zone if lines else (zone or sheet.zone)
+        fields = engine.grid_fields()
+        sink, dest = self.parameterAsSink(
+            parameters, "OUTPUT", context, fields, QgsWkbTypes.LineString,
+            engine.zone_crs(shown),
+        )
+        if sink is None:
+            raise QgsProcessingException(self.invalidSinkError(parameters, "OUTPUT"))
+        for line in lines:
+            sink.addFeature(engine.grid_feature(fields, sheet, line), QgsFeatureSink.FastInsert)
+        feedback.pushInfo(
+            tr("{}: {} lines in zone {} ({})").format(
+                sheet.old, len(lines), shown, engine.kavu.gk_crs(shown)
+            )
+        )
+        return {"OUTPUT": dest}
+
+
+class GeoreferenceScan(KavuAlgorithm):
+    KEY = "georeference"
+    TITLE = "Georeference a scanned sheet"
+
+    def initAlgorithm(self, config=None):
+        self.addParameter(QgsProcessingParameterRasterLayer("INPUT", tr("Scan")))
+        self.addParameter(
+            QgsProcessingParameterString(
+                "CORNERS",
+                tr("Pixels of the frame's corners: NW, NE, SE, SW as column,row"),
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterString(
+                "SHEET", tr("Sheet name (empty: read from the file name)"), optional=True
+            )
+        )
+        self.addParameter(
+            QgsProcessingParameterRasterDestination("OUTPUT", tr("Georeferenced scan"))
+        )
+
+    def processAlgorithm(self, parameters, context, feedback):
+        from osgeo import gdal
+
+        layer = self.parameterAsRasterLayer(parameters, "INPUT", context)
+        if layer is None:
+            raise QgsProcessingException(self.invalidRasterError(parameters, "INPUT"))
+        source = layer.source()
+        text = self.parameterAsString(parameters, "SHEET", context).strip()
+        try:
+            if text:
+                sheet = engine.one_sheet(text)
+            else:
+                sheet = engine.sheet_of_file(source)
+            corners = engine.read_corners(self.parameterAsString(parameters, "CORNERS", context))
+            points = engine.scan_control_points(sheet, corners)
+        except ValueError as error:
+            where = text or os.path.basename(source)
+            raise QgsProcessingException("\"{}\": {}".format(where, error))
+        zone = points[0].zone
+        crs = engine.kavu.gk_crs(zone)
+        feedback.pushInfo(
+            tr("{} in zone {} ({}): {} control points").format(sheet.old, zone, crs, len(points))
+        )
+        output = self.parameterAsOutputLayer(parameters, "OUTPUT", context)
+        gcps = [gdal.GCP(p.y, p.x, 0.0, p.pixel, p.line, p.name, p.name) for p in points]
+        with tempfile.TemporaryDirectory(prefix="kavu-georeference-") as folder:
+            # The control points on a virtual copy, then an affine fit of them into the zone.
+            with_points = gdal.Translate(
+                os.path.join(folder, "points.vrt"), source, format="VRT", GCPs=gcps,
+                outputSRS=crs,
+            )
+            if with_points is None:
+                raise QgsProcessingException(tr("GDAL cannot read {}").format(source))
+            # Output pixels no larger than the scan's finest on the ground, so no detail is
+            # averaged away.
+            fit = gdal.GCPsToGeoTransform(gcps)
+            size = min(math.hypot(fit[1], fit[4]), math.hypot(fit[2], fit[5]))
+            warped = gdal.Warp(
+                output, with_points, format="GTiff", dstSRS=crs, polynomialOrder=1,
+                resampleAlg="bilinear", xRes=size, yRes=size,
+                creationOptions=["COMPRESS=DEFLATE", "TILED=YES"],
+            )
+            with_points = None
+            if warped is None:
+                raise QgsProcessingException(
+                    tr("GDAL cannot write {}: {}").format(output, gdal.GetLastErrorMsg())
+                )
+            warped = None
+        return {"OUTPUT": output}
+
+
+ALGORITHMS = (SheetGrid, CoverLayer, SheetNames, KilometreGrid, GeoreferenceScan)

@@ -9,6 +9,7 @@ import json
 import math
 
 import kavu
+import numpy as np
 from osgeo import osr
 from qgis.PyQt.QtCore import QVariant
 from qgis.core import (
@@ -259,3 +260,118 @@ def sheet_feature(fields, sheet, scale=None, extra=()):
         + list(extra)
     )
     return feature
+
+
+def one_sheet(text):
+    """The sheet or joined sheet a designation names; ValueError (listing the readings when
+    there are several) otherwise."""
+    readings = kavu.read(text)
+    if len(readings) == 1:
+        return readings[0]
+    return kavu.Sheet(text)
+
+
+def sheet_of_file(path):
+    """The sheet a scan's file name names; ValueError when it names none or several."""
+    try:
+        readings = kavu.read_file_name(path)
+    except kavu.ReadError as error:
+        raise ValueError(
+            "the file name names no sheet ({}); give the sheet name".format(error.reason)
+        )
+    if len(readings) > 1:
+        names = ", ".join("{} (1:{:,})".format(r.old, r.scale) for r in readings)
+        raise ValueError(
+            "the file name has {} readings: {}; give the sheet name".format(len(readings), names)
+        )
+    return readings[0]
+
+
+def zone_crs(zone):
+    """The Gauss-Krüger zone's CRS as QGIS takes it."""
+    text = kavu.gk_crs(zone)
+    if text.startswith("EPSG:"):
+        return QgsCoordinateReferenceSystem(text)
+    return QgsCoordinateReferenceSystem.fromProj(text)
+
+
+def grid_fields():
+    """The fields kavu-sheet grid writes."""
+    fields = QgsFields()
+    for name, kind in (("sheet", QVariant.String), ("zone", QVariant.Int),
+                       ("axis", QVariant.String), ("value", QVariant.Double),
+                       ("full", QVariant.String), ("label", QVariant.String)):
+        fields.append(QgsField(name, kind))
+    return fields
+
+
+def grid_feature(fields, sheet, line):
+    """A grid line in its zone's CRS, easting then northing."""
+    feature = QgsFeature(fields)
+    feature.setGeometry(
+        QgsGeometry.fromPolylineXY(
+            [QgsPointXY(line.start[1], line.start[0]), QgsPointXY(line.end[1], line.end[0])]
+        )
+    )
+    feature.setAttributes(
+        [sheet.old, line.zone, line.axis, line.value, line.full, line.label]
+    )
+    return feature
+
+
+def read_corners(text):
+    """Four (pixel, line) pairs, north-west, north-east, south-east, south-west, from
+    "x,y x,y x,y x,y" (pairs split by blanks or ";"); ValueError otherwise."""
+    pairs = [p for p in text.replace(";", " ").split() if p]
+    corners = []
+    for pair in pairs:
+        parts = pair.split(",")
+        try:
+            x, y = (float(v) for v in parts)
+        except ValueError:
+            raise ValueError(
+                "\"{}\" is not a pixel position: give column,row (as 120.5,98)".format(pair)
+            )
+        if not (math.isfinite(x) and math.isfinite(y)):
+            raise ValueError("\"{}\" is not a pixel position".format(pair))
+        corners.append((x, y))
+    if len(corners) != 4:
+        raise ValueError(
+            "four corners are needed (north-west, north-east, south-east, south-west), "
+            "not {}".format(len(corners))
+        )
+    return corners
+
+
+def _homography(source, target):
+    """The projective map taking four points to four others (a scan's small tilt and stretch
+    included), as 3 x 3 coefficients; ValueError when three of them lie on a line."""
+    rows, rhs = [], []
+    for (x, y), (u, v) in zip(source, target):
+        rows.append([x, y, 1, 0, 0, 0, -u * x, -u * y])
+        rows.append([0, 0, 0, x, y, 1, -v * x, -v * y])
+        rhs += [u, v]
+    try:
+        h = np.linalg.solve(np.array(rows, dtype=float), np.array(rhs, dtype=float))
+    except np.linalg.LinAlgError:
+        raise ValueError("three of the corners lie on one line")
+    return np.append(h, 1.0).reshape(3, 3)
+
+
+def scan_control_points(sheet, corners):
+    """The sheet's exact control points placed on a scan whose frame corners are at `corners`
+    (NW, NE, SE, SW pixels): the corners themselves, and the kilometre-grid crossings where
+    the projection puts them between the corners."""
+    # The sheet as printed, cropped to its corners' box, at about the scan's size.
+    width = max(abs(corners[1][0] - corners[0][0]), abs(corners[2][0] - corners[3][0]), 1.0)
+    height = max(abs(corners[3][1] - corners[0][1]), abs(corners[2][1] - corners[1][1]), 1.0)
+    points = kavu.gcps(sheet, size=(width, height))
+    printed = {p.name: (p.pixel, p.line) for p in points}
+    h = _homography([printed[c] for c in ("NW", "NE", "SE", "SW")], corners)
+    placed = []
+    for p in points:
+        u, v, w = h.dot([p.pixel, p.line, 1.0])
+        if not abs(w) > 1e-12:
+            raise ValueError("the corners do not make a frame")
+        placed.append(p._replace(pixel=float(u / w), line=float(v / w)))
+    return placed

@@ -69,6 +69,56 @@ TEXTS = {
             "или из нескольких частей получают пустые поля."
         ),
     },
+    "kmgrid": {
+        "en": (
+            "The kilometre grid of a sheet as the series prints it, as a line layer in the "
+            "sheet's Gauss–Krüger zone (EPSG:28404–28432, or the same projection for zones "
+            "without a code, on the 1942 datum): lines of X (northing) and Y (easting, the "
+            "zone number in front) clipped to the frame, with the fields sheet, zone, axis, "
+            "value (metres), full (kilometres as printed at the corners, 6182) and label (the "
+            "two digits printed along the frame, 82).<br>"
+            "<b>Sheet name</b>: any common spelling (N-37-4-В, n37-004-3, 14-37-004-3); a name "
+            "that reads several ways is refused with its readings.<br>"
+            "<b>Step</b>: empty for the printed grid, 1 km at 1:10 000–1:50 000 and 2 km at "
+            "1:100 000; smaller scales need a step.<br>"
+            "<b>Zone</b>: a neighbouring zone's grid, as sheets near a zone's edge show it."
+        ),
+        "ru": (
+            "Километровая сетка листа, как она напечатана, линейным слоем в зоне "
+            "Гаусса–Крюгера листа (EPSG:28404–28432 или та же проекция для зон без кода, "
+            "система 1942 года): линии X (абсциссы) и Y (ординаты с номером зоны впереди), "
+            "обрезанные рамкой, с полями sheet, zone, axis, value (метры), full (километры, "
+            "как подписаны в углах, 6182) и label (две цифры у рамки, 82).<br>"
+            "<b>Номенклатура</b>: в любой обычной записи (N-37-4-В, n37-004-3, 14-37-004-3); "
+            "номенклатура с несколькими прочтениями отклоняется с их перечнем.<br>"
+            "<b>Шаг</b>: пусто для напечатанной сетки, 1 км в масштабах 1:10 000–1:50 000 и "
+            "2 км в 1:100 000; для мелких масштабов шаг нужно задать.<br>"
+            "<b>Зона</b>: сетка соседней зоны, как на листах у края зоны."
+        ),
+    },
+    "georeference": {
+        "en": (
+            "A scanned sheet as a GeoTIFF in the sheet's Gauss–Krüger zone. The sheet is read "
+            "from the scan's file name (n37-004-3.tif, N-37-4-В 1985.png) unless a sheet name "
+            "is given.<br>"
+            "<b>Corners</b>: the pixels of the frame's four corners, north-west, north-east, "
+            "south-east and south-west, each as column,row counted from the scan's top-left "
+            "corner (120.5,98 3980,101 3990,4420 112,4415).<br>"
+            "The control points are exact: the corners and every kilometre-grid crossing inside "
+            "the frame, placed on the scan by the projection, so an affine fit (GDAL, "
+            "polynomial order 1) reproduces the printed frame."
+        ),
+        "ru": (
+            "Скан листа в формате GeoTIFF в зоне Гаусса–Крюгера листа. Номенклатура берётся "
+            "из имени файла скана (n37-004-3.tif, N-37-4-В 1985.png), если не задана.<br>"
+            "<b>Углы</b>: пиксели четырёх углов рамки, северо-западного, северо-восточного, "
+            "юго-восточного и юго-западного, каждый как столбец,строка от левого верхнего угла "
+            "скана (120.5,98 3980,101 3990,4420 112,4415).<br>"
+            "Опорные точки точные: углы и все пересечения километровой сетки внутри рамки, "
+            "размещённые на скане по проекции, поэтому аффинное преобразование (GDAL, "
+            "полином первой степени) воспроизводит напечатанную рамку."
+        ),
+    },
 }
 
 

@@ -27,11 +27,12 @@ def qgis_process(tmp_path_factory):
         p for p in (os.environ.get("KAVU_PYTHONPATH"), os.environ.get("PYTHONPATH")) if p
     )
 
-    def run(*args, **more_env):
+    def run(*args, fails=False, **more_env):
+        """Standard output; with `fails`, the run must fail and its messages are returned."""
         done = subprocess.run([os.environ["KAVU_QGIS_PROCESS"], *args], env=env | more_env,
                               capture_output=True, text=True)
-        assert done.returncode == 0, done.stdout + done.stderr
-        return done.stdout
+        assert (done.returncode != 0) == fails, done.stdout + done.stderr
+        return done.stdout + done.stderr if fails else done.stdout
 
     run("plugins", "enable", "kavu_sheets")
     return run
@@ -68,12 +69,16 @@ def attributes(found, extra=()):
 
 def test_algorithms_are_listed_with_help(qgis_process):
     listed = qgis_process("list")
-    for name in ("Sheet grid", "Sheets covering a layer", "Add sheet names to points"):
+    for name in ("Sheet grid", "Sheets covering a layer", "Add sheet names to points",
+                 "Kilometre grid of a sheet", "Georeference a scanned sheet"):
         assert name in listed
     assert "edges" in qgis_process("help", "kavu:sheetgrid")
+    assert "two digits printed along the frame" in qgis_process("help", "kavu:kmgrid")
     # QGIS in Russian explains it in Russian.
     russian = qgis_process("help", "kavu:sheetnames", LANG="ru_RU.UTF-8", LC_ALL="ru_RU.UTF-8")
     assert "номенклатуру листов" in russian
+    russian = qgis_process("help", "kavu:georeference", LANG="ru_RU.UTF-8", LC_ALL="ru_RU.UTF-8")
+    assert "Опорные точки точные" in russian
 
 
 @pytest.mark.parametrize("scale,index,printed", [("1M", 0, False), ("100k", 3, True)])
