@@ -193,7 +193,7 @@ def test_loads_unloads_and_reloads_cleanly(canvas):
             "actions": len(actions),
         }
 
-    on = {"provider": True, "algorithms": 3, "locators": 1, "toolbar": 1, "menu": 1, "actions": 1}
+    on = {"provider": True, "algorithms": 5, "locators": 1, "toolbar": 1, "menu": 1, "actions": 1}
     off = {"provider": False, "algorithms": 0, "locators": 0, "toolbar": 0, "menu": 0, "actions": 0}
 
     assert qgis.utils.loadPlugin("kavu_sheets")
