@@ -7,6 +7,7 @@ datum shift, so a point gets the sheet the tool gives it."""
 
 import json
 import math
+import re
 
 import kavu
 import numpy as np
@@ -320,27 +321,25 @@ def grid_feature(fields, sheet, line):
 
 
 def read_corners(text):
-    """Four (pixel, line) pairs, north-west, north-east, south-east, south-west, from
-    "x,y x,y x,y x,y" (pairs split by blanks or ";"); ValueError otherwise."""
-    pairs = [p for p in text.replace(";", " ").split() if p]
-    corners = []
-    for pair in pairs:
-        parts = pair.split(",")
+    """Four (pixel, line) pairs, north-west, north-east, south-east, south-west, from eight
+    numbers split by commas, blanks or ";" ("212,180 5890,240 5850,4410 170,4350", or as
+    kavu-sheet georef --corners takes them); ValueError otherwise."""
+    words = [w for w in re.split(r"[,;\s]+", text.strip()) if w]
+    numbers = []
+    for word in words:
         try:
-            x, y = (float(v) for v in parts)
+            value = float(word)
         except ValueError:
-            raise ValueError(
-                "\"{}\" is not a pixel position: give column,row (as 120.5,98)".format(pair)
-            )
-        if not (math.isfinite(x) and math.isfinite(y)):
-            raise ValueError("\"{}\" is not a pixel position".format(pair))
-        corners.append((x, y))
-    if len(corners) != 4:
+            value = math.nan
+        if not math.isfinite(value):
+            raise ValueError("\"{}\" is not a pixel position".format(word))
+        numbers.append(value)
+    if len(numbers) != 8:
         raise ValueError(
-            "four corners are needed (north-west, north-east, south-east, south-west), "
-            "not {}".format(len(corners))
+            "four corners are needed (north-west, north-east, south-east, south-west), each "
+            "column,row: 8 numbers, not {}".format(len(numbers))
         )
-    return corners
+    return list(zip(numbers[0::2], numbers[1::2]))
 
 
 def _homography(source, target):

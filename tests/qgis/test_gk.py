@@ -102,7 +102,8 @@ def test_georeferenced_scan_lands_on_the_projection(qgis_process, tmp_path, file
     corners = scan_pixel(printed[:4, 2], printed[:4, 3])
     out = tmp_path / "georeferenced.tif"
     qgis_process("run", "kavu:georeference", "--", f"INPUT={scan}",
-                 "CORNERS=" + " ".join(f"{c!r},{r!r}" for c, r in corners),
+                 "CORNERS=" + (" ".join(f"{c!r},{r!r}" for c, r in corners) if sheet is None
+                               else ",".join(repr(v) for v in corners.ravel())),  # the tool's
                  *([f"SHEET={sheet}"] if sheet else []), f"OUTPUT={out}")
 
     result = gdal.Open(str(out))
