@@ -1,5 +1,6 @@
 """Shared set-up of the plugin's tests: the plugin staged by the build, the kavu module, the
-command-line tool to compare with, and one QgsApplication on the offscreen platform."""
+command-line tool to compare with, one QgsApplication on the offscreen platform, and qgis_process
+runs with the plugin enabled."""
 
 import csv
 import io
@@ -36,3 +37,24 @@ def qgis_app(tmp_path_factory):
     app.initQgis()
     yield app
     app.exitQgis()
+
+
+@pytest.fixture(scope="module")
+def qgis_process(tmp_path_factory):
+    """Runs qgis_process with the staged plugin enabled in a profile of its own."""
+    home = tmp_path_factory.mktemp("home")
+    env = dict(os.environ, HOME=str(home), QGIS_PLUGINPATH=PLUGIN_PARENT,
+               XDG_RUNTIME_DIR=str(home), QT_QPA_PLATFORM="offscreen")
+    env["PYTHONPATH"] = os.pathsep.join(
+        p for p in (os.environ.get("KAVU_PYTHONPATH"), os.environ.get("PYTHONPATH")) if p
+    )
+
+    def run(*args, fails=False, **more_env):
+        """Standard output; with `fails`, the run must fail and its messages are returned."""
+        done = subprocess.run([os.environ["KAVU_QGIS_PROCESS"], *args], env=env | more_env,
+                              capture_output=True, text=True)
+        assert (done.returncode != 0) == fails, done.stdout + done.stderr
+        return done.stdout + done.stderr if fails else done.stdout
+
+    run("plugins", "enable", "kavu_sheets")
+    return run

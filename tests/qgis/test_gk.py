@@ -11,7 +11,6 @@ from osgeo import gdal, ogr, osr
 
 import kavu
 from conftest import KAVU_SHEET, kavu_sheet
-from test_processing import qgis_process  # noqa: F401 (the fixture)
 
 gdal.UseExceptions()
 ogr.UseExceptions()

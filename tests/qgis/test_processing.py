@@ -1,41 +1,18 @@
 """Each algorithm run by qgis_process on real files, its layer read back with OGR and compared
 with kavu-sheet's answer on the same input."""
 
-import os
 import random
-import subprocess
 
 import pytest
 from osgeo import ogr, osr
 
-from conftest import PLUGIN_PARENT, kavu_sheet
+from conftest import kavu_sheet
 
 ogr.UseExceptions()
 osr.UseExceptions()
 
 # A walk across 180 degrees in Chukotka, as a GPS receiver writes it (WGS 84).
 TRACK = [(65.30, 179.62), (65.36, 179.91), (65.41, -179.93), (65.47, -179.58), (65.60, -179.41)]
-
-
-@pytest.fixture(scope="module")
-def qgis_process(tmp_path_factory):
-    """Runs qgis_process with the staged plugin enabled in a profile of its own."""
-    home = tmp_path_factory.mktemp("home")
-    env = dict(os.environ, HOME=str(home), QGIS_PLUGINPATH=PLUGIN_PARENT,
-               XDG_RUNTIME_DIR=str(home), QT_QPA_PLATFORM="offscreen")
-    env["PYTHONPATH"] = os.pathsep.join(
-        p for p in (os.environ.get("KAVU_PYTHONPATH"), os.environ.get("PYTHONPATH")) if p
-    )
-
-    def run(*args, fails=False, **more_env):
-        """Standard output; with `fails`, the run must fail and its messages are returned."""
-        done = subprocess.run([os.environ["KAVU_QGIS_PROCESS"], *args], env=env | more_env,
-                              capture_output=True, text=True)
-        assert (done.returncode != 0) == fails, done.stdout + done.stderr
-        return done.stdout + done.stderr if fails else done.stdout
-
-    run("plugins", "enable", "kavu_sheets")
-    return run
 
 
 def features(path):
