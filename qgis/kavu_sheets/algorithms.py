@@ -433,6 +433,14 @@ class GeoreferenceScan(KavuAlgorithm):
             else:
                 sheet = engine.sheet_of_file(source)
             corners = engine.read_corners(self.parameterAsString(parameters, "CORNERS", context))
+            for (column, row), corner in zip(corners, ("north-west", "north-east",
+                                                       "south-east", "south-west")):
+                if not (0 <= column <= layer.width() and 0 <= row <= layer.height()):
+                    raise ValueError(
+                        "the {} corner {:g},{:g} lies outside the scan's {} x {} pixels".format(
+                            corner, column, row, layer.width(), layer.height()
+                        )
+                    )
             points = engine.scan_control_points(sheet, corners)
         except ValueError as error:
             where = text or os.path.basename(source)

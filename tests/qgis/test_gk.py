@@ -155,3 +155,8 @@ def test_georeference_says_what_is_missing(qgis_process, tmp_path):
     said = qgis_process("run", "kavu:georeference", "--", f"INPUT={scan}", "SHEET=N-37-4-В",
                         "CORNERS=1,1 39,1 39,39", f"OUTPUT={tmp_path / 'out.tif'}", fails=True)
     assert "four corners are needed" in said
+    said = qgis_process("run", "kavu:georeference", "--", f"INPUT={scan}", "SHEET=N-37-4-В",
+                        "CORNERS=1,1 39,1 41,39 1,39", f"OUTPUT={tmp_path / 'out.tif'}",
+                        fails=True)
+    assert "south-east corner 41,39 lies outside the scan's 40 x 40 pixels" in said
+    assert not (tmp_path / "out.tif").exists()
