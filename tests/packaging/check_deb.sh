@@ -93,7 +93,7 @@ if [[ -f ${pydebs[0]} ]]; then
     fail "the unpacked module answers: $answer"
   tests=$(cd "$(dirname "$0")/../python" && pwd)
   (cd "$tmp" && PYTHONPATH=$site PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q \
-    -p no:cacheprovider "$tests/test_api.py" "$tests/test_geo.py") ||
+    -p no:cacheprovider "$tests/test_api.py" "$tests/test_geo.py" "$tests/test_gk.py") ||
     fail "the unpacked module fails its tests"
   echo "package checked: $(wc -l <"$tmp/pypromised") files, version $version"
 fi

@@ -41,7 +41,7 @@ mkdir -p "$HOME"
 # Debian's qgis_process script passes the desktop's --noversioncheck, which the program refuses.
 qgis_process.bin plugins enable kavu_sheets >/dev/null 2>&1 || fail "QGIS cannot enable the plugin"
 listed=$(qgis_process.bin list 2>/dev/null)
-for id in kavu:sheetgrid kavu:coverlayer kavu:sheetnames; do
+for id in kavu:sheetgrid kavu:coverlayer kavu:sheetnames kavu:kmgrid kavu:georeference; do
   grep -qF "$id" <<<"$listed" || fail "qgis_process does not list $id"
 done
 echo "QGIS plugin checked: version $version"
