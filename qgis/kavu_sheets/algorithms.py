@@ -416,11 +416,16 @@ class GeoreferenceScan(KavuAlgorithm):
             )
         )
         self.addParameter(
+            QgsProcessingParameterBoolean(
+                "CUT", tr("Cut to the frame (the margins become nodata)"), False
+            )
+        )
+        self.addParameter(
             QgsProcessingParameterRasterDestination("OUTPUT", tr("Georeferenced scan"))
         )
 
     def processAlgorithm(self, parameters, context, feedback):
-        from osgeo import gdal
+        from osgeo import gdal, ogr, osr
 
         layer = self.parameterAsRasterLayer(parameters, "INPUT", context)
         if layer is None:
@@ -464,10 +469,16 @@ class GeoreferenceScan(KavuAlgorithm):
             # averaged away.
             fit = gdal.GCPsToGeoTransform(gcps)
             size = min(math.hypot(fit[1], fit[4]), math.hypot(fit[2], fit[5]))
+            cut = {}
+            if self.parameterAsBoolean(parameters, "CUT", context):
+                cut = dict(
+                    cutlineDSName=self._frame_file(folder, sheet, zone, crs, ogr, osr),
+                    cropToCutline=True, dstNodata=0,
+                )
             warped = gdal.Warp(
                 output, with_points, format="GTiff", dstSRS=crs, polynomialOrder=1,
                 resampleAlg="bilinear", xRes=size, yRes=size,
-                creationOptions=["COMPRESS=DEFLATE", "TILED=YES"],
+                creationOptions=["COMPRESS=DEFLATE", "TILED=YES"], **cut,
             )
             with_points = None
             if warped is None:
@@ -476,6 +487,26 @@ class GeoreferenceScan(KavuAlgorithm):
                 )
             warped = None
         return {"OUTPUT": output}
+
+    @staticmethod
+    def _frame_file(folder, sheet, zone, crs, ogr, osr):
+        """The frame in the zone as a layer the warper cuts along."""
+        path = os.path.join(folder, "frame.gpkg")
+        srs = osr.SpatialReference()
+        srs.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
+        srs.SetFromUserInput(crs)
+        dataset = ogr.GetDriverByName("GPKG").CreateDataSource(path)
+        layer = dataset.CreateLayer("frame", srs, ogr.wkbPolygon)
+        ring = ogr.Geometry(ogr.wkbLinearRing)
+        for easting, northing in engine.frame_in_zone(sheet, zone):
+            ring.AddPoint_2D(easting, northing)
+        polygon = ogr.Geometry(ogr.wkbPolygon)
+        polygon.AddGeometry(ring)
+        feature = ogr.Feature(layer.GetLayerDefn())
+        feature.SetGeometry(polygon)
+        layer.CreateFeature(feature)
+        dataset = None
+        return path
 
 
 ALGORITHMS = (SheetGrid, CoverLayer, SheetNames, KilometreGrid, GeoreferenceScan)

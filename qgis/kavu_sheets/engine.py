@@ -374,3 +374,21 @@ def scan_control_points(sheet, corners):
             raise ValueError("the corners do not make a frame")
         placed.append(p._replace(pixel=float(u / w), line=float(v / w)))
     return placed
+
+
+def frame_in_zone(sheet, zone):
+    """The frame as a closed ring of (easting, northing) in a Gauss-Krüger zone, a vertex every
+    minute along its edges, which are curves there."""
+    north, south, west, east = sheet.north, sheet.south, sheet.west, sheet.east
+
+    def steps(a, b):
+        n = max(1, math.ceil(round(abs(b - a) * 60.0, 9)))
+        return [a + (b - a) * i / n for i in range(n)]
+
+    ring = [(south, lon) for lon in steps(west, east)]
+    ring += [(lat, east) for lat in steps(south, north)]
+    ring += [(north, lon) for lon in steps(east, west)]
+    ring += [(lat, west) for lat in steps(north, south)]
+    ring.append(ring[0])
+    x, y = kavu.to_gk([p[0] for p in ring], [p[1] for p in ring], zone=zone)
+    return list(zip(y.tolist(), x.tolist()))

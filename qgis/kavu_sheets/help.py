@@ -107,7 +107,9 @@ TEXTS = {
             "--corners takes them: 120.5,98,3980,101,3990,4420,112,4415).<br>"
             "The control points are exact: the corners and every kilometre-grid crossing inside "
             "the frame, placed on the scan by the projection, so an affine fit (GDAL, "
-            "polynomial order 1) reproduces the printed frame."
+            "polynomial order 1) reproduces the printed frame.<br>"
+            "<b>Cut to the frame</b>: the GeoTIFF spans the frame alone, as kavu-sheet georef "
+            "--warp writes it, with nodata (0) outside it."
         ),
         "ru": (
             "Скан листа в формате GeoTIFF в зоне Гаусса–Крюгера листа. Номенклатура берётся "
@@ -118,7 +120,9 @@ TEXTS = {
             "--corners, 120.5,98,3980,101,3990,4420,112,4415).<br>"
             "Опорные точки точные: углы и все пересечения километровой сетки внутри рамки, "
             "размещённые на скане по проекции, поэтому аффинное преобразование (GDAL, "
-            "полином первой степени) воспроизводит напечатанную рамку."
+            "полином первой степени) воспроизводит напечатанную рамку.<br>"
+            "<b>Обрезать по рамке</b>: GeoTIFF занимает только рамку, как у kavu-sheet georef "
+            "--warp, вне её нет данных (0)."
         ),
     },
 }

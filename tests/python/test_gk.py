@@ -109,7 +109,8 @@ def test_frames_as_the_tool_writes_them(tool):
         assert kavu.gk_zone(name) == int(row["zone"]) == corners["NW"].zone
         for corner in ("NW", "NE", "SE", "SW"):
             p = corners[corner]
-            got = (float(row[f"{corner.lower()}_northing"]), float(row[f"{corner.lower()}_easting"]))
+            c = corner.lower()
+            got = (float(row[f"{c}_northing"]), float(row[f"{c}_easting"]))
             assert (p.x, p.y) == pytest.approx(got, abs=6e-4), (name, corner)
             assert kavu.to_gk(p.lat, p.lon, zone=p.zone) == pytest.approx(got, abs=6e-4)
             lat, lon = kavu.from_gk(*got)

@@ -71,11 +71,12 @@ def write_scan(path, width, height):
     scan = None
 
 
-@pytest.mark.parametrize("file_name,sheet", [
-    ("n37-004-3 1985.tif", None),        # 1:50 000 at 55° N, named by the file
-    ("scan.tif", "R-37-100-А"),          # 1:50 000 at 70° N, named by the parameter
+@pytest.mark.parametrize("file_name,sheet,cut", [
+    ("n37-004-3 1985.tif", None, False),  # 1:50 000 at 55° N, named by the file
+    ("scan.tif", "R-37-100-А", True),     # 1:50 000 at 70° N, named by the parameter, cut
 ])
-def test_georeferenced_scan_lands_on_the_projection(qgis_process, tmp_path, file_name, sheet):
+def test_georeferenced_scan_lands_on_the_projection(qgis_process, tmp_path, file_name, sheet,
+                                                    cut):
     # The sheet printed 600 pixels wide, cropped to its corners: an affine map of its
     # Gauss-Krüger coordinates (kavu-sheet's control points make it exact) ...
     name = sheet or "N-37-4-В"
@@ -103,7 +104,7 @@ def test_georeferenced_scan_lands_on_the_projection(qgis_process, tmp_path, file
     qgis_process("run", "kavu:georeference", "--", f"INPUT={scan}",
                  "CORNERS=" + (" ".join(f"{c!r},{r!r}" for c, r in corners) if sheet is None
                                else ",".join(repr(v) for v in corners.ravel())),  # the tool's
-                 *([f"SHEET={sheet}"] if sheet else []), f"OUTPUT={out}")
+                 *([f"SHEET={sheet}"] if sheet else []), f"CUT={cut}", f"OUTPUT={out}")
 
     result = gdal.Open(str(out))
     zone = kavu.gk_zone(name)
@@ -129,20 +130,37 @@ def test_georeferenced_scan_lands_on_the_projection(qgis_process, tmp_path, file
     # The frame's corners as kavu-sheet gives them, the grid's ends, and places all over the
     # sheet: each within 0.1 m of where the projection puts it.
     frame = kavu_sheet("frame", name, "--crs", "gk")[0]
-    places = [(float(frame[f"{c}_easting"]), float(frame[f"{c}_northing"]))
-              for c in ("nw", "ne", "se", "sw", "centre")]
-    for row in kavu_sheet("grid", name):
+    box = [(float(frame[f"{c}_easting"]), float(frame[f"{c}_northing"]))
+           for c in ("nw", "ne", "se", "sw")]
+    places = [] if cut else box + [(float(frame["centre_easting"]),
+                                    float(frame["centre_northing"]))]
+    for row in [] if cut else kavu_sheet("grid", name):
         places += [(float(row["from_y"]), float(row["from_x"])),
                    (float(row["to_y"]), float(row["to_x"]))]
     s = kavu.Sheet(name)
     rng = random.Random(20)
-    inside = [(rng.uniform(s.south, s.north), rng.uniform(s.west, s.east)) for _ in range(500)]
+    edge = 0.02 if cut else 0  # cut: a pixel or more inside the frame, where nothing is blank
+    height, width = s.north - s.south, s.east - s.west
+    inside = [(rng.uniform(s.south + edge * height, s.north - edge * height),
+               rng.uniform(s.west + edge * width, s.east - edge * width)) for _ in range(500)]
     x, y = kavu.to_gk([p[0] for p in inside], [p[1] for p in inside], zone=zone)
     places += list(zip(y, x))
     easting, northing = np.array(places).T
     metres_per_pixel = wide / 600 / 1.02
     miss = np.hypot(*(taken_from(easting, northing) - scan_pixel(easting, northing)).T)
     assert miss.max() * metres_per_pixel < 0.1, miss.max() * metres_per_pixel
+    if cut:
+        # The raster spans the frame's box and is blank outside the frame.
+        eastings, northings = zip(*box)
+        size = gt[1]
+        assert gt[0] == pytest.approx(min(eastings), abs=size)
+        assert gt[3] == pytest.approx(max(northings), abs=size)
+        assert gt[0] + result.RasterXSize * size == pytest.approx(max(eastings), abs=size)
+        assert bands[0][0, 0] == 0 and bands[0][-1, 0] == 0 and bands[0][-1, -1] == 0
+        pairs = zip(box, box[1:] + box[:1])
+        quad = 0.5 * abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in pairs))
+        outside = 1 - quad / ((max(eastings) - min(eastings)) * (max(northings) - min(northings)))
+        assert (bands[0] == 0).mean() == pytest.approx(outside, abs=0.01)
 
 
 def test_georeference_says_what_is_missing(qgis_process, tmp_path):
