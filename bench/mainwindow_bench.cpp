@@ -1,6 +1,7 @@
 // The window's cost to the user: one keystroke in coordinates-to-sheet mode (ten result fields
 // and the log record), and a cold start of the program to its window on screen with the memory
 // it then holds. The start is measured on a child process running this same binary.
+#include "bench/window_bench.h"
 #include "controls/ctlPos/ctlPos.h"
 #include "mainwindow/frmMain.h"
 
@@ -11,23 +12,15 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <string>
 
 namespace {
 
-QTemporaryDir* storeDir = nullptr;
+using kavu::bench::ResidentKiB;
+using kavu::bench::TestServices;
 
-kavu::frmMain::Services TestServices(QSettings* store) {
-    kavu::frmMain::Services s;
-    s.settings = store;
-    s.confirmExit = [](const QString&) { return true; };
-    return s;
-}
+QTemporaryDir* storeDir = nullptr;
 
 void KeystrokeInCoordinatesMode(benchmark::State& state) {
     QSettings store(storeDir->filePath(QStringLiteral("keystroke.ini")), QSettings::IniFormat);
@@ -46,14 +39,6 @@ void KeystrokeInCoordinatesMode(benchmark::State& state) {
     window.close();
 }
 BENCHMARK(KeystrokeInCoordinatesMode)->Unit(benchmark::kMicrosecond);
-
-long ResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return -1;
-}
 
 // The child: the program's own start, then report the resident memory once the window shows.
 int RunChild(int argc, char** argv) {
@@ -93,17 +78,7 @@ BENCHMARK(StartToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->I
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc >= 2 && std::strcmp(argv[1], "--child") == 0) {
-        QTemporaryDir dir; // an empty store: a first start
-        storeDir = &dir;
-        return RunChild(argc, argv);
-    }
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
+    QTemporaryDir dir; // for the child, an empty store: a first start
     storeDir = &dir;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavu::bench::WindowBenchMain(argc, argv, RunChild);
 }

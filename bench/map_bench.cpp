@@ -2,6 +2,7 @@
 // 1:1,000,000 grid, Europe with 1:200,000, Moscow with 1:10,000, the Arctic with joined sheets;
 // the land's decoding when the map first opens; and the memory the program holds before and
 // after opening the map and then a track, measured in a child process running this binary.
+#include "bench/window_bench.h"
 #include "mainwindow/frmMain.h"
 #include "mapview/LandData.h"
 #include "mapview/MapPainter.h"
@@ -16,11 +17,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <string>
 
 using namespace kavu;
@@ -88,30 +86,19 @@ void DecodeLandOnFirstOpen(benchmark::State& state) {
 }
 BENCHMARK(DecodeLandOnFirstOpen)->Unit(benchmark::kMillisecond);
 
-long ResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return -1;
-}
-
 // The child: the main window shown, its memory; then the map opened, its memory.
 int RunChild(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     QSettings store(dir.filePath(QStringLiteral("start.ini")), QSettings::IniFormat);
-    frmMain::Services services;
-    services.settings = &store;
-    services.confirmExit = [](const QString&) { return true; };
-    frmMain window(services);
+    frmMain window(bench::TestServices(&store));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 2;
-    const long shown = ResidentKiB();
+    const long shown = bench::ResidentKiB();
     window.findChild<QAction*>(QStringLiteral("mnuMap"))->trigger();
     if (!window.MapWindow() || !QTest::qWaitForWindowExposed(window.MapWindow())) return 2;
     QTest::qWait(200); // the first paint
-    const long withMap = ResidentKiB();
+    const long withMap = bench::ResidentKiB();
     // A dropped track brings GDAL and PROJ.
     QFile gpx(dir.filePath(QStringLiteral("walk.gpx")));
     if (!gpx.open(QIODevice::WriteOnly)) return 2;
@@ -122,7 +109,7 @@ int RunChild(int argc, char** argv) {
     gpx.close();
     if (!window.MapWindow()->OpenTrack(gpx.fileName())) return 2;
     QTest::qWait(200);
-    std::printf("%ld %ld %ld\n", shown, withMap, ResidentKiB());
+    std::printf("%ld %ld %ld\n", shown, withMap, bench::ResidentKiB());
     return 0;
 }
 
@@ -150,11 +137,5 @@ BENCHMARK(MemoryBeforeAndWithTheMap)->Unit(benchmark::kMillisecond)->Iterations(
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc >= 2 && std::strcmp(argv[1], "--child") == 0) return RunChild(argc, argv);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::WindowBenchMain(argc, argv, RunChild);
 }
