@@ -629,13 +629,6 @@ py::array_t<int> GkZones(const Doubles& lons) {
 
 // ---- the kilometre grid and control points of a sheet
 
-std::string ScaleText(int scale) {
-    std::string digits = std::to_string(Denominator(scale));
-    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<std::size_t>(i), " ");
-    return "1:" + digits;
-}
-
 /// (zone, lines) of a sheet's grid, each line (axis, value, full, label, (x, y) of its ends,
 /// (lat, lon) of its ends). Zone and step checked as the tool checks them.
 py::tuple KmGrid(const Sheet& s, std::optional<double> step, std::optional<int> zone) {
@@ -644,8 +637,8 @@ py::tuple KmGrid(const Sheet& s, std::optional<double> step, std::optional<int> 
         throw py::value_error("step must be a distance of 1 metre or more");
     const double every = step ? *step : geo::PrintedGridStep(key.Scale);
     if (every == 0)
-        throw py::value_error("the series prints no kilometre grid at " + ScaleText(key.Scale) +
-                              ": give step in metres");
+        throw py::value_error("the series prints no kilometre grid at " +
+                              std::string(ScaleName(key.Scale)) + ": give step in metres");
     const int own = geo::ZoneOfSheet(key);
     int z = own;
     if (zone) {
