@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace kavu::geo {
 
@@ -38,53 +39,106 @@ std::string DescribeOperation(PJ_CONTEXT* ctx, PJ* op) {
 
 // PROJ needs over a microsecond a point here, too slow for a million points. The shift is
 // smooth wherever one operation serves, so it is taken from PROJ at the nodes of a patch and
-// interpolated inside by a polynomial: degree 4 on patches of one degree, which stays within
-// 1e-10 degree of PROJ. A patch where the polynomial misses PROJ's own value at four more
-// points by over 5e-10 degree (0.05 mm) is crossed by the edge of an operation's area of use,
-// where the shift jumps by metres; it is split into patches of 1/8 degree with quadratics,
-// and those the edge crosses are left to PROJ point by point.
+// interpolated inside by a polynomial, which stays within 1e-10 degree of PROJ.
+//
+// PROJ picks the operation of a point by the bounding boxes of the operations' areas of use, so
+// the shift jumps (by metres) only on the edges of those boxes. A patch no edge touches is served
+// by one operation: patches of 8 degrees cover most of the globe from 40 PROJ calls each, and
+// where an edge runs, or the polynomial misses PROJ's own value at four more points by over
+// 5e-10 degree (0.05 mm: close to the poles), the patch is split into patches of 2, 1/2 and 1/8
+// degree. A patch of 1/8 degree is built only once it has served a few points (a sparse run
+// would pay more for it than for PROJ itself), and one an edge touches is left to PROJ point by
+// point.
 constexpr double kCachedLatitude = 85; // beyond: close to the pole, always PROJ
 // Misfit allowed at the check points, in degrees of latitude: half the promise, as the checks
 // are only four points.
 constexpr double kTolerance = 5e-10;
+// Conversions made straight by PROJ before the patches are set up: a run of a few points does
+// not pay for listing PROJ's operations.
+constexpr int kStraightConversions = 64;
+// The finest sheet edges of the series (1:10,000: 2'30" of latitude, 3'45" of longitude from
+// the equator and from 180 degrees); every coarser edge is one of them. A point the polynomial
+// puts closer to one than twice the promise is taken from PROJ itself, so that its sheet is
+// always the one PROJ's value puts it in.
+constexpr double kEdgeLatitude = 2.5 / 60, kEdgeLongitude = 3.75 / 60;
+constexpr double kEdgeMargin = 2e-9;
 
-// Patches of 1 / PerDegree degree, N nodes a side (Chebyshev-Lobatto: the corners included).
-template <int N, int PerDegree> class Patches {
+// A box PROJ tests a point against, in degrees; West > East when it crosses 180 degrees.
+struct Box {
+    double West, South, East, North;
+};
+
+// Whether an edge of a box touches the closed patch [south, north] x [west, east]. A box
+// crossing 180 degrees has no edge there: both sides of it lie inside.
+bool Touches(const Box& b, double south, double north, double west, double east) {
+    auto overlaps = [](double lo1, double hi1, double lo2, double hi2) {
+        return lo1 <= hi2 && lo2 <= hi1;
+    };
+    auto spans = [&](double lo, double hi) {
+        return b.West <= b.East ? overlaps(b.West, b.East, lo, hi)
+                                : overlaps(b.West, 180, lo, hi) || overlaps(-180, b.East, lo, hi);
+    };
+    for (double y : {b.South, b.North})
+        if (y >= south && y <= north && spans(west, east)) return true;
+    for (double x : {b.West, b.East})
+        if (std::fabs(x) < 180 && x >= west && x <= east &&
+            overlaps(b.South, b.North, south, north))
+            return true;
+    return false;
+}
+
+// Patches of 1 / perDegree degree, N nodes a side (Chebyshev-Lobatto: the corners included).
+// The shift east is kept on the ground (times the cosine of the latitude), where it is as smooth
+// as the shift north: in degrees of longitude it grows without bound towards the poles.
+template <int N> class Patches {
   public:
     struct Patch {
+        bool built = false;
         bool smooth = false;
-        double lat[N * N], lon[N * N]; // shift at the nodes, row by row from the south-west
+        int visits = 0;                   // before it is built
+        double north[N * N], east[N * N]; // shift at the nodes, row by row from the south-west
     };
 
-    // The patch holding the point and where in it the point lies (0..1 east and north).
-    template <typename Probe>
-    const Patch* Find(double latitude, double longitude, const Probe& probe, double& u,
-                      double& v) const {
-        const double y = latitude * PerDegree, x = (longitude + 180) * PerDegree;
+    Patches(double perDegree, int buildAfter)
+        : perDegree_(perDegree), buildAfter_(buildAfter),
+          rowOffset_(static_cast<std::int64_t>(std::ceil(90 * perDegree))),
+          columns_(static_cast<std::int64_t>(360 * perDegree)) {}
+
+    // The patch holding the point and where in it the point lies (0..1 east and north); nullptr
+    // outside the grid or while the patch waits for more points. `touched` tells whether an
+    // area's edge runs through a patch (south, north, west, east).
+    template <typename Probe, typename Touched>
+    const Patch* Find(double latitude, double longitude, const Probe& probe, const Touched& touched,
+                      double& u, double& v) const {
+        const double y = latitude * perDegree_, x = (longitude + 180) * perDegree_;
         const double row = std::floor(y), column = std::floor(x);
-        if (!(column >= 0 && column < 360 * PerDegree)) return nullptr;
+        if (!(column >= 0 && column < static_cast<double>(columns_) && std::fabs(latitude) < 90))
+            return nullptr;
         u = x - column;
         v = y - row;
         const auto r = static_cast<std::int64_t>(row), c = static_cast<std::int64_t>(column);
-        const std::int64_t id = r * 4096 + c;
-        auto found = patches_.find(id);
-        if (found == patches_.end()) found = patches_.emplace(id, Make(r, c, probe)).first;
-        return &found->second;
+        Patch& p = Slot(r, c);
+        if (!p.built) {
+            if (++p.visits < buildAfter_) return nullptr;
+            Make(p, r, c, probe, touched);
+        }
+        return &p;
     }
 
-    static void Interpolate(const Patch& p, double u, double v, double& dlat, double& dlon) {
+    // The shift north in degrees of latitude, east in degrees of a great circle.
+    static void Interpolate(const Patch& p, double u, double v, double& north, double& east) {
         double wu[N], wv[N];
         Weights(u, wu);
         Weights(v, wv);
-        dlat = dlon = 0;
+        north = east = 0;
         for (int j = 0; j < N; ++j) {
-            double rowLat = 0, rowLon = 0;
+            double rowNorth = 0, rowEast = 0;
             for (int i = 0; i < N; ++i) {
-                rowLat += wu[i] * p.lat[j * N + i];
-                rowLon += wu[i] * p.lon[j * N + i];
+                rowNorth += wu[i] * p.north[j * N + i];
+                rowEast += wu[i] * p.east[j * N + i];
             }
-            dlat += wv[j] * rowLat;
-            dlon += wv[j] * rowLon;
+            north += wv[j] * rowNorth;
+            east += wv[j] * rowEast;
         }
     }
 
@@ -115,39 +169,74 @@ template <int N, int PerDegree> class Patches {
             w[i] = p;
         }
     }
-    template <typename Probe>
-    static Patch Make(std::int64_t row, std::int64_t column, const Probe& probe) {
-        auto lat = [&](double v) { return (row + v) / PerDegree; };
-        auto lon = [&](double u) { return (column + u) / PerDegree - 180; };
-        Patch p;
-        const Nodes& n = Node();
-        for (int k = 0; k < N * N; ++k)
-            if (!probe(lat(n.t[k / N]), lon(n.t[k % N]), p.lat[k], p.lon[k])) return p;
-        constexpr double kChecks[4][2] = {{0.3, 0.6}, {0.7, 0.2}, {0.15, 0.85}, {0.55, 0.4}};
-        for (const auto& [u, v] : kChecks) {
-            double plat = 0, plon = 0, ilat = 0, ilon = 0;
-            Interpolate(p, u, v, ilat, ilon);
-            // On the ground: a degree of longitude shrinks towards the poles.
-            const double shrink = std::cos(lat(v) * M_PI / 180);
-            if (!probe(lat(v), lon(u), plat, plon) || std::fabs(plat - ilat) > kTolerance ||
-                std::fabs(plon - ilon) * shrink > kTolerance)
-                return p;
+
+    // A table of every patch while it stays small (a pointer each), a hash map beyond.
+    Patch& Slot(std::int64_t row, std::int64_t column) const {
+        std::unique_ptr<Patch>* slot = nullptr;
+        if (2 * rowOffset_ * columns_ <= (1 << 19)) {
+            if (table_.empty()) table_.resize(static_cast<std::size_t>(2 * rowOffset_ * columns_));
+            slot = &table_[static_cast<std::size_t>((row + rowOffset_) * columns_ + column)];
+        } else {
+            slot = &map_[row * 65536 + column];
         }
-        p.smooth = true;
-        return p;
+        if (!*slot) *slot = std::make_unique<Patch>();
+        return **slot;
     }
 
-    mutable std::unordered_map<std::int64_t, Patch> patches_;
+    // PROJ's shift at a node, east on the ground.
+    template <typename Probe>
+    static bool Ground(const Probe& probe, double lat, double lon, double& north, double& east) {
+        if (!probe(lat, lon, north, east)) return false;
+        east *= std::cos(lat * M_PI / 180);
+        return true;
+    }
+
+    template <typename Probe, typename Touched>
+    void Make(Patch& p, std::int64_t row, std::int64_t column, const Probe& probe,
+              const Touched& touched) const {
+        p.built = true;
+        auto lat = [&](double v) { return (static_cast<double>(row) + v) / perDegree_; };
+        auto lon = [&](double u) { return (static_cast<double>(column) + u) / perDegree_ - 180; };
+        if (touched(lat(0), lat(1), lon(0), lon(1))) return;
+        const Nodes& n = Node();
+        for (int k = 0; k < N * N; ++k)
+            if (!Ground(probe, lat(n.t[k / N]), lon(n.t[k % N]), p.north[k], p.east[k])) return;
+        constexpr double kChecks[4][2] = {{0.3, 0.6}, {0.7, 0.2}, {0.15, 0.85}, {0.55, 0.4}};
+        for (const auto& [u, v] : kChecks) {
+            double pn = 0, pe = 0, in = 0, ie = 0;
+            Interpolate(p, u, v, in, ie);
+            if (!Ground(probe, lat(v), lon(u), pn, pe) || std::fabs(pn - in) > kTolerance ||
+                std::fabs(pe - ie) > kTolerance)
+                return;
+        }
+        p.smooth = true;
+    }
+
+    double perDegree_;
+    int buildAfter_;
+    std::int64_t rowOffset_, columns_;
+    mutable std::vector<std::unique_ptr<Patch>> table_;
+    mutable std::unordered_map<std::int64_t, std::unique_ptr<Patch>> map_;
 };
+
+// How far x lies from the nearest multiple of `step`.
+double OffEdge(double x, double step) {
+    return std::fabs(x - std::nearbyint(x / step) * step);
+}
 
 struct DatumShift::Impl {
     ContextPtr ctx;
     PjPtr shift; // EPSG:4326 -> EPSG:4284, longitude first, degrees
     PjPtr named; // the same, latitude first: its operations keep their EPSG names
     std::mutex describing;
-    std::string description; // built by the first call of Description
-    Patches<5, 1> coarse;
-    Patches<3, 8> fine;
+    std::string description;  // built by the first call of Description
+    mutable int straight = 0; // conversions made before the patches were set up
+    mutable bool boxesKnown = false;
+    mutable std::vector<Box> boxes; // every candidate operation's area of use
+    Patches<6> huge{1.0 / 8, 1};
+    Patches<5> large{1.0 / 2, 1};
+    Patches<4> medium{2, 1};
+    Patches<3> small{8, 8};
 
     // PROJ's shift at a point.
     bool Probe(double latitude, double longitude, double& dlat, double& dlon) const {
@@ -158,22 +247,81 @@ struct DatumShift::Impl {
         return true;
     }
 
-    bool Forward(double& latitude, double& longitude) const {
-        auto probe = [this](double lat, double lon, double& dlat, double& dlon) {
-            return Probe(lat, lon, dlat, dlon);
-        };
-        double dlat = 0, dlon = 0, u = 0, v = 0;
-        bool done = false;
-        if (std::fabs(latitude) < kCachedLatitude) {
-            if (auto* p = coarse.Find(latitude, longitude, probe, u, v); p && p->smooth) {
-                coarse.Interpolate(*p, u, v, dlat, dlon);
-                done = true;
-            } else if (auto* q = fine.Find(latitude, longitude, probe, u, v); q && q->smooth) {
-                fine.Interpolate(*q, u, v, dlat, dlon);
-                done = true;
-            }
+    // The areas of every operation PROJ could pick; when PROJ cannot list them, every patch
+    // larger than 1/2 degree counts as touched, and only the check points find the edges.
+    void ListBoxes() const {
+        boxesKnown = true;
+        PJ_CONTEXT* c = ctx.get();
+        PjPtr source(proj_create(c, "EPSG:4326")), target(proj_create(c, "EPSG:4284"));
+        PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(c, nullptr);
+        if (factory == nullptr) return;
+        proj_operation_factory_context_set_spatial_criterion(
+            c, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+        PJ_OBJ_LIST* list = source && target
+                                ? proj_create_operations(c, source.get(), target.get(), factory)
+                                : nullptr;
+        proj_operation_factory_context_destroy(factory);
+        if (list == nullptr) return;
+        for (int i = 0, n = proj_list_get_count(list); i < n; ++i) {
+            PjPtr op(proj_list_get(c, list, i));
+            Box b{};
+            if (op &&
+                proj_get_area_of_use(c, op.get(), &b.West, &b.South, &b.East, &b.North,
+                                     nullptr) &&
+                b.West > -1000) // -1000: no area given, which PROJ applies everywhere
+                boxes.push_back(b);
         }
-        if (!done && !Probe(latitude, longitude, dlat, dlon)) return false;
+        proj_list_destroy(list);
+        if (boxes.empty()) boxes.push_back({-180, -90, 180, 90}); // the whole world: no edge
+    }
+
+    bool Touched(double south, double north, double west, double east) const {
+        if (boxes.empty()) return north - south > 0.5;
+        for (const Box& b : boxes)
+            if (Touches(b, south, north, west, east)) return true;
+        return false;
+    }
+
+    bool Interpolated(double latitude, double longitude, double& dlat, double& dlon) const {
+        if (!(std::fabs(latitude) < kCachedLatitude)) return false;
+        if (!boxesKnown) {
+            if (++straight <= kStraightConversions) return false;
+            ListBoxes();
+        }
+        auto probe = [this](double lat, double lon, double& a, double& b) {
+            return Probe(lat, lon, a, b);
+        };
+        auto touched = [this](double s, double n, double w, double e) {
+            return Touched(s, n, w, e);
+        };
+        double u = 0, v = 0;
+        if (auto* p = huge.Find(latitude, longitude, probe, touched, u, v); p && p->smooth) {
+            huge.Interpolate(*p, u, v, dlat, dlon);
+        } else if (auto* q = large.Find(latitude, longitude, probe, touched, u, v);
+                   q && q->smooth) {
+            large.Interpolate(*q, u, v, dlat, dlon);
+        } else if (auto* r = medium.Find(latitude, longitude, probe, touched, u, v);
+                   r && r->smooth) {
+            medium.Interpolate(*r, u, v, dlat, dlon);
+        } else if (auto* s = small.Find(latitude, longitude, probe, touched, u, v);
+                   s && s->smooth) {
+            small.Interpolate(*s, u, v, dlat, dlon);
+        } else {
+            return false;
+        }
+        // Beside a sheet edge the interpolation's error could move the point across it.
+        const double shrink = std::cos(latitude * M_PI / 180);
+        dlon /= shrink;
+        const double lat = latitude + dlat, lon = longitude + dlon + 180;
+        return OffEdge(lat, kEdgeLatitude) > kEdgeMargin &&
+               OffEdge(lon, kEdgeLongitude) * shrink > kEdgeMargin;
+    }
+
+    bool Forward(double& latitude, double& longitude) const {
+        double dlat = 0, dlon = 0;
+        if (!Interpolated(latitude, longitude, dlat, dlon) &&
+            !Probe(latitude, longitude, dlat, dlon))
+            return false;
         latitude += dlat;
         longitude = std::remainder(longitude + dlon, 360.0);
         return true;
