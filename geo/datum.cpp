@@ -45,17 +45,13 @@ std::string DescribeOperation(PJ_CONTEXT* ctx, PJ* op) {
 // the shift jumps (by metres) only on the edges of those boxes. A patch no edge touches is served
 // by one operation: patches of 8 degrees cover most of the globe from 40 PROJ calls each, and
 // where an edge runs, or the polynomial misses PROJ's own value at four more points by over
-// 5e-10 degree (0.05 mm: close to the poles), the patch is split into patches of 2, 1/2 and 1/8
-// degree. A patch of 1/8 degree is built only once it has served a few points (a sparse run
-// would pay more for it than for PROJ itself), and one an edge touches is left to PROJ point by
-// point.
+// 5e-10 degree (0.05 mm), the patch is split into patches of 2, 1/2 and 1/8
+// degree; one of 1/8 degree an edge touches is left to PROJ point by point. Every point is
+// converted the same way whatever came before it, so a run gives the same value for it twice.
 constexpr double kCachedLatitude = 85; // beyond: close to the pole, always PROJ
 // Misfit allowed at the check points, in degrees of latitude: half the promise, as the checks
 // are only four points.
 constexpr double kTolerance = 5e-10;
-// Conversions made straight by PROJ before the patches are set up: a run of a few points does
-// not pay for listing PROJ's operations.
-constexpr int kStraightConversions = 64;
 // The finest sheet edges of the series (1:10,000: 2'30" of latitude, 3'45" of longitude from
 // the equator and from 180 degrees); every coarser edge is one of them. A point the polynomial
 // puts closer to one than twice the promise is taken from PROJ itself, so that its sheet is
@@ -95,18 +91,16 @@ template <int N> class Patches {
     struct Patch {
         bool built = false;
         bool smooth = false;
-        int visits = 0;                   // before it is built
         double north[N * N], east[N * N]; // shift at the nodes, row by row from the south-west
     };
 
-    Patches(double perDegree, int buildAfter)
-        : perDegree_(perDegree), buildAfter_(buildAfter),
-          rowOffset_(static_cast<std::int64_t>(std::ceil(90 * perDegree))),
+    explicit Patches(double perDegree)
+        : perDegree_(perDegree), rowOffset_(static_cast<std::int64_t>(std::ceil(90 * perDegree))),
           columns_(static_cast<std::int64_t>(360 * perDegree)) {}
 
     // The patch holding the point and where in it the point lies (0..1 east and north); nullptr
-    // outside the grid or while the patch waits for more points. `touched` tells whether an
-    // area's edge runs through a patch (south, north, west, east).
+    // outside the grid. `touched` tells whether an area's edge runs through a patch (south,
+    // north, west, east).
     template <typename Probe, typename Touched>
     const Patch* Find(double latitude, double longitude, const Probe& probe, const Touched& touched,
                       double& u, double& v) const {
@@ -119,7 +113,6 @@ template <int N> class Patches {
         const auto r = static_cast<std::int64_t>(row), c = static_cast<std::int64_t>(column);
         Patch& p = Slot(r, c);
         if (!p.built) {
-            if (++p.visits < buildAfter_) return nullptr;
             Make(p, r, c, probe, touched);
         }
         return &p;
@@ -213,7 +206,6 @@ template <int N> class Patches {
     }
 
     double perDegree_;
-    int buildAfter_;
     std::int64_t rowOffset_, columns_;
     mutable std::vector<std::unique_ptr<Patch>> table_;
     mutable std::unordered_map<std::int64_t, std::unique_ptr<Patch>> map_;
@@ -229,14 +221,13 @@ struct DatumShift::Impl {
     PjPtr shift; // EPSG:4326 -> EPSG:4284, longitude first, degrees
     PjPtr named; // the same, latitude first: its operations keep their EPSG names
     std::mutex describing;
-    std::string description;  // built by the first call of Description
-    mutable int straight = 0; // conversions made before the patches were set up
+    std::string description; // built by the first call of Description
     mutable bool boxesKnown = false;
     mutable std::vector<Box> boxes; // every candidate operation's area of use
-    Patches<6> huge{1.0 / 8, 1};
-    Patches<5> large{1.0 / 2, 1};
-    Patches<4> medium{2, 1};
-    Patches<3> small{8, 8};
+    Patches<6> huge{1.0 / 8};
+    Patches<5> large{1.0 / 2};
+    Patches<4> medium{2};
+    Patches<3> small{8};
 
     // PROJ's shift at a point.
     bool Probe(double latitude, double longitude, double& dlat, double& dlon) const {
@@ -284,10 +275,7 @@ struct DatumShift::Impl {
 
     bool Interpolated(double latitude, double longitude, double& dlat, double& dlon) const {
         if (!(std::fabs(latitude) < kCachedLatitude)) return false;
-        if (!boxesKnown) {
-            if (++straight <= kStraightConversions) return false;
-            ListBoxes();
-        }
+        if (!boxesKnown) ListBoxes(); // on the first point: a run that converts none skips it
         auto probe = [this](double lat, double lon, double& a, double& b) {
             return Probe(lat, lon, a, b);
         };
