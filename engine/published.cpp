@@ -2,7 +2,9 @@
 
 #include "engine/grid.h"
 
+#include <array>
 #include <cstring>
+#include <string_view>
 
 namespace kavu {
 namespace {
@@ -17,46 +19,74 @@ int GroupSize(const SheetKey& k) {
     return k.Scale == 3 ? 3 : 4;
 }
 
+// The texts of the tables in slots of eight bytes, so that writing one is a single move of a
+// fixed size and an add.
+struct Piece {
+    char text[8];
+    unsigned char size;
+};
+template <int N> constexpr std::array<Piece, N + 1> Pieces(std::string_view (*text)(int)) {
+    std::array<Piece, N + 1> t{};
+    for (int i = 1; i <= N; ++i) {
+        const std::string_view s = text(i);
+        for (std::size_t k = 0; k < s.size(); ++k)
+            t[static_cast<std::size_t>(i)].text[k] = s[k];
+        t[static_cast<std::size_t>(i)].size = static_cast<unsigned char>(s.size());
+    }
+    return t;
+}
+constexpr auto kRowLetters = Pieces<21>(RowLetter);
+constexpr auto kNumbers = Pieces<144>(NumberText);
+constexpr auto kNumbers2 = Pieces<60>(Number2Text);
+constexpr auto kNumbers3 = Pieces<144>(Number3Text);
+constexpr auto kRomans = Pieces<36>(RomanText);
+constexpr auto kQuarters = Pieces<4>(QuarterLetter);
+constexpr auto kSmallQuarters = Pieces<4>(SmallQuarterLetter);
+
 // Both notations are written in one pass into buffers on the stack: the longest text,
-// "s U-60-144-В-в,г,Г-в,г", is 28 bytes.
+// "s U-60-144-В-в,г,Г-в,г", is 28 bytes, and a move may write 7 bytes past the text.
 class Texts {
   public:
     void Put(char c) {
         digits_[d_++] = c;
         letters_[l_++] = c;
     }
-    // Field i of a sheet (0 row, 1 column, 2 part, 3..5 quarters) in each notation.
+    // Field i of a sheet (0 row, 1 column, 2 part, 3..5 quarters) in each notation; the keys
+    // are in range.
     void PutField(const SheetKey& k, int i) {
+        const auto at = [](int v) { return static_cast<std::size_t>(v); };
         switch (i) {
         case 0:
-            Put(digits_, d_, NumberText(k.Row));
-            Put(letters_, l_, RowLetter(k.Row));
+            Put(digits_, d_, kNumbers[at(k.Row)]);
+            Put(letters_, l_, kRowLetters[at(k.Row)]);
             return;
         case 1:
-            Put(digits_, d_, NumberText(k.Column));
-            Put(letters_, l_, NumberText(k.Column));
+            Put(digits_, d_, kNumbers[at(k.Column)]);
+            Put(letters_, l_, kNumbers[at(k.Column)]);
             return;
         case 2:
-            Put(digits_, d_,
-                k.Scale == 2   ? NumberText(k.SubSheet)
-                : k.Scale == 3 ? Number2Text(k.SubSheet)
-                               : Number3Text(k.SubSheet));
-            Put(letters_, l_,
-                k.Scale == 2   ? QuarterLetter(k.SubSheet)
-                : k.Scale == 3 ? RomanText(k.SubSheet)
-                               : NumberText(k.SubSheet));
+            if (k.Scale == 2) {
+                Put(digits_, d_, kNumbers[at(k.SubSheet)]);
+                Put(letters_, l_, kQuarters[at(k.SubSheet)]);
+            } else if (k.Scale == 3) {
+                Put(digits_, d_, kNumbers2[at(k.SubSheet)]);
+                Put(letters_, l_, kRomans[at(k.SubSheet)]);
+            } else {
+                Put(digits_, d_, kNumbers3[at(k.SubSheet)]);
+                Put(letters_, l_, kNumbers[at(k.SubSheet)]);
+            }
             return;
         case 3:
-            Put(digits_, d_, NumberText(k.Quarter));
-            Put(letters_, l_, QuarterLetter(k.Quarter));
+            Put(digits_, d_, kNumbers[at(k.Quarter)]);
+            Put(letters_, l_, kQuarters[at(k.Quarter)]);
             return;
         case 4:
-            Put(digits_, d_, NumberText(k.Quarter25));
-            Put(letters_, l_, SmallQuarterLetter(k.Quarter25));
+            Put(digits_, d_, kNumbers[at(k.Quarter25)]);
+            Put(letters_, l_, kSmallQuarters[at(k.Quarter25)]);
             return;
         default:
-            Put(digits_, d_, NumberText(k.Quarter10));
-            Put(letters_, l_, NumberText(k.Quarter10));
+            Put(digits_, d_, kNumbers[at(k.Quarter10)]);
+            Put(letters_, l_, kNumbers[at(k.Quarter10)]);
             return;
         }
     }
@@ -66,22 +96,9 @@ class Texts {
     }
 
   private:
-    // The pieces are 1..6 bytes ("XXXIII"): two overlapping moves of a fixed size copy any of
-    // them without a call to memcpy.
-    static void Put(char* buffer, std::size_t& n, std::string_view s) {
-        char* to = buffer + n;
-        const char* from = s.data();
-        const std::size_t size = s.size();
-        if (size >= 4) {
-            std::memcpy(to, from, 4);
-            std::memcpy(to + size - 4, from + size - 4, 4);
-        } else if (size >= 2) {
-            std::memcpy(to, from, 2);
-            std::memcpy(to + size - 2, from + size - 2, 2);
-        } else if (size == 1) {
-            *to = *from;
-        }
-        n += size;
+    static void Put(char* buffer, std::size_t& n, const Piece& p) {
+        std::memcpy(buffer + n, p.text, sizeof p.text);
+        n += p.size;
     }
     char digits_[40], letters_[40];
     std::size_t d_ = 0, l_ = 0;
