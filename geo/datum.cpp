@@ -91,7 +91,7 @@ template <int N> class Patches {
     struct Patch {
         bool built = false;
         bool smooth = false;
-        double north[N * N], east[N * N]; // shift at the nodes, row by row from the south-west
+        double north[N * N], east[N * N]; // coefficients of the polynomials, see Interpolate
     };
 
     explicit Patches(double perDegree)
@@ -118,34 +118,45 @@ template <int N> class Patches {
         return &p;
     }
 
-    // The shift north in degrees of latitude, east in degrees of a great circle.
+    // The shift north in degrees of latitude, east in degrees of a great circle: the patch's
+    // polynomial in powers of u - 1/2 and v - 1/2, by Horner's rule.
     static void Interpolate(const Patch& p, double u, double v, double& north, double& east) {
-        double wu[N], wv[N];
-        Weights(u, wu);
-        Weights(v, wv);
+        const double x = u - 0.5, y = v - 0.5;
         north = east = 0;
-        for (int j = 0; j < N; ++j) {
+        for (int j = N - 1; j >= 0; --j) {
             double rowNorth = 0, rowEast = 0;
-            for (int i = 0; i < N; ++i) {
-                rowNorth += wu[i] * p.north[j * N + i];
-                rowEast += wu[i] * p.east[j * N + i];
+            for (int i = N - 1; i >= 0; --i) {
+                rowNorth = rowNorth * x + p.north[j * N + i];
+                rowEast = rowEast * x + p.east[j * N + i];
             }
-            north += wv[j] * rowNorth;
-            east += wv[j] * rowEast;
+            north = north * y + rowNorth;
+            east = east * y + rowEast;
         }
     }
 
   private:
+    // Node positions (0..1), and the powers of t - 1/2 each node's Lagrange polynomial has:
+    // power[k][i] is the coefficient of (t - 1/2)^k in the polynomial that is 1 at node i and 0
+    // at the others.
     struct Nodes {
-        double t[N], scale[N]; // positions, and 1 / prod (t_i - t_k) of the Lagrange weights
+        double t[N], power[N][N];
         Nodes() {
             for (int i = 0; i < N; ++i)
                 t[i] = 0.5 - 0.5 * std::cos(M_PI * i / (N - 1));
             for (int i = 0; i < N; ++i) {
+                double c[N] = {1}; // the product of (x - (t_k - 1/2)), lowest power first
+                int degree = 0;
                 double d = 1;
+                for (int k = 0; k < N; ++k) {
+                    if (k == i) continue;
+                    const double root = t[k] - 0.5;
+                    ++degree;
+                    for (int m = degree; m >= 0; --m)
+                        c[m] = (m > 0 ? c[m - 1] : 0) - root * (m < degree ? c[m] : 0);
+                    d *= t[i] - t[k];
+                }
                 for (int k = 0; k < N; ++k)
-                    if (k != i) d *= t[i] - t[k];
-                scale[i] = 1 / d;
+                    power[k][i] = c[k] / d;
             }
         }
     };
@@ -153,14 +164,25 @@ template <int N> class Patches {
         static const Nodes nodes;
         return nodes;
     }
-    static void Weights(double x, double w[N]) {
+    // The node values (row by row from the south-west) to powers of v - 1/2 by rows and u - 1/2
+    // within each, in place.
+    static void ToPowers(double f[N * N]) {
         const Nodes& n = Node();
-        for (int i = 0; i < N; ++i) {
-            double p = n.scale[i];
-            for (int k = 0; k < N; ++k)
-                if (k != i) p *= x - n.t[k];
-            w[i] = p;
-        }
+        double g[N * N];
+        for (int a = 0; a < N; ++a) // along u, each row of nodes
+            for (int k = 0; k < N; ++k) {
+                double s = 0;
+                for (int b = 0; b < N; ++b)
+                    s += n.power[k][b] * f[a * N + b];
+                g[a * N + k] = s;
+            }
+        for (int j = 0; j < N; ++j) // along v
+            for (int k = 0; k < N; ++k) {
+                double s = 0;
+                for (int a = 0; a < N; ++a)
+                    s += n.power[j][a] * g[a * N + k];
+                f[j * N + k] = s;
+            }
     }
 
     // A table of every patch while it stays small (a pointer each), a hash map beyond.
@@ -194,6 +216,8 @@ template <int N> class Patches {
         const Nodes& n = Node();
         for (int k = 0; k < N * N; ++k)
             if (!Ground(probe, lat(n.t[k / N]), lon(n.t[k % N]), p.north[k], p.east[k])) return;
+        ToPowers(p.north);
+        ToPowers(p.east);
         constexpr double kChecks[4][2] = {{0.3, 0.6}, {0.7, 0.2}, {0.15, 0.85}, {0.55, 0.4}};
         for (const auto& [u, v] : kChecks) {
             double pn = 0, pe = 0, in = 0, ie = 0;
