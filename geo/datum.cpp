@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kavu::geo {
@@ -81,6 +82,15 @@ bool Touches(const Box& b, double south, double north, double west, double east)
             overlaps(b.South, b.North, south, north))
             return true;
     return false;
+}
+
+// Whether every point of `inner` lies in `outer` (either may cross 180 degrees).
+bool Holds(const Box& outer, const Box& inner) {
+    if (inner.South < outer.South || inner.North > outer.North) return false;
+    const auto east = [](const Box& b) { return b.East < b.West ? b.East + 360 : b.East; };
+    double west = inner.West, last = east(inner);
+    if (west < outer.West) west += 360, last += 360;
+    return west >= outer.West && last <= east(outer);
 }
 
 // Patches of 1 / perDegree degree, N nodes a side (Chebyshev-Lobatto: the corners included).
@@ -277,6 +287,7 @@ struct DatumShift::Impl {
                                 : nullptr;
         proj_operation_factory_context_destroy(factory);
         if (list == nullptr) return;
+        std::vector<std::pair<Box, PjPtr>> areas;
         for (int i = 0, n = proj_list_get_count(list); i < n; ++i) {
             PjPtr op(proj_list_get(c, list, i));
             Box b{};
@@ -284,9 +295,30 @@ struct DatumShift::Impl {
                 proj_get_area_of_use(c, op.get(), &b.West, &b.South, &b.East, &b.North,
                                      nullptr) &&
                 b.West > -1000) // -1000: no area given, which PROJ applies everywhere
-                boxes.push_back(b);
+                areas.emplace_back(b, std::move(op));
         }
         proj_list_destroy(list);
+        // Where no box holds the point PROJ takes an operation of its own choosing. When that
+        // is the operation of a box holding every other box, the shift is the same on both
+        // sides of that box's edges: they are no edges.
+        PjPtr outside;
+        for (const auto& [lat, lon] : {std::pair{-89.0, 0.0}, {0.0, 0.0}, {-45.0, -120.0}}) {
+            bool held = false;
+            for (const auto& a : areas)
+                held = held || Holds(a.first, {lon, lat, lon, lat});
+            if (held) continue;
+            const PJ_COORD p = proj_trans(named.get(), PJ_FWD, proj_coord(lat, lon, 0, 0));
+            if (std::isfinite(p.xy.x))
+                outside.reset(proj_trans_get_last_used_operation(named.get()));
+            break;
+        }
+        for (const auto& [box, op] : areas) {
+            bool all =
+                outside && proj_is_equivalent_to(op.get(), outside.get(), PJ_COMP_EQUIVALENT);
+            for (const auto& a : areas)
+                all = all && Holds(box, a.first);
+            if (!all) boxes.push_back(box);
+        }
         if (boxes.empty()) boxes.push_back({-180, -90, 180, 90}); // the whole world: no edge
     }
 
