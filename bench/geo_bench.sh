@@ -18,6 +18,10 @@ awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
        printf "%.6f %.6f\n", 50 + rand() * 10, 30 + rand() * 10 }' >"$work/region"
 awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
        printf "%.6f %.6f\n", rand() * 167.9 - 83.95, rand() * 360 - 180 }' >"$work/world"
+# The same number over 35-60 N, 18-30 E, where the areas of PROJ's operations (the Baltic states,
+# the south and west edges of the former USSR's) meet.
+awk 'BEGIN { srand(3); for (i = 0; i < 1000000; i++)
+       printf "%.6f %.6f\n", 35 + rand() * 25, 18 + rand() * 12 }' >"$work/edges"
 # A track of 100,000 points about 50 m apart, wandering east from Moscow.
 awk 'BEGIN { srand(7); lat = 55.75; lon = 37.6; h = 0
        print "<?xml version=\"1.0\"?>"
@@ -47,6 +51,8 @@ printf '%-58s %8ss\n' "1,000,000 points of one region, --datum wgs84, to 1:50,00
   "$(cpu "$work/region" "$tool" point --scale 50k --datum wgs84)"
 printf '%-58s %8ss\n' "1,000,000 points over the whole grid, --datum wgs84" \
   "$(cpu "$work/world" "$tool" point --scale 50k --datum wgs84)"
+printf '%-58s %8ss\n' "1,000,000 points where PROJ's areas meet, --datum wgs84" \
+  "$(cpu "$work/edges" "$tool" point --scale 50k --datum wgs84)"
 printf '%-58s %8ss\n' "cover of a 100,000-point GPX track at 1:50,000" \
   "$(cpu /dev/null "$tool" cover "$work/track.gpx" --scale 50k)"
 printf '%-58s %8ss\n' "the same with --buffer 1000" \

@@ -394,18 +394,27 @@ std::string_view ScaleText(int scale, bool russian) {
     return russian ? "1:200 000" : "1:200,000";
 }
 
-// The sheets one scale reading of a member names, west to east as written.
+// The sheets one scale reading of a member names, west to east as written; keys past `count`
+// are left unset.
 struct Candidate {
     int scale = 0;
     int penalty = 0;
     bool padded = false; // some member's part is padded as no notation writes it
-    std::array<SheetKey, kMaxItems> key;
+    union {
+        std::array<SheetKey, kMaxItems> key;
+    };
     int count = 0;
+    Candidate() {}
 };
+// Candidates past `count` are left unset: a reader makes a dozen of these a text, and setting
+// every key of every one would cost more than reading it.
 struct Candidates {
-    std::array<Candidate, 3> c;
+    union {
+        std::array<Candidate, 3> c;
+    };
     int count = 0;
     ReadError error;
+    Candidates() {}
 };
 
 // Keeps the error of the reading that got furthest into the text.
@@ -462,7 +471,8 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
     for (int o = 0; o < parts.count; ++o) {
         const PartOption& p = parts.option[static_cast<std::size_t>(o)];
         if (n > 3 && p.scale != 4) continue;
-        Candidate c;
+        // Built in place; kept only when every field reads.
+        Candidate& c = out.c[static_cast<std::size_t>(out.count)];
         c.scale = n == 3 ? p.scale : kScaleOfFields[static_cast<std::size_t>(n)];
         c.penalty = p.penalty;
         c.padded = p.penalty == kPadded;
@@ -501,7 +511,7 @@ void ReadMember(const Member& m, Candidates& out, bool& digitNotation) {
             c.key[static_cast<std::size_t>(c.count++)] = k;
         }
         if (ok)
-            out.c[static_cast<std::size_t>(out.count++)] = c;
+            ++out.count;
         else
             Keep(out.error, haveError, err);
     }

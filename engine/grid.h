@@ -114,9 +114,4 @@ constexpr SheetKey KeyOfCell(int scale, Cell c) {
     return WithScale(scale, [c](auto s) { return KeyOfCellAt<decltype(s)::value>(c); });
 }
 
-/// The designation of sheets joined west to east (keys IsSheetKey accepts, of one scale): the
-/// first in full, then each further one from the first field in which it differs from the one
-/// before: " T-37-1-А,Б,2-А,Б". `lettered` picks the old notation.
-std::string FormatMembers(std::span<const SheetKey> members, bool lettered);
-
 } // namespace kavu::detail

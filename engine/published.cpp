@@ -2,7 +2,9 @@
 
 #include "engine/grid.h"
 
-#include <span>
+#include <array>
+#include <cstring>
+#include <string_view>
 
 namespace kavu {
 namespace {
@@ -17,21 +19,144 @@ int GroupSize(const SheetKey& k) {
     return k.Scale == 3 ? 3 : 4;
 }
 
+// The texts of the tables in slots of eight bytes, so that writing one is a single move of a
+// fixed size and an add.
+struct Piece {
+    char text[8];
+    unsigned char size;
+};
+template <int N> constexpr std::array<Piece, N + 1> Pieces(std::string_view (*text)(int)) {
+    std::array<Piece, N + 1> t{};
+    for (int i = 1; i <= N; ++i) {
+        const std::string_view s = text(i);
+        for (std::size_t k = 0; k < s.size(); ++k)
+            t[static_cast<std::size_t>(i)].text[k] = s[k];
+        t[static_cast<std::size_t>(i)].size = static_cast<unsigned char>(s.size());
+    }
+    return t;
+}
+constexpr auto kRowLetters = Pieces<21>(RowLetter);
+constexpr auto kNumbers = Pieces<144>(NumberText);
+constexpr auto kNumbers2 = Pieces<60>(Number2Text);
+constexpr auto kNumbers3 = Pieces<144>(Number3Text);
+constexpr auto kRomans = Pieces<36>(RomanText);
+constexpr auto kQuarters = Pieces<4>(QuarterLetter);
+constexpr auto kSmallQuarters = Pieces<4>(SmallQuarterLetter);
+
+// Both notations are written in one pass into buffers on the stack: the longest text,
+// "s U-60-144-В-в,г,Г-в,г", is 28 bytes, and a move may write 7 bytes past the text.
+class Texts {
+  public:
+    void Put(char c) {
+        digits_[d_++] = c;
+        letters_[l_++] = c;
+    }
+    // Field i of a sheet (0 row, 1 column, 2 part, 3..5 quarters) in each notation; the keys
+    // are in range.
+    void PutField(const SheetKey& k, int i) {
+        const auto at = [](int v) { return static_cast<std::size_t>(v); };
+        switch (i) {
+        case 0:
+            Put(digits_, d_, kNumbers[at(k.Row)]);
+            Put(letters_, l_, kRowLetters[at(k.Row)]);
+            return;
+        case 1:
+            Put(digits_, d_, kNumbers[at(k.Column)]);
+            Put(letters_, l_, kNumbers[at(k.Column)]);
+            return;
+        case 2:
+            if (k.Scale == 2) {
+                Put(digits_, d_, kNumbers[at(k.SubSheet)]);
+                Put(letters_, l_, kQuarters[at(k.SubSheet)]);
+            } else if (k.Scale == 3) {
+                Put(digits_, d_, kNumbers2[at(k.SubSheet)]);
+                Put(letters_, l_, kRomans[at(k.SubSheet)]);
+            } else {
+                Put(digits_, d_, kNumbers3[at(k.SubSheet)]);
+                Put(letters_, l_, kNumbers[at(k.SubSheet)]);
+            }
+            return;
+        case 3:
+            Put(digits_, d_, kNumbers[at(k.Quarter)]);
+            Put(letters_, l_, kQuarters[at(k.Quarter)]);
+            return;
+        case 4:
+            Put(digits_, d_, kNumbers[at(k.Quarter25)]);
+            Put(letters_, l_, kSmallQuarters[at(k.Quarter25)]);
+            return;
+        default:
+            Put(digits_, d_, kNumbers[at(k.Quarter10)]);
+            Put(letters_, l_, kNumbers[at(k.Quarter10)]);
+            return;
+        }
+    }
+    void Take(std::string& digits, std::string& letters) const {
+        digits.assign(digits_, d_);
+        letters.assign(letters_, l_);
+    }
+
+  private:
+    static void Put(char* buffer, std::size_t& n, const Piece& p) {
+        std::memcpy(buffer + n, p.text, sizeof p.text);
+        n += p.size;
+    }
+    char digits_[40], letters_[40];
+    std::size_t d_ = 0, l_ = 0;
+};
+
+// Fields of a sheet's designation: row and column, then the part, then its quarters.
+int FieldCount(int scale) {
+    return scale == 1 ? 2 : scale <= 4 ? 3 : scale - 1;
+}
+
+// The first member in full, then each further one from the first field in which it differs
+// from the one before: " T-37-1-А,Б,2-А,Б".
+void FormatGroup(PublishedSheet& p) {
+    Texts t;
+    const SheetKey& first = p.Members[0];
+    if (first.Hemisphere == 'S') t.Put('s');
+    t.Put(' ');
+    const int count = FieldCount(first.Scale);
+    for (int m = 0; m < p.Count; ++m) {
+        int from = 0;
+        if (m > 0) {
+            const SheetKey& a = p.Members[static_cast<std::size_t>(m - 1)];
+            const SheetKey& b = p.Members[static_cast<std::size_t>(m)];
+            from = a.Row != b.Row               ? 0
+                   : a.Column != b.Column       ? 1
+                   : a.SubSheet != b.SubSheet   ? 2
+                   : a.Quarter != b.Quarter     ? 3
+                   : a.Quarter25 != b.Quarter25 ? 4
+                                                : 5;
+            t.Put(',');
+        }
+        for (int i = from; i < count; ++i) {
+            if (i > from) t.Put('-');
+            t.PutField(p.Members[static_cast<std::size_t>(m)], i);
+        }
+    }
+    t.Take(p.New, p.Old);
+}
+
 } // namespace
 
 std::optional<PublishedSheet> PublishedSheetOf(const SheetKey& key) {
     if (!IsSheetKey(key)) return std::nullopt;
-    PublishedSheet p;
+    std::optional<PublishedSheet> out(std::in_place);
+    PublishedSheet& p = *out;
     p.Count = GroupSize(key);
     const detail::Cell c = detail::CellOfKey(key);
-    const detail::Cell first{c.X - c.X % p.Count, c.Y};
-    for (int i = 0; i < p.Count; ++i)
-        p.Members[static_cast<std::size_t>(i)] = detail::KeyOfCell(key.Scale, {first.X + i, c.Y});
-    const std::span<const SheetKey> members(p.Members.data(), static_cast<std::size_t>(p.Count));
-    p.New = detail::FormatMembers(members, false);
-    p.Old = detail::FormatMembers(members, true);
+    // The start of the group, without a division by a count known only here.
+    const int start = p.Count == 3 ? c.X - c.X % 3 : c.X & -p.Count;
+    const detail::Cell first{start, c.Y};
+    detail::WithScale(key.Scale, [&](auto s) {
+        for (int i = 0; i < p.Count; ++i)
+            p.Members[static_cast<std::size_t>(i)] =
+                detail::KeyOfCellAt<decltype(s)::value>({first.X + i, c.Y});
+    });
+    FormatGroup(p);
     p.Frame = detail::FrameOfCells(key.Scale, first, p.Count);
-    return p;
+    return out;
 }
 
 } // namespace kavu

@@ -152,27 +152,6 @@ bool Framable(const SheetKey& k) {
 
 } // namespace
 
-std::string detail::FormatMembers(std::span<const SheetKey> members, bool lettered) {
-    if (members.empty()) return {};
-    const Notation notation = lettered ? Notation::Old : Notation::New;
-    TextBuilder t;
-    PutHemisphere(t, members[0]);
-    PutFields(t, Fields(members[0], notation), 0);
-    for (std::size_t m = 1; m < members.size(); ++m) {
-        const SheetKey& a = members[m - 1];
-        const SheetKey& b = members[m];
-        const int from = a.Row != b.Row               ? 0
-                         : a.Column != b.Column       ? 1
-                         : a.SubSheet != b.SubSheet   ? 2
-                         : a.Quarter != b.Quarter     ? 3
-                         : a.Quarter25 != b.Quarter25 ? 4
-                                                      : 5;
-        t.Put(',');
-        PutFields(t, Fields(b, notation), from);
-    }
-    return t.Take();
-}
-
 bool IsSheetKey(const SheetKey& k) {
     if (!GridFieldsInRange(k)) return false;
     if (k.Scale == 1) return true;

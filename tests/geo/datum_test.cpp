@@ -79,6 +79,121 @@ TEST(DatumShift, AgreesWithProjPointByPoint) {
     proj_context_destroy(ctx);
 }
 
+// PROJ changes operation on the edges of the operations' areas of use, where patches of the
+// interpolation must not reach across. Every edge of every area PROJ lists, walked along and
+// crossed at distances from a micro-degree to half a degree, on both sides.
+TEST(DatumShift, AgreesWithProjAcrossEveryAreaEdge) {
+    PJ_CONTEXT* ctx = proj_context_create();
+    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
+    PJ* proj = proj_normalize_for_visualization(ctx, raw);
+    PJ* source = proj_create(ctx, "EPSG:4326");
+    PJ* target = proj_create(ctx, "EPSG:4284");
+    PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(ctx, nullptr);
+    proj_operation_factory_context_set_spatial_criterion(
+        ctx, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+    PJ_OBJ_LIST* ops = proj_create_operations(ctx, source, target, factory);
+    ASSERT_TRUE(proj && ops);
+    struct Box {
+        double west, south, east, north;
+    };
+    std::vector<Box> boxes;
+    for (int i = 0; i < proj_list_get_count(ops); ++i) {
+        PJ* op = proj_list_get(ctx, ops, i);
+        Box b{};
+        if (proj_get_area_of_use(ctx, op, &b.west, &b.south, &b.east, &b.north, nullptr))
+            boxes.push_back(b);
+        proj_destroy(op);
+    }
+    ASSERT_GE(boxes.size(), 10u);
+    int checked = 0;
+    auto check = [&](double lat, double lon) {
+        lon = std::remainder(lon, 360.0);
+        if (std::fabs(lat) >= 84.9) return;
+        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
+        double a = lat, b = lon;
+        ASSERT_TRUE(Shift().ToSeries(a, b));
+        ASSERT_NEAR(a, c.xy.y, 1e-9) << lat << " " << lon;
+        ASSERT_NEAR(std::remainder(b - c.xy.x, 360.0) * std::cos(lat * M_PI / 180), 0, 1e-9)
+            << lat << " " << lon;
+        ++checked;
+    };
+    constexpr double kAcross[] = {1e-6, 1e-4, 0.01, 0.07, 0.3, 0.5};
+    for (const Box& b : boxes) {
+        const double east = b.east < b.west ? b.east + 360 : b.east;
+        for (double t = 0; t <= 1; t += 1.0 / 64) {
+            const double lon = b.west + t * (east - b.west),
+                         lat = b.south + t * (b.north - b.south);
+            for (double d : kAcross)
+                for (double side : {-d, d}) {
+                    check(b.south + side, lon);
+                    check(b.north + side, lon);
+                    check(lat, b.west + side);
+                    check(lat, east + side);
+                }
+        }
+    }
+    EXPECT_GT(checked, 30000);
+    proj_list_destroy(ops);
+    proj_operation_factory_context_destroy(factory);
+    proj_destroy(target);
+    proj_destroy(source);
+    proj_destroy(proj);
+    proj_destroy(raw);
+    proj_context_destroy(ctx);
+}
+
+// The tool rounds the converted point to its units and takes its sheet there. Points PROJ puts
+// within 1e-11 to 1e-9 degree of a 1:10,000 sheet edge, all over the globe, fall in the sheet
+// PROJ's own value gives, on both sides of the edge, whatever the interpolation's error.
+TEST(DatumShift, SheetIsProjsBesideEverySheetEdge) {
+    PJ_CONTEXT* ctx = proj_context_create();
+    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
+    PJ* proj = proj_normalize_for_visualization(ctx, raw);
+    ASSERT_NE(proj, nullptr);
+    constexpr double kUnits = 3600.0 * static_cast<double>(kavu::kUnitsPerSecond);
+    auto sheet = [&](double lat, double lon) {
+        const kavu::ExactPoint p{std::llround(lat * kUnits), std::llround(lon * kUnits)};
+        const auto s = kavu::SheetOfExactPoint(p, kavu::kSheetScaleCount);
+        return s ? s->Key : kavu::SheetKey{};
+    };
+    auto exact = [&](double lat, double lon, double& a, double& b) {
+        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
+        a = c.xy.y;
+        b = std::remainder(c.xy.x, 360.0);
+    };
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> latitude(-84, 84), longitude(-179, 179);
+    constexpr double kBeside[] = {1e-11, 1e-10, 4e-10, 1e-9};
+    int checked = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const double lat = latitude(random), lon = longitude(random);
+        double a = 0, b = 0;
+        exact(lat, lon, a, b);
+        const double edgeLat = std::round(a * 24) / 24, edgeLon = std::round(b * 16) / 16;
+        for (double d : kBeside)
+            for (double side : {-d, d})
+                for (const bool north : {true, false}) {
+                    // Newton's steps move the point until PROJ puts it `side` off the edge.
+                    double p = lat, q = lon, pa = a, pb = b;
+                    for (int step = 0; step < 4; ++step) {
+                        if (north)
+                            p += edgeLat + side - pa;
+                        else
+                            q += std::remainder(edgeLon + side - pb, 360.0);
+                        exact(p, q, pa, pb);
+                    }
+                    double sa = p, sb = q;
+                    ASSERT_TRUE(Shift().ToSeries(sa, sb));
+                    ASSERT_EQ(sheet(sa, sb), sheet(pa, pb)) << p << " " << q;
+                    ++checked;
+                }
+    }
+    EXPECT_EQ(checked, 4000 * 16);
+    proj_destroy(proj);
+    proj_destroy(raw);
+    proj_context_destroy(ctx);
+}
+
 TEST(DatumShift, RefusesWhatIsNotAPointAndNamesItsOperation) {
     for (auto [lat, lon] : {std::pair{NAN, 37.0}, {55.0, INFINITY}, {90.5, 0.0}, {-91.0, 0.0}}) {
         double a = lat, b = lon;
