@@ -61,6 +61,9 @@ void AppendDegrees(std::string& out, double degrees);
 
 /// "55°50′00″N", "37°41′52.5″E", "180°00′00″W": degrees, two-digit minutes and seconds, the
 /// seconds to a thousandth where not whole, then the hemisphere letter (N or E for zero).
+/// WriteDms writes at most kDmsTextSize bytes.
+inline constexpr std::size_t kDmsTextSize = 48;
+std::size_t WriteDms(char* out, double degrees, bool latitude);
 void AppendDms(std::string& out, double degrees, bool latitude);
 
 } // namespace kavu::cli

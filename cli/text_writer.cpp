@@ -43,6 +43,10 @@ class Line {
         std::memset(data_ + size_, ' ', blanks);
         size_ += blanks;
     }
+    void PutDms(double degrees, bool latitude) {
+        if (kRoom - size_ < kDmsTextSize) return;
+        size_ += WriteDms(data_ + size_, degrees, latitude);
+    }
     std::size_t Finish() {
         while (size_ > 0 && data_[size_ - 1] == ' ')
             --size_;
@@ -73,20 +77,18 @@ class TextWriter : public FormatWriter {
             if (r.LongitudeJunction) line.Put("on a meridian  ");
             if (command_ == Command::Frame) {
                 const FrameDegrees d = ToDegrees(r.Frame, datum_);
-                scratch_.clear();
-                AppendDms(scratch_, d.North, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.West, false);
-                scratch_ += " \u2013 ";
-                AppendDms(scratch_, d.South, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.East, false);
-                scratch_ += "  centre ";
-                AppendDms(scratch_, d.CentreLatitude, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.CentreLongitude, false);
-                scratch_ += "  ";
-                line.Put(scratch_);
+                line.PutDms(d.North, true);
+                line.Put(" ");
+                line.PutDms(d.West, false);
+                line.Put(" \u2013 ");
+                line.PutDms(d.South, true);
+                line.Put(" ");
+                line.PutDms(d.East, false);
+                line.Put("  centre ");
+                line.PutDms(d.CentreLatitude, true);
+                line.Put(" ");
+                line.PutDms(d.CentreLongitude, false);
+                line.Put("  ");
             }
             if (!r.PublishedNew.empty()) {
                 line.Put("published ");
@@ -103,7 +105,6 @@ class TextWriter : public FormatWriter {
     Command command_;
     Output& out_;
     const Datum& datum_;
-    std::string scratch_;
 };
 
 } // namespace

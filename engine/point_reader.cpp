@@ -6,7 +6,9 @@
 #include "engine/text_scan.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace kavu {
 namespace {
@@ -43,25 +45,66 @@ std::string Quoted(std::string_view text, std::size_t pos, std::size_t bytes = 2
 
 // ---- the plain decimal form ------------------------------------------------------------------
 
+// Digits are read eight at a time (SWAR): a line of the plain form is copied into a zeroed
+// buffer first, so that every load stays inside it and the zeros end every number.
+constexpr std::size_t kLongestPlain = 34; // two of "-123.12345678901" and ", "
+
+std::uint64_t Load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+    return v;
+}
+
+// Count of digits at the start of the eight bytes. A byte that is no digit sets its top bit;
+// a borrow or carry can only spoil the bytes after the first such byte.
+int DigitRun(std::uint64_t v) {
+    const std::uint64_t t =
+        ((v + 0x4646464646464646) | (v - 0x3030303030303030)) & 0x8080808080808080;
+    return t == 0 ? 8 : std::countr_zero(t) / 8;
+}
+
+// Value of the first n (1..8) digits of the eight bytes.
+std::uint64_t DigitsValue(std::uint64_t v, int n) {
+    v = (v - 0x3030303030303030) << (8 * (8 - n));
+    v = v * 10 + (v >> 8);
+    return (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+            (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
+constexpr std::array<std::int64_t, 4> kPow10{1, 10, 100, 1000};
+
 // "-55.7558": sign, 1..3 digits, up to 11 fractional digits (all exact in units).
-bool FastNumber(const char*& p, const char* end, std::int64_t& units) {
-    const bool negative = p < end && *p == '-';
-    if (negative) ++p;
-    const char* start = p;
-    std::int64_t whole = 0;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - start < 4)
-        whole = whole * 10 + (*p++ - '0');
-    const auto digits = p - start;
-    if (digits == 0 || digits > 3) return false;
+bool FastNumber(const char*& p, std::int64_t& units) {
+    const bool negative = *p == '-';
+    p += negative;
+    std::uint64_t v = Load8(p);
+    int n = DigitRun(v);
+    if (n == 0 || n > 3) return false;
+    const auto whole = static_cast<std::int64_t>(DigitsValue(v, n));
+    p += n;
     std::int64_t frac = 0;
     std::size_t k = 0;
-    if (p < end && *p == '.') {
+    if (*p == '.') {
         ++p;
-        const char* f = p;
-        while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - f < 12)
-            frac = frac * 10 + (*p++ - '0');
-        k = static_cast<std::size_t>(p - f);
-        if (k == 0 || k > 11) return false;
+        v = Load8(p);
+        n = DigitRun(v);
+        if (n == 0) return false;
+        frac = static_cast<std::int64_t>(DigitsValue(v, n));
+        k = static_cast<std::size_t>(n);
+        p += n;
+        if (n == 8) {
+            v = Load8(p);
+            n = DigitRun(v);
+            if (n > 3) return false;
+            if (n > 0) {
+                frac = frac * kPow10[static_cast<std::size_t>(n)] +
+                       static_cast<std::int64_t>(DigitsValue(v, n));
+                k += static_cast<std::size_t>(n);
+                p += n;
+            }
+        }
     }
     units = whole * kDegreeUnits + frac * kDegreeFraction[k];
     if (negative) units = -units;
@@ -69,12 +112,15 @@ bool FastNumber(const char*& p, const char* end, std::int64_t& units) {
 }
 
 bool FastPath(std::string_view text, ExactPoint& point) {
-    const char* p = text.data();
-    const char* end = p + text.size();
+    if (text.size() > kLongestPlain) return false;
+    char buffer[kLongestPlain + 16] = {};
+    std::memcpy(buffer, text.data(), text.size());
+    const char* p = buffer;
+    const char* end = buffer + text.size();
     std::int64_t lat = 0, lon = 0;
-    if (!FastNumber(p, end, lat) || p == end || (*p != ',' && *p != ' ')) return false;
-    if (*p++ == ',' && p < end && *p == ' ') ++p;
-    if (!FastNumber(p, end, lon) || p != end) return false;
+    if (!FastNumber(p, lat) || p >= end || (*p != ',' && *p != ' ')) return false;
+    if (*p++ == ',' && *p == ' ') ++p;
+    if (!FastNumber(p, lon) || p != end) return false;
     if (lat > kMaxLatUnits || lat < -kMaxLatUnits || lon > kMaxLonUnits || lon < -kMaxLonUnits)
         return false; // the general reader says why
     point = {lat, lon};
