@@ -30,20 +30,21 @@ class Line {
 
     explicit Line(char* data) : data_(data) {}
     void Put(std::string_view text) {
+        Blanks();
         const std::size_t n = std::min(text.size(), kRoom - size_);
         std::memcpy(data_ + size_, text.data(), n);
         size_ += n;
     }
     /// The text and blanks up to `width` characters, and two more. Only the old notation has
-    /// letters of more than one byte.
+    /// letters of more than one byte. The blanks wait for the next text: a line never ends in
+    /// them.
     void Pad(std::string_view text, std::size_t width, bool ascii = true) {
         Put(text);
         const std::size_t w = ascii ? text.size() : Width(text);
-        const std::size_t blanks = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
-        std::memset(data_ + size_, ' ', blanks);
-        size_ += blanks;
+        pending_ = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
     }
     void PutDms(double degrees, bool latitude) {
+        Blanks();
         if (kRoom - size_ < kDmsTextSize) return;
         size_ += WriteDms(data_ + size_, degrees, latitude);
     }
@@ -55,8 +56,23 @@ class Line {
     }
 
   private:
+    void Blanks() {
+        if (pending_ == 0) return;
+        static constexpr char kBlanks[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                             ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                             ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+        if (pending_ <= sizeof kBlanks && kRoom - size_ >= sizeof kBlanks)
+            std::memcpy(data_ + size_, kBlanks, sizeof kBlanks); // one fixed move
+        else
+            std::memset(data_ + size_, ' ', pending_);
+        size_ += pending_;
+        pending_ = 0;
+    }
+
+  private:
     char* data_;
     std::size_t size_ = 0;
+    std::size_t pending_ = 0; // blanks owed before the next text
 };
 
 class TextWriter : public FormatWriter {
