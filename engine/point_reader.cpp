@@ -5,6 +5,7 @@
 #include "engine/readers.h"
 #include "engine/text_scan.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -45,16 +46,32 @@ std::string Quoted(std::string_view text, std::size_t pos, std::size_t bytes = 2
 
 // ---- the plain decimal form ------------------------------------------------------------------
 
-// Digits are read eight at a time (SWAR): a line of the plain form is copied into a zeroed
-// buffer first, so that every load stays inside it and the zeros end every number.
+// Digits are read eight at a time (SWAR), in loads that stay inside the text: near its end
+// the last eight bytes are loaded and shifted, which brings in zeros after the text. A text of
+// fewer than eight bytes is copied into a zeroed buffer first.
 constexpr std::size_t kLongestPlain = 34; // two of "-123.12345678901" and ", "
 
-std::uint64_t Load8(const char* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-    return v;
-}
+struct Plain {
+    const char* begin;
+    const char* end; // at least eight bytes after begin
+
+    char At(const char* p) const { return p < end ? *p : '\0'; }
+    std::uint64_t Load8(const char* p) const {
+        const auto left = end - p;
+        if (left <= 0) return 0;
+        std::uint64_t v;
+        if (left >= 8) {
+            std::memcpy(&v, p, 8);
+            return Native(v);
+        }
+        std::memcpy(&v, end - 8, 8);
+        return Native(v) >> (8 * (8 - left));
+    }
+    static std::uint64_t Native(std::uint64_t v) {
+        if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+        return v;
+    }
+};
 
 // Count of digits at the start of the eight bytes. A byte that is no digit sets its top bit;
 // a borrow or carry can only spoil the bytes after the first such byte.
@@ -76,26 +93,26 @@ std::uint64_t DigitsValue(std::uint64_t v, int n) {
 constexpr std::array<std::int64_t, 4> kPow10{1, 10, 100, 1000};
 
 // "-55.7558": sign, 1..3 digits, up to 11 fractional digits (all exact in units).
-bool FastNumber(const char*& p, std::int64_t& units) {
-    const bool negative = *p == '-';
+bool FastNumber(const Plain& text, const char*& p, std::int64_t& units) {
+    const bool negative = text.At(p) == '-';
     p += negative;
-    std::uint64_t v = Load8(p);
+    std::uint64_t v = text.Load8(p);
     int n = DigitRun(v);
     if (n == 0 || n > 3) return false;
     const auto whole = static_cast<std::int64_t>(DigitsValue(v, n));
     p += n;
     std::int64_t frac = 0;
     std::size_t k = 0;
-    if (*p == '.') {
+    if (text.At(p) == '.') {
         ++p;
-        v = Load8(p);
+        v = text.Load8(p);
         n = DigitRun(v);
         if (n == 0) return false;
         frac = static_cast<std::int64_t>(DigitsValue(v, n));
         k = static_cast<std::size_t>(n);
         p += n;
         if (n == 8) {
-            v = Load8(p);
+            v = text.Load8(p);
             n = DigitRun(v);
             if (n > 3) return false;
             if (n > 0) {
@@ -113,14 +130,20 @@ bool FastNumber(const char*& p, std::int64_t& units) {
 
 bool FastPath(std::string_view text, ExactPoint& point) {
     if (text.size() > kLongestPlain) return false;
-    char buffer[kLongestPlain + 16] = {};
-    std::memcpy(buffer, text.data(), text.size());
-    const char* p = buffer;
-    const char* end = buffer + text.size();
+    const std::size_t size = text.size();
+    const char* data = text.data();
+    char shortText[8] = {};
+    if (size < 8) {
+        std::memcpy(shortText, data, size);
+        data = shortText;
+    }
+    const Plain plain{data, data + std::max<std::size_t>(size, 8)};
+    const char* const end = data + size;
+    const char* p = data;
     std::int64_t lat = 0, lon = 0;
-    if (!FastNumber(p, lat) || p >= end || (*p != ',' && *p != ' ')) return false;
-    if (*p++ == ',' && *p == ' ') ++p;
-    if (!FastNumber(p, lon) || p != end) return false;
+    if (!FastNumber(plain, p, lat) || p >= end || (*p != ',' && *p != ' ')) return false;
+    if (*p++ == ',' && plain.At(p) == ' ') ++p;
+    if (!FastNumber(plain, p, lon) || p != end) return false;
     if (lat > kMaxLatUnits || lat < -kMaxLatUnits || lon > kMaxLonUnits || lon < -kMaxLonUnits)
         return false; // the general reader says why
     point = {lat, lon};
