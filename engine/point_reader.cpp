@@ -520,6 +520,10 @@ PointResult ReadTokens(std::string_view text, bool decimalComma) {
 
 } // namespace
 
+bool detail::ReadPlainPoint(std::string_view text, ExactPoint& point) {
+    return FastPath(text, point);
+}
+
 PointResult ReadPoint(std::string_view text) {
     std::size_t lead = 0;
     while (lead < text.size() && (text[lead] == ' ' || text[lead] == '\t'))
