@@ -105,12 +105,10 @@ void AppendDegrees(std::string& out, double degrees) {
     out.append(text, WriteDegrees(text, degrees));
 }
 
-std::size_t WriteDms(char* out, double degrees, bool latitude) {
-    const auto total = static_cast<std::int64_t>(std::llround(std::fabs(degrees) * 3600000.0));
-    if (total < 0) { // not finite, or past what llround holds: no angle to write
-        std::memcpy(out, "?", 1);
-        return 1;
-    }
+namespace {
+
+// `total` thousandths of an arc-second (not negative); `negative` for south and west.
+std::size_t PutDms(char* out, std::int64_t total, bool negative, bool latitude) {
     char* p = std::to_chars(out, out + kDmsTextSize, total / 3600000).ptr;
     std::memcpy(p, "\u00B0", 2);
     p = PutPair(p + 2, static_cast<std::uint32_t>(total / 60000 % 60));
@@ -119,8 +117,27 @@ std::size_t WriteDms(char* out, double degrees, bool latitude) {
     p = PutFraction(p, static_cast<std::uint32_t>(total % 1000), 3);
     std::memcpy(p, "\u2033", 3);
     p += 3;
-    *p++ = degrees < 0 && total != 0 ? (latitude ? 'S' : 'W') : (latitude ? 'N' : 'E');
+    *p++ = negative && total != 0 ? (latitude ? 'S' : 'W') : (latitude ? 'N' : 'E');
     return static_cast<std::size_t>(p - out);
+}
+
+} // namespace
+
+std::size_t WriteDms(char* out, double degrees, bool latitude) {
+    const auto total = static_cast<std::int64_t>(std::llround(std::fabs(degrees) * 3600000.0));
+    if (total < 0) { // not finite, or past what llround holds: no angle to write
+        std::memcpy(out, "?", 1);
+        return 1;
+    }
+    return PutDms(out, total, degrees < 0, latitude);
+}
+
+std::size_t WriteDmsMilli(char* out, std::int64_t milli, bool latitude) {
+    if (milli < -kMaxMilli || milli > kMaxMilli) {
+        std::memcpy(out, "?", 1);
+        return 1;
+    }
+    return PutDms(out, milli < 0 ? -milli : milli, milli < 0, latitude);
 }
 
 void AppendDms(std::string& out, double degrees, bool latitude) {

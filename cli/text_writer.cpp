@@ -22,6 +22,11 @@ std::size_t Width(std::string_view text) {
     return n;
 }
 
+// Thousandths of an arc-second.
+struct Milli {
+    std::int64_t Value;
+};
+
 // The line is built straight in the output buffer: appending piece by piece to a string
 // costs more than the engine's whole answer when a million lines stream through.
 class Line {
@@ -47,6 +52,11 @@ class Line {
         Blanks();
         if (kRoom - size_ < kDmsTextSize) return;
         size_ += WriteDms(data_ + size_, degrees, latitude);
+    }
+    void PutDms(Milli angle, bool latitude) {
+        Blanks();
+        if (kRoom - size_ < kDmsTextSize) return;
+        size_ += WriteDmsMilli(data_ + size_, angle.Value, latitude);
     }
     std::size_t Finish() {
         while (size_ > 0 && data_[size_ - 1] == ' ')
@@ -92,19 +102,10 @@ class TextWriter : public FormatWriter {
             if (r.LatitudeJunction) line.Put("on a parallel  ");
             if (r.LongitudeJunction) line.Put("on a meridian  ");
             if (command_ == Command::Frame) {
-                const FrameDegrees d = ToDegrees(r.Frame, datum_);
-                line.PutDms(d.North, true);
-                line.Put(" ");
-                line.PutDms(d.West, false);
-                line.Put(" \u2013 ");
-                line.PutDms(d.South, true);
-                line.Put(" ");
-                line.PutDms(d.East, false);
-                line.Put("  centre ");
-                line.PutDms(d.CentreLatitude, true);
-                line.Put(" ");
-                line.PutDms(d.CentreLongitude, false);
-                line.Put("  ");
+                if (datum_.FromSeries)
+                    PutFrame(line, ToDegrees(r.Frame, datum_));
+                else
+                    PutFrame(line, r.Frame);
             }
             if (!r.PublishedNew.empty()) {
                 line.Put("published ");
@@ -118,6 +119,39 @@ class TextWriter : public FormatWriter {
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
 
   private:
+    // The corners and centre: from the frame's own seconds in the series datum, from degrees
+    // in another.
+    template <typename Frame> static void PutFrame(Line& line, const Frame& f) {
+        line.PutDms(North(f), true);
+        line.Put(" ");
+        line.PutDms(West(f), false);
+        line.Put(" \u2013 ");
+        line.PutDms(South(f), true);
+        line.Put(" ");
+        line.PutDms(East(f), false);
+        line.Put("  centre ");
+        line.PutDms(CentreLatitude(f), true);
+        line.Put(" ");
+        line.PutDms(CentreLongitude(f), false);
+        line.Put("  ");
+    }
+    static double North(const FrameDegrees& f) { return f.North; }
+    static double South(const FrameDegrees& f) { return f.South; }
+    static double West(const FrameDegrees& f) { return f.West; }
+    static double East(const FrameDegrees& f) { return f.East; }
+    static double CentreLatitude(const FrameDegrees& f) { return f.CentreLatitude; }
+    static double CentreLongitude(const FrameDegrees& f) { return f.CentreLongitude; }
+    static Milli North(const SignedFrame& f) { return {1000LL * f.North}; }
+    static Milli South(const SignedFrame& f) { return {1000LL * f.South}; }
+    static Milli West(const SignedFrame& f) { return {1000LL * f.West}; }
+    static Milli East(const SignedFrame& f) { return {1000LL * f.East}; }
+    static Milli CentreLatitude(const SignedFrame& f) {
+        return {500LL * (std::int64_t{f.North} + f.South)};
+    }
+    static Milli CentreLongitude(const SignedFrame& f) {
+        return {500LL * (std::int64_t{f.West} + f.East)};
+    }
+
     Command command_;
     Output& out_;
     const Datum& datum_;

@@ -88,6 +88,14 @@ TEST(NumberWriters, DegreesAndDmsAsTheReferencesWriteThem) {
             ASSERT_EQ(std::string(text, WriteDms(text, v, latitude)), ReferenceDms(v, latitude))
                 << v;
     }
+    // Every whole and half second a frame edge or centre can be on, straight from the seconds.
+    char milli[kDmsTextSize];
+    for (std::int64_t half = -2 * 648000; half <= 2 * 648000; ++half)
+        for (const bool latitude : {true, false})
+            ASSERT_EQ(
+                std::string(milli, WriteDmsMilli(milli, 500 * half, latitude)),
+                std::string(text, WriteDms(text, static_cast<double>(half) / 7200.0, latitude)))
+                << half;
     EXPECT_EQ(WriteDegrees(text, std::nan("")), 0u);
     EXPECT_EQ(WriteDegrees(text, INFINITY), 0u);
 }
