@@ -40,9 +40,9 @@ class CsvWriter : public FormatWriter {
 
     void Write(const SheetRecord& r) override {
         // Room for the texts with every quote doubled, and for the numbers and fixed words.
-        Row w(row_, 2 * (r.Input.size() + r.New.size() + r.Old.size() + r.PublishedNew.size() +
-                         r.PublishedOld.size()) +
-                        kFixedRoom);
+        Row w(Room(2 * (r.Input.size() + r.New.size() + r.Old.size() + r.PublishedNew.size() +
+                        r.PublishedOld.size()) +
+                   kFixedRoom));
         if (shape_.Input) PutLine(w, r.Line, r.Input);
         if (shape_.Point) {
             w.Degrees(LatitudeDegrees(r.Given)).Put(',');
@@ -78,17 +78,17 @@ class CsvWriter : public FormatWriter {
             }
         }
         w.Put('\n');
-        out_.Put(w.Text());
+        Done(w);
     }
 
     void WriteEmpty(std::size_t line, std::string_view input, std::string_view) override {
-        Row w(row_, 2 * input.size() + kFixedRoom);
+        Row w(Room(2 * input.size() + kFixedRoom));
         if (shape_.Input) PutLine(w, line, input);
         // The commas the header has after its line and input columns.
         const std::size_t point = shape_.Point ? (datum_.IsSeries() ? 4 : 6) : 0;
         w.Commas(4 + point + (shape_.Cell ? 2 : 0) + (shape_.Frame ? 12 : 0));
         w.Put('\n');
-        out_.Put(w.Text());
+        Done(w);
     }
 
   private:
@@ -100,10 +100,7 @@ class CsvWriter : public FormatWriter {
     // a string would each check its room.
     class Row {
       public:
-        Row(std::string& storage, std::size_t room) {
-            if (storage.size() < room) storage.resize(room);
-            begin_ = p_ = storage.data();
-        }
+        explicit Row(char* storage) : begin_(storage), p_(storage) {}
         Row& Put(char c) {
             *p_++ = c;
             return *this;
@@ -153,6 +150,21 @@ class CsvWriter : public FormatWriter {
         char* p_;
     };
 
+    // Storage for a row of at most `room` bytes: the output buffer itself, or for a row too
+    // long for it (a long input line) the writer's own.
+    char* Room(std::size_t room) {
+        direct_ = room <= kDirectRoom;
+        if (direct_) return out_.Reserve(room);
+        if (row_.size() < room) row_.resize(room);
+        return row_.data();
+    }
+    void Done(const Row& w) {
+        if (direct_)
+            out_.Commit(w.Text().size());
+        else
+            out_.Put(w.Text());
+    }
+
     static void PutLine(Row& w, std::size_t line, std::string_view input) {
         if (line != 0) {
             char digits[24];
@@ -165,7 +177,9 @@ class CsvWriter : public FormatWriter {
     RecordShape shape_;
     Output& out_;
     const Datum& datum_;
+    static constexpr std::size_t kDirectRoom = 1 << 14; // well inside the output buffer
     std::string row_;
+    bool direct_ = false;
 };
 
 } // namespace
