@@ -106,7 +106,8 @@ class CsvWriter : public FormatWriter {
             return *this;
         }
         Row& Put(std::string_view text) {
-            std::memcpy(p_, text.data(), text.size());
+            if (!text.empty())
+                std::memcpy(p_, text.data(), text.size()); // an empty view may be null
             p_ += text.size();
             return *this;
         }

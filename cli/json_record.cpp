@@ -173,7 +173,7 @@ class Cursor {
   public:
     explicit Cursor(char* p) : p_(p) {}
     Cursor& Put(std::string_view text) {
-        std::memcpy(p_, text.data(), text.size());
+        if (!text.empty()) std::memcpy(p_, text.data(), text.size()); // an empty view may be null
         p_ += text.size();
         return *this;
     }
