@@ -33,8 +33,7 @@ struct SheetTexts {
     std::optional<PublishedSheet> Published;
 
     void Set(const SheetKey& key) {
-        NewSize = WriteSheetNew(key, New);
-        OldSize = WriteSheetOld(key, Old);
+        WriteSheetTexts(key, New, NewSize, Old, OldSize);
         // Sheets were printed joined only from row 16 (60 degrees) on, and never at 1:10,000.
         Published.reset();
         if (key.Row >= 16 && key.Scale != 7) Published = PublishedSheetOf(key);

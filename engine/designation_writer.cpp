@@ -83,8 +83,8 @@ std::size_t Copy(const std::string& text, char* out) {
     return text.size();
 }
 
-template <bool Old> std::size_t Write(const SheetKey& k, char* out) {
-    if (!Whole(k)) return Copy(Old ? FormatSheetOld(k) : FormatSheetNew(k), out);
+// The text of a key that Whole accepts.
+template <bool Old> std::size_t WriteWhole(const SheetKey& k, char* out) {
     const auto at = [](int i) { return static_cast<std::size_t>(i); };
     char* p = out;
     *p = 's';
@@ -104,11 +104,22 @@ template <bool Old> std::size_t Write(const SheetKey& k, char* out) {
 } // namespace
 
 std::size_t WriteSheetNew(const SheetKey& key, char* out) {
-    return Write<false>(key, out);
+    return Whole(key) ? WriteWhole<false>(key, out) : Copy(FormatSheetNew(key), out);
 }
 
 std::size_t WriteSheetOld(const SheetKey& key, char* out) {
-    return Write<true>(key, out);
+    return Whole(key) ? WriteWhole<true>(key, out) : Copy(FormatSheetOld(key), out);
+}
+
+void WriteSheetTexts(const SheetKey& key, char* newOut, std::size_t& newSize, char* oldOut,
+                     std::size_t& oldSize) {
+    if (Whole(key)) {
+        newSize = WriteWhole<false>(key, newOut);
+        oldSize = WriteWhole<true>(key, oldOut);
+    } else {
+        newSize = Copy(FormatSheetNew(key), newOut);
+        oldSize = Copy(FormatSheetOld(key), oldOut);
+    }
 }
 
 } // namespace kavu

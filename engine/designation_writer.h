@@ -17,5 +17,8 @@ inline constexpr std::size_t kSheetTextRoom = 32;
 /// length, 0 where those give the empty text.
 std::size_t WriteSheetNew(const SheetKey& key, char* out);
 std::size_t WriteSheetOld(const SheetKey& key, char* out);
+/// Both at once, checking the key once.
+void WriteSheetTexts(const SheetKey& key, char* newOut, std::size_t& newSize, char* oldOut,
+                     std::size_t& oldSize);
 
 } // namespace kavu

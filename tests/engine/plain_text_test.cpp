@@ -115,6 +115,11 @@ TEST(DesignationWriter, SameTextsAsTheStringWriters) {
         n = WriteSheetOld(k, buffer);
         ASSERT_EQ(std::string(buffer, n), FormatSheetOld(k))
             << k.Scale << ' ' << k.Row << ' ' << k.Column << ' ' << k.SubSheet;
+        char other[kSheetTextRoom];
+        std::size_t oldSize = 0;
+        WriteSheetTexts(k, other, n, buffer, oldSize);
+        ASSERT_EQ(std::string(other, n), FormatSheetNew(k));
+        ASSERT_EQ(std::string(buffer, oldSize), FormatSheetOld(k));
     };
     long keys = 0;
     for (int scale = 1; scale <= 7; ++scale) {
