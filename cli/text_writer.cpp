@@ -22,6 +22,24 @@ std::size_t Width(std::string_view text) {
     return n;
 }
 
+// The fields are short: two overlapping moves of a fixed size copy one without a call to
+// memcpy, and read nothing outside it.
+void Copy(char* to, const char* from, std::size_t n) {
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 // Thousandths of an arc-second.
 struct Milli {
     std::int64_t Value;
@@ -37,7 +55,7 @@ class Line {
     void Put(std::string_view text) {
         Blanks();
         const std::size_t n = std::min(text.size(), kRoom - size_);
-        std::memcpy(data_ + size_, text.data(), n);
+        Copy(data_ + size_, text.data(), n);
         size_ += n;
     }
     /// The text and blanks up to `width` characters, and two more. Only the old notation has
