@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "engine/designation_writer.h"
 #include "engine/neighbours.h"
 #include "engine/published.h"
 #include "engine/readers.h"
@@ -16,8 +17,7 @@ constexpr std::int64_t kUnitsPerDegree = 3600 * kUnitsPerSecond;
 
 // The engine writes a northern designation with a leading blank; the tool leaves it out
 // (the readers take both).
-std::string_view Shown(const std::string& text) {
-    std::string_view view = text;
+std::string_view Shown(std::string_view view) {
     if (!view.empty() && view.front() == ' ') view.remove_prefix(1);
     return view;
 }
@@ -28,20 +28,20 @@ Problem FromReader(const ReadError& error) {
 
 // A sheet with its texts, kept alive while its record is written.
 struct SheetTexts {
-    std::string New, Old;
+    char New[kSheetTextRoom], Old[kSheetTextRoom];
+    std::size_t NewSize = 0, OldSize = 0;
     std::optional<PublishedSheet> Published;
 
     void Set(const SheetKey& key) {
-        New = FormatSheetNew(key);
-        Old = FormatSheetOld(key);
+        WriteSheetTexts(key, New, NewSize, Old, OldSize);
         // Sheets were printed joined only from row 16 (60 degrees) on, and never at 1:10,000.
         Published.reset();
         if (key.Row >= 16 && key.Scale != 7) Published = PublishedSheetOf(key);
     }
     void Fill(SheetRecord& r, const SheetKey& key, bool withFrame = true) const {
         r.Scale = key.Scale;
-        r.New = Shown(New);
-        r.Old = Shown(Old);
+        r.New = Shown({New, NewSize});
+        r.Old = Shown({Old, OldSize});
         r.Joined = false;
         const bool joined = Published && Published->Joined();
         r.PublishedNew = joined ? Shown(Published->New) : std::string_view();
@@ -75,16 +75,18 @@ const DesignationReading* Pick(const DesignationResult& result, int scale, std::
     }
     const DesignationReading* found = nullptr;
     int count = 0;
-    std::string all;
     for (const DesignationReading& reading : result.Readings) {
-        all += all.empty() ? "" : ", ";
-        all += ReadingName(reading);
         if (scale == 0 || reading.Key.Scale == scale) {
             found = &reading;
             ++count;
         }
     }
     if (count == 1) return found;
+    std::string all;
+    for (const DesignationReading& reading : result.Readings) {
+        all += all.empty() ? "" : ", ";
+        all += ReadingName(reading);
+    }
     if (count == 0)
         problem.Reason =
             "no sheet of " + std::string(ScaleName(scale)) + " has this name; it reads as " + all;

@@ -5,6 +5,7 @@
 
 #include "engine/sheet.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,14 @@ void AppendDegrees(std::string& out, double degrees);
 
 /// "55°50′00″N", "37°41′52.5″E", "180°00′00″W": degrees, two-digit minutes and seconds, the
 /// seconds to a thousandth where not whole, then the hemisphere letter (N or E for zero).
+/// WriteDms writes at most kDmsTextSize bytes.
+inline constexpr std::size_t kDmsTextSize = 48;
+std::size_t WriteDms(char* out, double degrees, bool latitude);
+/// WriteDms of a signed count of thousandths of an arc-second, without the detour through
+/// degrees: for a frame's whole and half seconds in the series datum, the same text as
+/// WriteDms(milli / 3600000.0). Beyond kMaxMilli, "?".
+inline constexpr std::int64_t kMaxMilli = std::int64_t{1} << 53;
+std::size_t WriteDmsMilli(char* out, std::int64_t milli, bool latitude);
 void AppendDms(std::string& out, double degrees, bool latitude);
 
 } // namespace kavu::cli

@@ -3,6 +3,9 @@
 // only its line number and text, so rows stay aligned with the input.
 #include "cli/writers.h"
 
+#include <array>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 namespace kavu::cli {
@@ -36,96 +39,148 @@ class CsvWriter : public FormatWriter {
     }
 
     void Write(const SheetRecord& r) override {
-        row_.clear();
-        if (shape_.Input) PutLine(r.Line, r.Input);
+        // Room for the texts with every quote doubled, and for the numbers and fixed words.
+        Row w(Room(2 * (r.Input.size() + r.New.size() + r.Old.size() + r.PublishedNew.size() +
+                        r.PublishedOld.size()) +
+                   kFixedRoom));
+        if (shape_.Input) PutLine(w, r.Line, r.Input);
         if (shape_.Point) {
-            AppendDegrees(row_, LatitudeDegrees(r.Given));
-            row_ += ',';
-            AppendDegrees(row_, LongitudeDegrees(r.Given));
-            row_ += ',';
+            w.Degrees(LatitudeDegrees(r.Given)).Put(',');
+            w.Degrees(LongitudeDegrees(r.Given)).Put(',');
             if (!datum_.IsSeries()) {
-                AppendDegrees(row_, LatitudeDegrees(r.Point));
-                row_ += ',';
-                AppendDegrees(row_, LongitudeDegrees(r.Point));
-                row_ += ',';
+                w.Degrees(LatitudeDegrees(r.Point)).Put(',');
+                w.Degrees(LongitudeDegrees(r.Point)).Put(',');
             }
         }
-        if (shape_.Cell) {
-            row_.append(CellName(r.Cell)).append(r.Present ? ",true," : ",false,");
-        }
-        row_.append(ScaleName(r.Scale)).append(",");
-        Field(r.New);
-        row_ += ',';
-        Field(r.Old);
-        row_ += ',';
+        if (shape_.Cell) w.Put(CellName(r.Cell)).Put(r.Present ? ",true," : ",false,");
+        w.Put(ScaleName(r.Scale)).Put(',');
+        w.Field(r.New).Put(',');
+        w.Field(r.Old).Put(',');
         if (shape_.Point) {
-            row_.append(r.LatitudeJunction ? "true," : "false,");
-            row_.append(r.LongitudeJunction ? "true," : "false,");
+            w.Put(r.LatitudeJunction ? "true," : "false,");
+            w.Put(r.LongitudeJunction ? "true," : "false,");
         }
-        if (shape_.Frame) row_.append(!r.Present ? "," : r.Joined ? "true," : "false,");
-        Field(r.PublishedNew);
-        row_ += ',';
-        Field(r.PublishedOld);
+        if (shape_.Frame) w.Put(!r.Present ? "," : r.Joined ? "true," : "false,");
+        w.Field(r.PublishedNew).Put(',');
+        w.Field(r.PublishedOld);
         if (shape_.Frame) {
             if (r.Present) {
                 const FrameDegrees d = ToDegrees(r.Frame, datum_);
                 for (const double v :
-                     {d.North, d.South, d.West, d.East, d.CentreLatitude, d.CentreLongitude}) {
-                    row_ += ',';
-                    AppendDegrees(row_, v);
-                }
+                     {d.North, d.South, d.West, d.East, d.CentreLatitude, d.CentreLongitude})
+                    w.Put(',').Degrees(v);
                 int i = 0;
-                for (const double v : {d.North, d.South, d.West, d.East}) {
-                    row_ += ',';
-                    AppendDms(row_, v, i++ < 2);
-                }
-                row_ += ',';
-                AppendDms(row_, d.CentreLatitude, true);
-                row_ += ' ';
-                AppendDms(row_, d.CentreLongitude, false);
+                for (const double v : {d.North, d.South, d.West, d.East})
+                    w.Put(',').Dms(v, i++ < 2);
+                w.Put(',').Dms(d.CentreLatitude, true).Put(' ').Dms(d.CentreLongitude, false);
             } else {
-                row_.append(11, ',');
+                w.Put(",,,,,,,,,,,");
             }
         }
-        row_ += '\n';
-        out_.Put(row_);
+        w.Put('\n');
+        Done(w);
     }
 
     void WriteEmpty(std::size_t line, std::string_view input, std::string_view) override {
-        row_.clear();
-        if (shape_.Input) PutLine(line, input);
+        Row w(Room(2 * input.size() + kFixedRoom));
+        if (shape_.Input) PutLine(w, line, input);
         // The commas the header has after its line and input columns.
         const std::size_t point = shape_.Point ? (datum_.IsSeries() ? 4 : 6) : 0;
-        row_.append(4 + point + (shape_.Cell ? 2 : 0) + (shape_.Frame ? 12 : 0), ',');
-        row_ += '\n';
-        out_.Put(row_);
+        w.Commas(4 + point + (shape_.Cell ? 2 : 0) + (shape_.Frame ? 12 : 0));
+        w.Put('\n');
+        Done(w);
     }
 
   private:
-    void PutLine(std::size_t line, std::string_view input) {
-        if (line != 0) row_.append(std::to_string(line));
-        row_ += ',';
-        Field(input);
-        row_ += ',';
+    // More than the line number, the commas, the words, and ten numbers and six D°M′S″ texts
+    // of a row take.
+    static constexpr std::size_t kFixedRoom = 256 + 10 * kDegreesTextSize + 6 * kDmsTextSize;
+
+    // One row written through a pointer into storage sized for it beforehand: the appends of
+    // a string would each check its room.
+    class Row {
+      public:
+        explicit Row(char* storage) : begin_(storage), p_(storage) {}
+        Row& Put(char c) {
+            *p_++ = c;
+            return *this;
+        }
+        Row& Put(std::string_view text) {
+            if (!text.empty())
+                std::memcpy(p_, text.data(), text.size()); // an empty view may be null
+            p_ += text.size();
+            return *this;
+        }
+        Row& Commas(std::size_t n) {
+            std::memset(p_, ',', n);
+            p_ += n;
+            return *this;
+        }
+        Row& Degrees(double v) {
+            p_ += WriteDegrees(p_, v);
+            return *this;
+        }
+        Row& Dms(double v, bool latitude) {
+            p_ += WriteDms(p_, v, latitude);
+            return *this;
+        }
+        /// Quoted only when it holds a comma, a quote or a line break.
+        Row& Field(std::string_view text) {
+            static constexpr auto kSpecial = [] {
+                std::array<bool, 256> special{};
+                for (const unsigned char c : {',', '"', '\r', '\n'})
+                    special[c] = true;
+                return special;
+            }();
+            bool quote = false;
+            for (const char c : text)
+                quote |= kSpecial[static_cast<unsigned char>(c)];
+            if (!quote) return Put(text);
+            *p_++ = '"';
+            for (const char c : text) {
+                if (c == '"') *p_++ = '"';
+                *p_++ = c;
+            }
+            *p_++ = '"';
+            return *this;
+        }
+        std::string_view Text() const { return {begin_, static_cast<std::size_t>(p_ - begin_)}; }
+
+      private:
+        char* begin_;
+        char* p_;
+    };
+
+    // Storage for a row of at most `room` bytes: the output buffer itself, or for a row too
+    // long for it (a long input line) the writer's own.
+    char* Room(std::size_t room) {
+        direct_ = room <= kDirectRoom;
+        if (direct_) return out_.Reserve(room);
+        if (row_.size() < room) row_.resize(room);
+        return row_.data();
+    }
+    void Done(const Row& w) {
+        if (direct_)
+            out_.Commit(w.Text().size());
+        else
+            out_.Put(w.Text());
     }
 
-    void Field(std::string_view text) {
-        if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-            row_.append(text);
-            return;
+    static void PutLine(Row& w, std::size_t line, std::string_view input) {
+        if (line != 0) {
+            char digits[24];
+            w.Put({digits, static_cast<std::size_t>(
+                               std::to_chars(digits, digits + sizeof digits, line).ptr - digits)});
         }
-        row_ += '"';
-        for (const char c : text) {
-            if (c == '"') row_ += '"';
-            row_ += c;
-        }
-        row_ += '"';
+        w.Put(',').Field(input).Put(',');
     }
 
     RecordShape shape_;
     Output& out_;
     const Datum& datum_;
+    static constexpr std::size_t kDirectRoom = 1 << 14; // well inside the output buffer
     std::string row_;
+    bool direct_ = false;
 };
 
 } // namespace

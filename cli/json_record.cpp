@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace kavu::cli {
 
@@ -39,9 +41,7 @@ JsonBuilder& JsonBuilder::Key(std::string_view key) {
     return *this;
 }
 
-// True when the text needs no escaping: printable ASCII other than the quote and the
-// backslash, and two-byte UTF-8 sequences (the Cyrillic letters of designations).
-static bool Plain(std::string_view text) {
+bool PlainJsonText(std::string_view text) {
     static constexpr auto kAscii = [] {
         std::array<bool, 256> plain{};
         for (int c = 0x20; c < 0x7F; ++c)
@@ -63,7 +63,7 @@ static bool Plain(std::string_view text) {
 }
 
 JsonBuilder& JsonBuilder::String(std::string_view value) {
-    if (Plain(value)) { // the common case, and a million times a run
+    if (PlainJsonText(value)) { // the common case, and a million times a run
         writer_.Quoted(value);
         return *this;
     }
@@ -165,6 +165,84 @@ void AppendFrameGeometry(JsonBuilder& json, const FrameDegrees& d) {
         json.End();
     }
     json.End();
+}
+
+namespace {
+
+class Cursor {
+  public:
+    explicit Cursor(char* p) : p_(p) {}
+    Cursor& Put(std::string_view text) {
+        if (!text.empty()) std::memcpy(p_, text.data(), text.size()); // an empty view may be null
+        p_ += text.size();
+        return *this;
+    }
+    Cursor& Quoted(std::string_view text) {
+        *p_++ = '"';
+        Put(text);
+        *p_++ = '"';
+        return *this;
+    }
+    Cursor& Degrees(double v) {
+        const std::size_t n = WriteDegrees(p_, v);
+        if (n == 0) return Put("null");
+        p_ += n;
+        return *this;
+    }
+    Cursor& Bool(bool v) { return Put(v ? "true" : "false"); }
+    char* End() const { return p_; }
+
+  private:
+    char* p_;
+};
+
+constexpr std::size_t kPointRecordFixed = 512; // keys, punctuation, numbers
+
+} // namespace
+
+std::size_t PointRecordRoom(const SheetRecord& r, const Datum& datum) {
+    return kPointRecordFixed + 4 * datum.Suffix.size() + r.Input.size() + r.New.size() +
+           r.Old.size() + r.PublishedNew.size() + r.PublishedOld.size();
+}
+
+std::size_t WritePointRecord(char* out, const SheetRecord& r, const Datum& datum) {
+    if (!PlainJsonText(r.Input)) return 0;
+    Cursor c(out);
+    c.Put("{\"line\":");
+    if (r.Line != 0) {
+        char digits[24];
+        const char* end = std::to_chars(digits, digits + sizeof digits, r.Line).ptr;
+        c.Put({digits, static_cast<std::size_t>(end - digits)});
+    } else {
+        c.Put("null");
+    }
+    c.Put(",\"input\":").Quoted(r.Input);
+    if (datum.IsSeries()) {
+        c.Put(",\"latitude\":").Degrees(LatitudeDegrees(r.Point));
+        c.Put(",\"longitude\":").Degrees(LongitudeDegrees(r.Point));
+    } else {
+        c.Put(",\"latitude").Put(datum.Suffix).Put("\":").Degrees(LatitudeDegrees(r.Given));
+        c.Put(",\"longitude").Put(datum.Suffix).Put("\":").Degrees(LongitudeDegrees(r.Given));
+        c.Put(",\"latitude_1942\":").Degrees(LatitudeDegrees(r.Point));
+        c.Put(",\"longitude_1942\":").Degrees(LongitudeDegrees(r.Point));
+    }
+    c.Put(",\"scale\":").Quoted(ScaleName(r.Scale));
+    if (r.Present) {
+        c.Put(",\"new\":").Quoted(r.New).Put(",\"old\":").Quoted(r.Old);
+        c.Put(",\"latitude_junction\":").Bool(r.LatitudeJunction);
+        c.Put(",\"longitude_junction\":").Bool(r.LongitudeJunction);
+        c.Put(",\"published\":");
+        if (r.PublishedNew.empty())
+            c.Put("null");
+        else
+            c.Put("{\"new\":")
+                .Quoted(r.PublishedNew)
+                .Put(",\"old\":")
+                .Quoted(r.PublishedOld)
+                .Put("}");
+    }
+    c.Put("}");
+    return static_cast<std::size_t>(c.End() - out);
 }
 
 void AppendRecordMembers(JsonBuilder& json, const SheetRecord& r, RecordShape shape,

@@ -11,6 +11,17 @@ class JsonLinesWriter : public FormatWriter {
         : shape_(ShapeOf(command)), out_(out), datum_(datum) {}
 
     void Write(const SheetRecord& r) override {
+        if (shape_.Point && !shape_.Frame) {
+            const std::size_t room = PointRecordRoom(r, datum_) + 1;
+            if (room <= kDirectRoom) {
+                char* p = out_.Reserve(room);
+                if (const std::size_t n = WritePointRecord(p, r, datum_); n != 0) {
+                    p[n] = '\n';
+                    out_.Commit(n + 1);
+                    return;
+                }
+            }
+        }
         json_.Clear();
         json_.Object();
         AppendRecordMembers(json_, r, shape_, datum_, shape_.Frame);
@@ -30,6 +41,8 @@ class JsonLinesWriter : public FormatWriter {
     }
 
   private:
+    static constexpr std::size_t kDirectRoom = 1 << 14; // well inside the output buffer
+
     void Put() {
         out_.Put(json_.Text());
         out_.Put('\n');

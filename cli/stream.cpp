@@ -35,6 +35,12 @@ void AppendEscaped(std::string& out, unsigned char c) {
     out += kHex[c & 15];
 }
 
+// Nothing but blanks and tabs; a line that starts with anything else is told at once.
+bool Blank(std::string_view text) {
+    if (!text.empty() && text[0] != ' ' && text[0] != '\t') return false;
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 } // namespace
 
 std::string DescribeProblem(std::size_t line, std::string_view text, const Problem& problem) {
@@ -77,7 +83,7 @@ int AnswerLines(LineReader& lines, const Answerer& answer, FormatWriter& writer,
             problem = {"the line is longer than " + std::to_string(LineReader::kDefaultLimit) +
                            " bytes",
                        Problem::kNowhere};
-        } else if (line.Text.find_first_not_of(" \t") == std::string_view::npos) {
+        } else if (Blank(line.Text)) {
             writer.WriteEmpty(line.Number, line.Text, "blank line");
             continue;
         } else {

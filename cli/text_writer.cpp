@@ -22,6 +22,29 @@ std::size_t Width(std::string_view text) {
     return n;
 }
 
+// The fields are short: two overlapping moves of a fixed size copy one without a call to
+// memcpy, and read nothing outside it.
+void Copy(char* to, const char* from, std::size_t n) {
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
+// Thousandths of an arc-second.
+struct Milli {
+    std::int64_t Value;
+};
+
 // The line is built straight in the output buffer: appending piece by piece to a string
 // costs more than the engine's whole answer when a million lines stream through.
 class Line {
@@ -30,18 +53,28 @@ class Line {
 
     explicit Line(char* data) : data_(data) {}
     void Put(std::string_view text) {
+        Blanks();
         const std::size_t n = std::min(text.size(), kRoom - size_);
-        std::memcpy(data_ + size_, text.data(), n);
+        Copy(data_ + size_, text.data(), n);
         size_ += n;
     }
     /// The text and blanks up to `width` characters, and two more. Only the old notation has
-    /// letters of more than one byte.
+    /// letters of more than one byte. The blanks wait for the next text: a line never ends in
+    /// them.
     void Pad(std::string_view text, std::size_t width, bool ascii = true) {
         Put(text);
         const std::size_t w = ascii ? text.size() : Width(text);
-        const std::size_t blanks = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
-        std::memset(data_ + size_, ' ', blanks);
-        size_ += blanks;
+        pending_ = std::min((w < width ? width - w : 0) + 2, kRoom - size_);
+    }
+    void PutDms(double degrees, bool latitude) {
+        Blanks();
+        if (kRoom - size_ < kDmsTextSize) return;
+        size_ += WriteDms(data_ + size_, degrees, latitude);
+    }
+    void PutDms(Milli angle, bool latitude) {
+        Blanks();
+        if (kRoom - size_ < kDmsTextSize) return;
+        size_ += WriteDmsMilli(data_ + size_, angle.Value, latitude);
     }
     std::size_t Finish() {
         while (size_ > 0 && data_[size_ - 1] == ' ')
@@ -51,8 +84,23 @@ class Line {
     }
 
   private:
+    void Blanks() {
+        if (pending_ == 0) return;
+        static constexpr char kBlanks[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                             ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                             ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+        if (pending_ <= sizeof kBlanks && kRoom - size_ >= sizeof kBlanks)
+            std::memcpy(data_ + size_, kBlanks, sizeof kBlanks); // one fixed move
+        else
+            std::memset(data_ + size_, ' ', pending_);
+        size_ += pending_;
+        pending_ = 0;
+    }
+
+  private:
     char* data_;
     std::size_t size_ = 0;
+    std::size_t pending_ = 0; // blanks owed before the next text
 };
 
 class TextWriter : public FormatWriter {
@@ -72,21 +120,10 @@ class TextWriter : public FormatWriter {
             if (r.LatitudeJunction) line.Put("on a parallel  ");
             if (r.LongitudeJunction) line.Put("on a meridian  ");
             if (command_ == Command::Frame) {
-                const FrameDegrees d = ToDegrees(r.Frame, datum_);
-                scratch_.clear();
-                AppendDms(scratch_, d.North, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.West, false);
-                scratch_ += " \u2013 ";
-                AppendDms(scratch_, d.South, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.East, false);
-                scratch_ += "  centre ";
-                AppendDms(scratch_, d.CentreLatitude, true);
-                scratch_ += ' ';
-                AppendDms(scratch_, d.CentreLongitude, false);
-                scratch_ += "  ";
-                line.Put(scratch_);
+                if (datum_.FromSeries)
+                    PutFrame(line, ToDegrees(r.Frame, datum_));
+                else
+                    PutFrame(line, r.Frame);
             }
             if (!r.PublishedNew.empty()) {
                 line.Put("published ");
@@ -100,10 +137,42 @@ class TextWriter : public FormatWriter {
     void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
 
   private:
+    // The corners and centre: from the frame's own seconds in the series datum, from degrees
+    // in another.
+    template <typename Frame> static void PutFrame(Line& line, const Frame& f) {
+        line.PutDms(North(f), true);
+        line.Put(" ");
+        line.PutDms(West(f), false);
+        line.Put(" \u2013 ");
+        line.PutDms(South(f), true);
+        line.Put(" ");
+        line.PutDms(East(f), false);
+        line.Put("  centre ");
+        line.PutDms(CentreLatitude(f), true);
+        line.Put(" ");
+        line.PutDms(CentreLongitude(f), false);
+        line.Put("  ");
+    }
+    static double North(const FrameDegrees& f) { return f.North; }
+    static double South(const FrameDegrees& f) { return f.South; }
+    static double West(const FrameDegrees& f) { return f.West; }
+    static double East(const FrameDegrees& f) { return f.East; }
+    static double CentreLatitude(const FrameDegrees& f) { return f.CentreLatitude; }
+    static double CentreLongitude(const FrameDegrees& f) { return f.CentreLongitude; }
+    static Milli North(const SignedFrame& f) { return {1000LL * f.North}; }
+    static Milli South(const SignedFrame& f) { return {1000LL * f.South}; }
+    static Milli West(const SignedFrame& f) { return {1000LL * f.West}; }
+    static Milli East(const SignedFrame& f) { return {1000LL * f.East}; }
+    static Milli CentreLatitude(const SignedFrame& f) {
+        return {500LL * (std::int64_t{f.North} + f.South)};
+    }
+    static Milli CentreLongitude(const SignedFrame& f) {
+        return {500LL * (std::int64_t{f.West} + f.East)};
+    }
+
     Command command_;
     Output& out_;
     const Datum& datum_;
-    std::string scratch_;
 };
 
 } // namespace

@@ -5,8 +5,11 @@
 #include "engine/readers.h"
 #include "engine/text_scan.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace kavu {
 namespace {
@@ -43,25 +46,82 @@ std::string Quoted(std::string_view text, std::size_t pos, std::size_t bytes = 2
 
 // ---- the plain decimal form ------------------------------------------------------------------
 
+// Digits are read eight at a time (SWAR), in loads that stay inside the text: near its end
+// the last eight bytes are loaded and shifted, which brings in zeros after the text. A text of
+// fewer than eight bytes is copied into a zeroed buffer first.
+constexpr std::size_t kLongestPlain = 34; // two of "-123.12345678901" and ", "
+
+struct Plain {
+    const char* begin;
+    const char* end; // at least eight bytes after begin
+
+    char At(const char* p) const { return p < end ? *p : '\0'; }
+    std::uint64_t Load8(const char* p) const {
+        const auto left = end - p;
+        if (left <= 0) return 0;
+        std::uint64_t v;
+        if (left >= 8) {
+            std::memcpy(&v, p, 8);
+            return Native(v);
+        }
+        std::memcpy(&v, end - 8, 8);
+        return Native(v) >> (8 * (8 - left));
+    }
+    static std::uint64_t Native(std::uint64_t v) {
+        if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+        return v;
+    }
+};
+
+// Count of digits at the start of the eight bytes. A byte that is no digit sets its top bit;
+// a borrow or carry can only spoil the bytes after the first such byte.
+int DigitRun(std::uint64_t v) {
+    const std::uint64_t t =
+        ((v + 0x4646464646464646) | (v - 0x3030303030303030)) & 0x8080808080808080;
+    return t == 0 ? 8 : std::countr_zero(t) / 8;
+}
+
+// Value of the first n (1..8) digits of the eight bytes.
+std::uint64_t DigitsValue(std::uint64_t v, int n) {
+    v = (v - 0x3030303030303030) << (8 * (8 - n));
+    v = v * 10 + (v >> 8);
+    return (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+            (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
+constexpr std::array<std::int64_t, 4> kPow10{1, 10, 100, 1000};
+
 // "-55.7558": sign, 1..3 digits, up to 11 fractional digits (all exact in units).
-bool FastNumber(const char*& p, const char* end, std::int64_t& units) {
-    const bool negative = p < end && *p == '-';
-    if (negative) ++p;
-    const char* start = p;
-    std::int64_t whole = 0;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - start < 4)
-        whole = whole * 10 + (*p++ - '0');
-    const auto digits = p - start;
-    if (digits == 0 || digits > 3) return false;
+bool FastNumber(const Plain& text, const char*& p, std::int64_t& units) {
+    const bool negative = text.At(p) == '-';
+    p += negative;
+    std::uint64_t v = text.Load8(p);
+    int n = DigitRun(v);
+    if (n == 0 || n > 3) return false;
+    const auto whole = static_cast<std::int64_t>(DigitsValue(v, n));
+    p += n;
     std::int64_t frac = 0;
     std::size_t k = 0;
-    if (p < end && *p == '.') {
+    if (text.At(p) == '.') {
         ++p;
-        const char* f = p;
-        while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - f < 12)
-            frac = frac * 10 + (*p++ - '0');
-        k = static_cast<std::size_t>(p - f);
-        if (k == 0 || k > 11) return false;
+        v = text.Load8(p);
+        n = DigitRun(v);
+        if (n == 0) return false;
+        frac = static_cast<std::int64_t>(DigitsValue(v, n));
+        k = static_cast<std::size_t>(n);
+        p += n;
+        if (n == 8) {
+            v = text.Load8(p);
+            n = DigitRun(v);
+            if (n > 3) return false;
+            if (n > 0) {
+                frac = frac * kPow10[static_cast<std::size_t>(n)] +
+                       static_cast<std::int64_t>(DigitsValue(v, n));
+                k += static_cast<std::size_t>(n);
+                p += n;
+            }
+        }
     }
     units = whole * kDegreeUnits + frac * kDegreeFraction[k];
     if (negative) units = -units;
@@ -69,12 +129,21 @@ bool FastNumber(const char*& p, const char* end, std::int64_t& units) {
 }
 
 bool FastPath(std::string_view text, ExactPoint& point) {
-    const char* p = text.data();
-    const char* end = p + text.size();
+    if (text.size() > kLongestPlain) return false;
+    const std::size_t size = text.size();
+    const char* data = text.data();
+    char shortText[8] = {};
+    if (size < 8) {
+        std::memcpy(shortText, data, size);
+        data = shortText;
+    }
+    const Plain plain{data, data + std::max<std::size_t>(size, 8)};
+    const char* const end = data + size;
+    const char* p = data;
     std::int64_t lat = 0, lon = 0;
-    if (!FastNumber(p, end, lat) || p == end || (*p != ',' && *p != ' ')) return false;
-    if (*p++ == ',' && p < end && *p == ' ') ++p;
-    if (!FastNumber(p, end, lon) || p != end) return false;
+    if (!FastNumber(plain, p, lat) || p >= end || (*p != ',' && *p != ' ')) return false;
+    if (*p++ == ',' && plain.At(p) == ' ') ++p;
+    if (!FastNumber(plain, p, lon) || p != end) return false;
     if (lat > kMaxLatUnits || lat < -kMaxLatUnits || lon > kMaxLonUnits || lon < -kMaxLonUnits)
         return false; // the general reader says why
     point = {lat, lon};
@@ -450,6 +519,10 @@ PointResult ReadTokens(std::string_view text, bool decimalComma) {
 }
 
 } // namespace
+
+bool detail::ReadPlainPoint(std::string_view text, ExactPoint& point) {
+    return FastPath(text, point);
+}
 
 PointResult ReadPoint(std::string_view text) {
     std::size_t lead = 0;

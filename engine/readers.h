@@ -62,6 +62,13 @@ struct PointResult {
 };
 PointResult ReadPoint(std::string_view text);
 
+namespace detail {
+/// The plain form alone, which ReadPoint tries first on the trimmed text: two decimals of 1..3
+/// whole digits and at most 11 fractional ones, an optional "-", split by " ", "," or ", "
+/// ("-33.9,18.4"). False for any other text, and for a point beyond 90 or 180 degrees.
+bool ReadPlainPoint(std::string_view text, ExactPoint& point);
+} // namespace detail
+
 /// Rectangular (Gauss–Krüger) coordinates as written on the sheets, in metres: X north of the
 /// equator (negative in the south), Y the zone number followed by six digits of metres.
 struct RectangularPoint {
