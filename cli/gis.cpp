@@ -201,6 +201,7 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
                 return crs->ToSeries(n, e, lat, lon);
             };
             datum.PerZone = crs->PerZone();
+            if (!datum.PerZone) datum.CrsName = crs->Urn().empty() ? crs->Name() : crs->Urn();
         } else {
             Hook(std::make_shared<CrsConversion>(crs), Suffix(options.Crs), datum);
         }

@@ -299,6 +299,7 @@ struct CrsTransform::Impl {
     ContextPtr ctx;
     PjPtr op;               // EPSG:4284 to the CRS, both in their own axis order
     bool northFirst = true; // the CRS's first axis is latitude or northing
+    std::string urn;        // "urn:ogc:def:crs:EPSG::32637"; empty without an authority code
 };
 
 CrsTransform::CrsTransform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -332,6 +333,10 @@ std::unique_ptr<CrsTransform> CrsTransform::Create(std::string_view crs, std::st
         return nullptr;
     }
     impl->projected = !geographic;
+    const char* authority = proj_get_id_auth_name(target.get(), 0);
+    const char* code = proj_get_id_code(target.get(), 0);
+    if (authority != nullptr && code != nullptr)
+        impl->urn = std::string("urn:ogc:def:crs:") + authority + "::" + code;
     impl->op.reset(proj_create_crs_to_crs(ctx, "EPSG:4284", impl->name.c_str(), nullptr));
     // The CRS's own axis order (EPSG:4284 is latitude first): which axis points north.
     PjPtr base(proj_get_type(target.get()) == PJ_TYPE_BOUND_CRS
@@ -359,6 +364,9 @@ bool CrsTransform::PerZone() const {
 }
 const std::string& CrsTransform::Name() const {
     return impl_->name;
+}
+const std::string& CrsTransform::Urn() const {
+    return impl_->urn;
 }
 
 bool CrsTransform::FromSeries(double latitude, double longitude, double& a, double& b,

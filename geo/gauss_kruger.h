@@ -150,6 +150,9 @@ class CrsTransform {
     virtual bool Projected() const; // metres, written to 1 mm; else degrees
     virtual bool PerZone() const;   // "gk"
     virtual const std::string& Name() const;
+    /// "urn:ogc:def:crs:EPSG::32637", as GeoJSON files name a CRS; empty for "gk" and for a CRS
+    /// without an authority's code (a PROJ string).
+    virtual const std::string& Urn() const;
 
     /// 1942 degrees to the CRS. For "gk" the zone is the point's own unless `zone` says another.
     virtual bool FromSeries(double latitude, double longitude, double& a, double& b,
