@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -65,6 +66,12 @@ class CornerCache {
                                          {2 * f.South, 2 * f.West},
                                          {f.North + f.South, f.West + f.East}};
         for (int i = 0; i < 5; ++i) {
+            // Gauss–Krüger keeps its own table, shared by all zones.
+            if (datum_.PerZone) {
+                if (!datum_.ToProjected(at[i][0], at[i][1], values[i][0], values[i][1], zone))
+                    return false;
+                continue;
+            }
             const std::uint64_t key = (static_cast<std::uint64_t>(zone) << 50) |
                                       (static_cast<std::uint64_t>(half[i][0] + (1 << 21)) << 25) |
                                       static_cast<std::uint64_t>(half[i][1] + (1 << 23));
@@ -88,7 +95,8 @@ class CornerCache {
         double northing = 0, easting = 0;
     };
     static constexpr int kKnownBits = 16;
-    std::vector<Known> known_ = std::vector<Known>(std::size_t{1} << kKnownBits);
+    std::vector<Known> known_ =
+        std::vector<Known>(datum_.PerZone ? 0 : std::size_t{1} << kKnownBits);
 };
 
 // Reports a record that cannot be projected, on standard error through `report`.
@@ -139,11 +147,11 @@ class ProjectedFrameWriter : public Reporting {
         }
         std::string& text = text_;
         text.clear();
-        const std::string line = r.Line == 0 ? std::string() : std::to_string(r.Line);
         switch (format_) {
         case Format::Csv: {
-            text = line + "," + Quoted(r.Input) + "," + std::string(ScaleName(r.Scale)) + "," +
-                   Quoted(r.New) + "," + Quoted(r.Old);
+            text = (r.Line == 0 ? std::string() : std::to_string(r.Line)) + "," + Quoted(r.Input) +
+                   "," + std::string(ScaleName(r.Scale)) + "," + Quoted(r.New) + "," +
+                   Quoted(r.Old);
             if (datum_.PerZone) text.append(",").append(std::to_string(zone));
             for (const auto& v : values) {
                 text += ',';
@@ -166,19 +174,9 @@ class ProjectedFrameWriter : public Reporting {
             text = record.dump() + "\n";
             break;
         }
-        default: {
-            const char* a = datum_.PerZone ? "X " : "N ";
-            const char* b = datum_.PerZone ? " Y " : " E ";
-            text.append(r.New).append("  ").append(r.Old);
-            const char* names[5] = {"NW", "NE", "SE", "SW", "centre"};
-            for (int i = 0; i < 5; ++i) {
-                text.append("  ").append(names[i]).append(" ").append(a);
-                AppendMetres(text, values[i][0]);
-                text.append(b);
-                AppendMetres(text, values[i][1]);
-            }
-            text += '\n';
-        }
+        default:
+            WriteText(r, values);
+            return;
         }
         out_.Put(text);
     }
@@ -192,6 +190,32 @@ class ProjectedFrameWriter : public Reporting {
     }
 
   private:
+    // Straight into the output buffer: a million lines stream through here.
+    void WriteText(const SheetRecord& r, const double (&values)[5][2]) {
+        constexpr std::size_t kName = 200; // longer than any designation
+        char* const begin = out_.Reserve(2 * kName + 5 * (16 + 2 * kMetresTextSize) + 8);
+        char* p = begin;
+        const auto put = [&p](std::string_view text) {
+            std::memcpy(p, text.data(), text.size());
+            p += text.size();
+        };
+        const std::string_view a = datum_.PerZone ? " X " : " N ";
+        const std::string_view b = datum_.PerZone ? " Y " : " E ";
+        constexpr std::string_view names[5] = {"  NW", "  NE", "  SE", "  SW", "  centre"};
+        put(r.New.substr(0, kName));
+        put("  ");
+        put(r.Old.substr(0, kName));
+        for (int i = 0; i < 5; ++i) {
+            put(names[i]);
+            put(a);
+            p += WriteMetres(p, values[i][0]);
+            put(b);
+            p += WriteMetres(p, values[i][1]);
+        }
+        *p++ = '\n';
+        out_.Commit(static_cast<std::size_t>(p - begin));
+    }
+
     Format format_;
     CornerCache corners_;
     std::string text_;

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace kavu::geo {
 
@@ -59,6 +62,51 @@ struct GaussKruger::Impl {
         if (!pj) pj.reset(proj_create(ctx.get(), detail::ZoneProjection(zone).c_str()));
         return pj.get();
     }
+
+    // Every zone is one projection moved along the equator: the longitude from the zone's axis
+    // is projected, and the false easting added last. The corners of the sheets, on the same
+    // few parallels and at the same few distances from every axis, are projected once for all
+    // zones: the same projection on meridian 0 gives a zone's numbers to within 1e-9 m
+    // (the rounding of the longitude in radians).
+    PjPtr neutral;
+    struct Known {
+        std::uint64_t phi = 0; // bits of the latitude in radians
+        std::int64_t lam = 0;  // half arc-seconds from the axis, plus one (0: an empty slot)
+        double x = 0, y = 0;
+    };
+    static constexpr int kKnownBits = 17;
+    mutable std::vector<Known> known;
+
+    static double FalseEasting(int zone) { return zone * 1e6 + 500000; }
+
+    bool Project(int zone, PJ* pj, double lon, double latitude, double& x, double& y) const {
+        // Whole half arc-seconds from the axis: the corners and centres of every sheet.
+        const double half = (lon - CentralMeridian(zone)) * 7200;
+        const double whole = std::round(half);
+        const double phi = proj_torad(latitude);
+        if (!neutral || std::fabs(half - whole) > 1e-6 || std::fabs(whole) > 7200 * 90.0) {
+            const PJ_COORD c = proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), phi, 0, 0));
+            x = c.xy.x;
+            y = c.xy.y;
+            return std::isfinite(x) && std::isfinite(y);
+        }
+        std::uint64_t a = 0;
+        std::memcpy(&a, &phi, sizeof a);
+        const auto b = static_cast<std::int64_t>(whole) + 1;
+        if (known.empty()) known.resize(std::size_t{1} << kKnownBits);
+        Known& slot = known[((a * 0x9E3779B97F4A7C15ULL) ^
+                             (static_cast<std::uint64_t>(b) * 0xC2B2AE3D27D4EB4FULL)) >>
+                            (64 - kKnownBits)];
+        if (slot.lam != b || slot.phi != a) {
+            const PJ_COORD c =
+                proj_trans(neutral.get(), PJ_FWD, proj_coord(proj_torad(whole / 7200), phi, 0, 0));
+            if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+            slot = {a, b, c.xy.x, c.xy.y};
+        }
+        x = slot.x + FalseEasting(zone);
+        y = slot.y;
+        return true;
+    }
 };
 
 GaussKruger::GaussKruger(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -70,6 +118,21 @@ std::unique_ptr<GaussKruger> GaussKruger::Create(std::string& error) {
     if (!impl->ctx) {
         error = "PROJ: cannot create a context";
         return nullptr;
+    }
+    impl->neutral.reset(proj_create(
+        impl->ctx.get(), "+proj=tmerc +lat_0=0 +lon_0=0 +k=1 +x_0=0 +y_0=0 +ellps=krass +units=m"));
+    // A PROJ whose transverse Mercator is not a pure shift between zones projects each zone
+    // on its own.
+    for (const auto& [dlon, lat] : {std::pair{2.75, 55.5}, std::pair{-3.0, -71.25}}) {
+        PJ* zone = impl->Zone(7);
+        if (!impl->neutral || zone == nullptr) break;
+        const PJ_COORD a = proj_trans(
+            zone, PJ_FWD, proj_coord(proj_torad(CentralMeridian(7) + dlon), proj_torad(lat), 0, 0));
+        const PJ_COORD b = proj_trans(impl->neutral.get(), PJ_FWD,
+                                      proj_coord(proj_torad(dlon), proj_torad(lat), 0, 0));
+        if (!(std::fabs(a.xy.x - b.xy.x - Impl::FalseEasting(7)) < 1e-6 &&
+              std::fabs(a.xy.y - b.xy.y) < 1e-6))
+            impl->neutral.reset();
     }
     auto gk = std::unique_ptr<GaussKruger>(new GaussKruger(std::move(impl)));
     if (gk->impl_->Zone(1) == nullptr) {
@@ -88,10 +151,9 @@ bool GaussKruger::Forward(int zone, double latitude, double longitude, GridPoint
     const double axis = CentralMeridian(zone);
     double lon = longitude;
     if (std::fabs(lon - axis) > 180) lon = axis + std::remainder(longitude - axis, 360);
-    const PJ_COORD c =
-        proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(latitude), 0, 0));
-    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
-    out = {c.xy.y, c.xy.x};
+    double x = 0, y = 0;
+    if (!impl_->Project(zone, pj, lon, latitude, x, y)) return false;
+    out = {y, x};
     return true;
 }
 

@@ -38,6 +38,7 @@ inline int ZoneOfSheet(const SheetKey& key) {
 
 /// The central meridian of a zone in degrees, in -180..180.
 inline double CentralMeridian(int zone) {
+    if (zone >= 1 && zone <= 60) return zone <= 30 ? 6.0 * zone - 3 : 6.0 * zone - 363;
     return std::remainder(6.0 * zone - 3, 360.0);
 }
 
