@@ -5,6 +5,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -221,6 +222,49 @@ TEST(GaussKruger, ControlPointsFitOneAffineMap) {
         }
     }
     EXPECT_TRUE(Gk().ControlPoints(SheetKey{5, 'N', 14, 37, 4, 0}, 6000, 4500, 1000).empty());
+}
+
+// Corners and centres, which Forward projects once for all zones, print to the millimetre
+// as PROJ prints them in each zone's own projection: every corner and centre of every
+// 1:50,000 sheet (and so of every smaller scale), and of the 1:10,000 sheets in a band of
+// zones either side of Greenwich and 180 degrees.
+TEST(GaussKruger, SheetCornersInEveryZoneAsProjPrintsThem) {
+    PJ_CONTEXT* ctx = proj_context_create();
+    std::size_t points = 0;
+    // `lat` and `lon` in arc-seconds as a sheet's frame has them; centres halfway, as the
+    // writers take them.
+    const auto sweep = [&](int zone, int latStep, int lonStep, int south, int north) {
+        PJ* pj = proj_create(ctx, detail::ZoneProjection(zone).c_str());
+        ASSERT_NE(pj, nullptr);
+        const int axis = static_cast<int>(CentralMeridian(zone) * 3600);
+        const auto check = [&](double lat, double lon) {
+            GridPoint p;
+            ASSERT_TRUE(Gk().Forward(zone, lat, lon, p)) << zone << " " << lat << " " << lon;
+            const PJ_COORD c =
+                proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(lat), 0, 0));
+            // Whole millimetres, as the tool prints them.
+            if (std::llround(p.X * 1000) != std::llround(c.xy.y * 1000) ||
+                std::llround(p.Y * 1000) != std::llround(c.xy.x * 1000))
+                ADD_FAILURE() << "zone " << zone << " at " << lat << " " << lon;
+            ++points;
+        };
+        for (int s = south; s < north; s += latStep)
+            for (int w = axis - 10800; w < axis + 10800; w += lonStep) {
+                const double n = (s + latStep) / 3600.0, so = s / 3600.0, we = w / 3600.0,
+                             e = (w + lonStep) / 3600.0;
+                check(so, we);
+                if (w + lonStep == axis + 10800) check(so, e);
+                if (s + latStep == north) check(n, we);
+                check((n + so) / 2, (we + e) / 2);
+            }
+        proj_destroy(pj);
+    };
+    for (int zone = 1; zone <= 60; ++zone)
+        sweep(zone, 600, 900, -84 * 3600, 84 * 3600);
+    for (const int zone : {1, 30, 31, 60})
+        sweep(zone, 150, 225, 50 * 3600, 52 * 3600);
+    proj_context_destroy(ctx);
+    EXPECT_GT(points, 1500000u);
 }
 
 TEST(CrsTransform, GkAndEpsgCodesAndErrors) {
