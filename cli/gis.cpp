@@ -110,7 +110,10 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
                          "CRS of the positions read and written, as PROJ takes it (EPSG:4326, "
                          "EPSG:3857, EPSG:32637, EPSG:28407, a PROJ string), or gk: the "
                          "Gauss-Krüger zone of each sheet or point (X, Y as printed on the "
-                         "sheets). Projected positions are in metres, northing first. "
+                         "sheets). Projected positions are in metres, northing first; a frame is "
+                         "its corners and centre, and in geojson or --output a polygon in the "
+                         "CRS, which a GeoJSON names in its \"crs\" member. With gk a file is "
+                         "drawn in one zone, its first sheet's (around: the sheet named). "
                          "--datum wgs84 is --crs EPSG:4326, --datum 1942 is --crs EPSG:4284")
             ->type_name("CRS");
         command
