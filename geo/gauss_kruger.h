@@ -95,6 +95,7 @@ struct ScanControlPoint {
     double Pixel = 0, Line = 0;         // in the scan, 0 0 at the top-left of its first pixel
 };
 
+/// Keeps the corners it has projected: one object serves one thread at a time.
 class GaussKruger {
   public:
     /// nullptr and `error` set when PROJ cannot be set up.
