@@ -21,6 +21,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kCorners[5] = {"nw", "ne", "se", "sw", "centre"};
+constexpr const char* kUrn = "urn:ogc:def:crs:";
 
 // Every corner of a sheet in the zone of the sheet's centre, as the sheet is drawn.
 int SheetZone(const SignedFrame& f, const Datum& datum) {
@@ -111,8 +112,15 @@ class Reporting : public FormatWriter {
         failed_ = true;
         std::string message = "kavu-sheet: ";
         if (r.Line != 0) message += "line " + std::to_string(r.Line) + ": ";
+        // "urn:ogc:def:crs:EPSG::32637" as it was given: "EPSG:32637".
+        std::string crs = datum_.PerZone ? std::string("gk") : datum_.CrsName;
+        if (crs.rfind(kUrn, 0) == 0) {
+            crs.erase(0, std::string_view(kUrn).size());
+            if (const auto colons = crs.find("::"); colons != std::string::npos)
+                crs.erase(colons, 1);
+        }
         message += "PROJ cannot project " + std::string(what) + " of " + std::string(r.Old) +
-                   " to " + (datum_.PerZone ? std::string("gk") : datum_.CrsName) + "\n";
+                   " to " + crs + "\n";
         if (report_) report_(message);
     }
 
@@ -389,7 +397,7 @@ class ProjectedGeoJsonWriter : public Reporting {
         if (datum_.PerZone && !started_) {
             zone_ = FileZone(r, command_);
             const std::string crs = geo::ZoneCrs(zone_);
-            Header(crs.rfind("EPSG:", 0) == 0 ? "urn:ogc:def:crs:EPSG::" + crs.substr(5) : crs);
+            Header(crs.rfind("EPSG:", 0) == 0 ? kUrn + std::string("EPSG::") + crs.substr(5) : crs);
         }
         std::string geometry = "{\"type\":\"Polygon\",\"coordinates\":[[";
         bool first = true;

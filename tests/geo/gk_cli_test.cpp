@@ -335,6 +335,21 @@ TEST(KavuSheetGk, ProjectedRecordsOfEverySubcommand) {
     }
 }
 
+// A frame PROJ cannot project (UTM zone 37 on the far side of the globe) is named on standard
+// error; its CSV row stays, empty, in line with the input.
+TEST(KavuSheetGk, FrameBeyondTheProjection) {
+    const ToolRun run =
+        RunTool({"frame", "--crs", "EPSG:32637", "-f", "csv"}, "s A-53-89-А\nN-37-4-А\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("line 1: PROJ cannot project the frame of s A-53-89-А to EPSG:32637"),
+              std::string::npos)
+        << run.Err;
+    const auto rows = Lines(run.Out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1], "1,s A-53-89-А");
+    EXPECT_EQ(CsvFields(rows[2]).at(4), "N-37-4-А");
+}
+
 // A GDAL dataset opened for reading, closed at the end of the scope.
 struct Opened {
     explicit Opened(const std::string& path)
