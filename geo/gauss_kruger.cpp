@@ -71,7 +71,7 @@ struct GaussKruger::Impl {
     PjPtr neutral;
     struct Known {
         std::uint64_t phi = 0; // bits of the latitude in radians
-        std::int64_t lam = 0;  // half arc-seconds from the axis, plus one (0: an empty slot)
+        std::int64_t lam = 0;  // half arc-seconds east of 90 degrees west of the axis; 0: empty
         double x = 0, y = 0;
     };
     static constexpr int kKnownBits = 17;
@@ -92,7 +92,7 @@ struct GaussKruger::Impl {
         }
         std::uint64_t a = 0;
         std::memcpy(&a, &phi, sizeof a);
-        const auto b = static_cast<std::int64_t>(whole) + 1;
+        const auto b = static_cast<std::int64_t>(whole) + 7200 * 90 + 1;
         if (known.empty()) known.resize(std::size_t{1} << kKnownBits);
         Known& slot = known[((a * 0x9E3779B97F4A7C15ULL) ^
                              (static_cast<std::uint64_t>(b) * 0xC2B2AE3D27D4EB4FULL)) >>

@@ -263,6 +263,15 @@ TEST(GaussKruger, SheetCornersInEveryZoneAsProjPrintsThem) {
         sweep(zone, 600, 900, -84 * 3600, 84 * 3600);
     for (const int zone : {1, 30, 31, 60})
         sweep(zone, 150, 225, 50 * 3600, 52 * 3600);
+    // Half a second west of an axis on the equator, where the table's key is smallest.
+    PJ* seven = proj_create(ctx, detail::ZoneProjection(7).c_str());
+    const double lon = 39 - 0.5 / 3600;
+    const PJ_COORD c = proj_trans(seven, PJ_FWD, proj_coord(proj_torad(lon), 0, 0, 0));
+    GridPoint p;
+    ASSERT_TRUE(Gk().Forward(7, 0, lon, p));
+    EXPECT_EQ(std::llround(p.Y * 1000), std::llround(c.xy.x * 1000));
+    EXPECT_LT(p.Y, 7499990);
+    proj_destroy(seven);
     proj_context_destroy(ctx);
     EXPECT_GT(points, 1500000u);
 }
