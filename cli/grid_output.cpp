@@ -45,9 +45,8 @@ std::size_t WriteMetres(char* out, double metres) {
     } else {
         *--d = static_cast<char>('0' + a);
     }
-    const auto n = static_cast<std::size_t>(digits + sizeof digits - d);
-    std::memcpy(p, d, n);
-    p += n;
+    while (d != digits + sizeof digits) // a dozen bytes: no call to memcpy
+        *p++ = *d++;
     if (fraction != 0) {
         p[0] = '.';
         p[1] = static_cast<char>('0' + fraction / 100);
