@@ -66,8 +66,9 @@ class CornerCache {
                                          {2 * f.South, 2 * f.East},
                                          {2 * f.South, 2 * f.West},
                                          {f.North + f.South, f.West + f.East}};
+        // Gauss–Krüger keeps its own table, shared by all zones.
+        if (datum_.FrameToProjected) return datum_.FrameToProjected(f, zone, values);
         for (int i = 0; i < 5; ++i) {
-            // Gauss–Krüger keeps its own table, shared by all zones.
             if (datum_.PerZone) {
                 if (!datum_.ToProjected(at[i][0], at[i][1], values[i][0], values[i][1], zone))
                     return false;

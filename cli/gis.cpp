@@ -205,6 +205,10 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
             };
             datum.PerZone = crs->PerZone();
             if (!datum.PerZone) datum.CrsName = crs->Urn().empty() ? crs->Name() : crs->Urn();
+            if (datum.PerZone)
+                datum.FrameToProjected = [crs](const SignedFrame& f, int zone, double(&out)[5][2]) {
+                    return crs->FrameFromSeries(f, zone, out);
+                };
         } else {
             Hook(std::make_shared<CrsConversion>(crs), Suffix(options.Crs), datum);
         }

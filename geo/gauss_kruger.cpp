@@ -90,6 +90,14 @@ struct GaussKruger::Impl {
             y = c.xy.y;
             return std::isfinite(x) && std::isfinite(y);
         }
+        if (!Neutral(phi, whole, x, y)) return false;
+        x += FalseEasting(zone);
+        return true;
+    }
+
+    // Meridian 0's projection of `whole` half arc-seconds of longitude at `phi`: the easting
+    // without its false easting, and the northing.
+    bool Neutral(double phi, double whole, double& x, double& y) const {
         std::uint64_t a = 0;
         std::memcpy(&a, &phi, sizeof a);
         const auto b = static_cast<std::int64_t>(whole) + 7200 * 90 + 1;
@@ -103,10 +111,19 @@ struct GaussKruger::Impl {
             if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
             slot = {a, b, c.xy.x, c.xy.y};
         }
-        x = slot.x + FalseEasting(zone);
+        x = slot.x;
         y = slot.y;
         return true;
     }
+
+    // Whole frames the same way, keyed by their edges from the axis: one look for a sheet's
+    // five points.
+    struct KnownFrame {
+        std::int32_t north = 0, south = 0, west = 0, east = 0; // arc-seconds; west 0: empty
+        double x[5] = {}, y[5] = {};
+    };
+    static constexpr int kFrameBits = 15;
+    mutable std::vector<KnownFrame> frames;
 };
 
 GaussKruger::GaussKruger(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -192,6 +209,48 @@ bool GaussKruger::Corners(const SheetKey& key, int zone, GridPoint out[5]) const
     const double points[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
     for (int i = 0; i < 5; ++i)
         if (!Forward(zone, points[i][0], points[i][1], out[i])) return false;
+    return true;
+}
+
+bool GaussKruger::FrameCorners(const SignedFrame& f, int zone, GridPoint out[5]) const {
+    PJ* pj = impl_->Zone(zone);
+    if (pj == nullptr) return false;
+    const double n = f.North / 3600.0, s = f.South / 3600.0, w = f.West / 3600.0,
+                 e = f.East / 3600.0;
+    const double at[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
+    const auto axis = static_cast<std::int32_t>(std::lround(CentralMeridian(zone) * 3600));
+    const std::int64_t west = std::int64_t{f.West} - axis, east = std::int64_t{f.East} - axis;
+    constexpr std::int64_t kQuarter = 90 * 3600;
+    if (!impl_->neutral || west < -kQuarter || east > kQuarter || west >= east ||
+        std::abs(f.North) > kQuarter || std::abs(f.South) > kQuarter) {
+        for (int i = 0; i < 5; ++i)
+            if (!Forward(zone, at[i][0], at[i][1], out[i])) return false;
+        return true;
+    }
+    // Forward takes these points to the same half arc-seconds from the axis, so to the same
+    // neutral values: the numbers are Forward's, bit for bit.
+    const auto w32 = static_cast<std::int32_t>(west + kQuarter + 1); // never 0
+    const auto e32 = static_cast<std::int32_t>(east);
+    if (impl_->frames.empty()) impl_->frames.resize(std::size_t{1} << Impl::kFrameBits);
+    const std::uint64_t hash =
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(f.North)) << 32 |
+         static_cast<std::uint32_t>(f.South)) *
+            0x9E3779B97F4A7C15ULL ^
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(w32)) << 32 |
+         static_cast<std::uint32_t>(e32)) *
+            0xC2B2AE3D27D4EB4FULL;
+    Impl::KnownFrame& slot = impl_->frames[hash >> (64 - Impl::kFrameBits)];
+    if (slot.west != w32 || slot.east != e32 || slot.north != f.North || slot.south != f.South) {
+        const double whole[5] = {2.0 * west, 2.0 * east, 2.0 * east, 2.0 * west,
+                                 static_cast<double>(west + east)};
+        Impl::KnownFrame fresh{f.North, f.South, w32, e32, {}, {}};
+        for (int i = 0; i < 5; ++i)
+            if (!impl_->Neutral(proj_torad(at[i][0]), whole[i], fresh.x[i], fresh.y[i]))
+                return false;
+        slot = fresh;
+    }
+    for (int i = 0; i < 5; ++i)
+        out[i] = {slot.y[i], slot.x[i] + Impl::FalseEasting(zone)};
     return true;
 }
 
@@ -446,6 +505,17 @@ bool CrsTransform::FromSeries(double latitude, double longitude, double& a, doub
     if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
     a = impl_->northFirst ? c.xy.x : c.xy.y;
     b = impl_->northFirst ? c.xy.y : c.xy.x;
+    return true;
+}
+
+bool CrsTransform::FrameFromSeries(const SignedFrame& frame, int zone, double (&out)[5][2]) const {
+    if (!impl_->gk) return false;
+    GridPoint points[5];
+    if (!impl_->gk->FrameCorners(frame, zone, points)) return false;
+    for (int i = 0; i < 5; ++i) {
+        out[i][0] = points[i].X;
+        out[i][1] = points[i].Y;
+    }
     return true;
 }
 

@@ -114,6 +114,10 @@ class GaussKruger {
     /// False for a key that is not a sheet.
     virtual bool Corners(const SheetKey& key, int zone, GridPoint out[5]) const;
 
+    /// The corners (NW, NE, SE, SW) and the centre of any frame in `zone` (1..60), each what
+    /// Forward gives for the frame's degrees (arc-seconds / 3600; the centre halfway between).
+    virtual bool FrameCorners(const SignedFrame& frame, int zone, GridPoint out[5]) const;
+
     /// The kilometre grid of a sheet in `zone` (0: the sheet's own) every `step` metres, lines of
     /// X first (south to north), then of Y (west to east), each clipped to the frame. Empty for a
     /// key that is not a sheet or a step not above 0.
@@ -159,6 +163,9 @@ class CrsTransform {
     /// 1942 degrees to the CRS. For "gk" the zone is the point's own unless `zone` says another.
     virtual bool FromSeries(double latitude, double longitude, double& a, double& b,
                             int zone = 0) const;
+    /// "gk" only: the corners (NW, NE, SE, SW) and centre of a frame in `zone`, northing and
+    /// easting, as FromSeries gives them. False for another CRS.
+    virtual bool FrameFromSeries(const SignedFrame& frame, int zone, double (&out)[5][2]) const;
     /// The CRS to 1942 degrees; for "gk" the zone is read from Y's leading digits.
     virtual bool ToSeries(double a, double b, double& latitude, double& longitude) const;
 

@@ -276,6 +276,44 @@ TEST(GaussKruger, SheetCornersInEveryZoneAsProjPrintsThem) {
     EXPECT_GT(points, 1500000u);
 }
 
+// A whole frame at once gives Forward's numbers for its corners and centre bit for bit, on
+// the first look and from the table: the 1:50,000 and 1:10,000 sheets of zones at both edges
+// of the numbering and at Greenwich, in their own zone and the next, and a frame too wide for
+// the table.
+TEST(GaussKruger, FrameCornersAreForwardsNumbers) {
+    std::size_t frames = 0;
+    const auto check = [&](const kavu::SignedFrame& f, int zone) {
+        const double n = f.North / 3600.0, s = f.South / 3600.0, w = f.West / 3600.0,
+                     e = f.East / 3600.0;
+        const double at[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
+        for (int pass = 0; pass < 2; ++pass) {
+            GridPoint out[5];
+            ASSERT_TRUE(Gk().FrameCorners(f, zone, out));
+            for (int i = 0; i < 5; ++i) {
+                GridPoint p;
+                ASSERT_TRUE(Gk().Forward(zone, at[i][0], at[i][1], p));
+                ASSERT_EQ(out[i].X, p.X) << zone << " " << f.North << " " << f.West << " " << i;
+                ASSERT_EQ(out[i].Y, p.Y) << zone << " " << f.North << " " << f.West << " " << i;
+            }
+        }
+        ++frames;
+    };
+    for (const int zone : {1, 7, 30, 31, 60}) {
+        const int axis = static_cast<int>(CentralMeridian(zone) * 3600);
+        for (int south = -84 * 3600; south < 84 * 3600; south += 600)
+            for (int west = axis - 10800; west < axis + 10800; west += 900) {
+                const kavu::SignedFrame f{south + 600, south, west, west + 900};
+                check(f, zone);
+                check(f, zone % 60 + 1);
+            }
+        for (int south = 55 * 3600; south < 56 * 3600; south += 150)
+            for (int west = axis - 10800; west < axis + 10800; west += 225)
+                check({south + 150, south, west, west + 225}, zone);
+    }
+    check({56 * 3600, 55 * 3600, -100 * 3600, 30 * 3600}, 7);
+    EXPECT_GT(frames, 100000u);
+}
+
 TEST(CrsTransform, GkAndEpsgCodesAndErrors) {
     std::string error;
     auto gk = CrsTransform::Create("gk", error);
