@@ -45,4 +45,17 @@ void Corners(benchmark::State& state) {
 }
 BENCHMARK(Corners);
 
+// Sheets all over the globe, each in its own zone: corners repeat from zone to zone.
+void CornersOverTheGlobe(benchmark::State& state) {
+    kavu::geo::GridPoint out[5];
+    int i = 0;
+    for (auto _ : state) {
+        const int row = i % 21 + 1, column = i / 21 % 60 + 1, sub = i / 1260 % 144 + 1;
+        Gk().Corners(kavu::SheetKey{5, 'N', row, column, sub, i % 4 + 1}, 0, out);
+        benchmark::DoNotOptimize(out);
+        i = (i + 7919) % (21 * 60 * 144 * 4);
+    }
+}
+BENCHMARK(CornersOverTheGlobe);
+
 } // namespace

@@ -210,7 +210,8 @@ int RunOptions(const Options& o) {
         return kUsage;
     }
     query.Published = o.Published;
-    query.PointFrames = format == Format::GeoJson; // the only format that draws them
+    // The formats that draw them: GeoJSON and a GIS layer.
+    query.PointFrames = format == Format::GeoJson || !o.Gis.OutputFile.empty();
     Area area;
     if (o.Chosen == Command::Cover && !gis.CoversFile()) {
         if (o.Box.empty())
@@ -230,9 +231,8 @@ int RunOptions(const Options& o) {
 
     Output out(1);
     auto writer = gis.MakeWriter([&out](std::string_view text) { out.Put(text); });
-    if (!writer && query.Coordinates.ToProjected && o.Chosen == Command::Frame &&
-        format != Format::GeoJson)
-        writer = MakeProjectedFrameWriter(format, out, query.Coordinates);
+    if (!writer && query.Coordinates.ToProjected)
+        writer = MakeProjectedWriter(format, o.Chosen, out, query.Coordinates, WriteError);
     if (!writer) writer = MakeWriter(format, o.Chosen, out, query.Coordinates);
     writer->Begin();
     int status = kAllRead;
@@ -261,6 +261,7 @@ int RunOptions(const Options& o) {
             *writer, out, o.Strict, WriteError);
     }
     writer->End();
+    if (writer->Failed()) status = kSomeUnread;
     if (!gis.Finish(error)) {
         out.Flush();
         WriteError("kavu-sheet: " + error + "\n");

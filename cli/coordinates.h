@@ -30,7 +30,12 @@ struct Datum {
         ToProjected;
     std::function<bool(double northing, double easting, double& latitude, double& longitude)>
         FromProjected;
+    /// "gk": a whole frame's corners and centre at once (ToProjected of each, faster).
+    std::function<bool(const SignedFrame& frame, int zone, double (&out)[5][2])> FrameToProjected;
     bool PerZone = false; // "gk": each sheet or point in its own Gauss–Krüger zone
+    /// The projected CRS as a GeoJSON file names it: "urn:ogc:def:crs:EPSG::32637", or the
+    /// PROJ string given; empty for "gk" (a file takes one zone's CRS, see ZoneCrs).
+    std::string CrsName;
 };
 
 /// A frame in the output datum, signed decimal degrees (north and east positive).

@@ -110,7 +110,10 @@ void AddGisOptions(CLI::App& app, GisOptions& options) {
                          "CRS of the positions read and written, as PROJ takes it (EPSG:4326, "
                          "EPSG:3857, EPSG:32637, EPSG:28407, a PROJ string), or gk: the "
                          "Gauss-Krüger zone of each sheet or point (X, Y as printed on the "
-                         "sheets). Projected positions are in metres, northing first. "
+                         "sheets). Projected positions are in metres, northing first; a frame is "
+                         "its corners and centre, and in geojson or --output a polygon in the "
+                         "CRS, which a GeoJSON names in its \"crs\" member. With gk a file is "
+                         "drawn in one zone, its first sheet's (around: the sheet named). "
                          "--datum wgs84 is --crs EPSG:4326, --datum 1942 is --crs EPSG:4284")
             ->type_name("CRS");
         command
@@ -201,6 +204,11 @@ bool GisRun::Start(GisOptions options, Command command, Datum& datum, std::strin
                 return crs->ToSeries(n, e, lat, lon);
             };
             datum.PerZone = crs->PerZone();
+            if (!datum.PerZone) datum.CrsName = crs->Urn().empty() ? crs->Name() : crs->Urn();
+            if (datum.PerZone)
+                datum.FrameToProjected = [crs](const SignedFrame& f, int zone, double(&out)[5][2]) {
+                    return crs->FrameFromSeries(f, zone, out);
+                };
         } else {
             Hook(std::make_shared<CrsConversion>(crs), Suffix(options.Crs), datum);
         }

@@ -40,6 +40,15 @@ struct GisOptions {
 /// sheets, FILE and --buffer on cover, --gcp and --size on frame.
 void AddGisOptions(CLI::App& app, GisOptions& options);
 
+/// The one Gauss–Krüger zone of a file written with --crs gk (a GeoJSON or a GIS layer has one
+/// CRS): the zone of its first sheet `r`; for around, of the sheet named, in the block's middle.
+inline int FileZone(const SheetRecord& r, Command command) {
+    double centre = (r.Frame.West + r.Frame.East) / 7200.0;
+    if (command == Command::Around)
+        centre += (1 - (r.Cell - 1) % 3) * (r.Frame.East - r.Frame.West) / 3600.0;
+    return geo::ZoneOfLongitude(centre);
+}
+
 /// What the module does; one object a run.
 class GisModule {
   public:

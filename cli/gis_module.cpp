@@ -106,9 +106,12 @@ struct Collector : FormatWriter {
     int width = 0, height = 0;
     std::vector<geo::FrameFeature> frames;
     std::vector<int> scales;
+    Command command = Command::Frame;
+    int zone = 0; // with --crs gk, the layer's: see FileZone
 
     void Write(const SheetRecord& r) override {
         if (!r.Present) return;
+        if (frames.empty()) zone = FileZone(r, command);
         if (gcp && put) {
             const ScanPoints scan = ControlPointsOf(*gk, r.Frame, r.Scale, width, height);
             put(scan.points.empty() ? "\n" : GdalTranslateArguments(scan, width > 0) + "\n");
@@ -145,13 +148,17 @@ class Module : public GisModule {
 
   private:
     GisOptions options_;
+    Command command_ = Command::Frame;
+    Datum datum_; // the run's, hooked: a projected --crs writes the layer in it
     std::unique_ptr<geo::DatumShift> shift_;
     std::optional<geo::Shapes> shapes_;
     Collector* collector_ = nullptr; // owned by the writer MakeWriter returned
 };
 
-bool Module::Start(const GisOptions& options, Command command, Datum&, std::string& error) {
+bool Module::Start(const GisOptions& options, Command command, Datum& datum, std::string& error) {
     options_ = options;
+    command_ = command;
+    datum_ = datum;
     const bool wgs84 = options.Datum == "wgs84";
     // The run's datum is hooked already; the shapes of a file and the layers written take the
     // shift of their own.
@@ -209,6 +216,7 @@ std::unique_ptr<FormatWriter> Module::MakeWriter(std::function<void(std::string_
     if (options_.OutputFile.empty() && !options_.Gcp) return nullptr;
     auto writer = std::make_unique<Collector>();
     writer->gcp = options_.Gcp;
+    writer->command = command_;
     if (options_.OutputFile.empty()) writer->put = std::move(put);
     writer->toWgs84 = options_.Datum == "wgs84" ? shift_.get() : nullptr;
     writer->width = options_.Width;
@@ -225,6 +233,17 @@ std::unique_ptr<FormatWriter> Module::MakeWriter(std::function<void(std::string_
 bool Module::Finish(std::string& error) {
     if (collector_ == nullptr || options_.OutputFile.empty()) return true;
     const geo::DatumShift* toWgs84 = collector_->toWgs84;
+    if (!options_.Gcp && datum_.ToProjected && !(datum_.PerZone && collector_->frames.empty())) {
+        // With gk the layer has one CRS, the zone of its first sheet.
+        const int zone = datum_.PerZone ? collector_->zone : 0;
+        const geo::VertexTransform project = [this, zone](double latitude, double longitude,
+                                                          double& x, double& y) {
+            return datum_.ToProjected(latitude, longitude, y, x, zone);
+        };
+        return geo::WriteFramesIn(options_.OutputFile, options_.Driver, collector_->frames,
+                                  zone != 0 ? geo::ZoneCrs(zone) : options_.Crs, project, zone,
+                                  error);
+    }
     if (!options_.Gcp)
         return geo::WriteFrames(options_.OutputFile, options_.Driver, collector_->frames, toWgs84,
                                 error);

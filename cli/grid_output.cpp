@@ -4,29 +4,62 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace kavu::cli {
 
-void AppendMetres(std::string& out, double metres) {
-    if (!std::isfinite(metres) || std::fabs(metres) > 1e12) return;
+namespace {
+// "00" to "99", two digits at a time.
+constexpr auto kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+} // namespace
+
+std::size_t WriteMetres(char* out, double metres) {
+    if (!(std::fabs(metres) <= 1e12)) return 0; // and not a number
     // Whole millimetres, written as integers: several times faster than printf.
     const long long mm = std::llround(metres * 1000);
-    const unsigned long long a = mm < 0 ? 0ULL - static_cast<unsigned long long>(mm) : mm;
-    char text[32];
-    char* p = text;
+    auto a = static_cast<unsigned long long>(mm < 0 ? -mm : mm);
+    char* p = out;
     if (mm < 0) *p++ = '-';
-    p = std::to_chars(p, text + sizeof text, a / 1000).ptr;
-    if (unsigned fraction = static_cast<unsigned>(a % 1000); fraction != 0) {
-        *p++ = '.';
-        for (unsigned unit = 100; fraction != 0; unit /= 10) {
-            *p++ = static_cast<char>('0' + fraction / unit);
-            fraction %= unit;
-        }
+    const auto fraction = static_cast<unsigned>(a % 1000);
+    a /= 1000;
+    char digits[16];
+    char* d = digits + sizeof digits;
+    for (; a >= 100; a /= 100) {
+        d -= 2;
+        std::memcpy(d, kPairs.data() + 2 * (a % 100), 2);
     }
-    out.append(text, static_cast<std::size_t>(p - text));
+    if (a >= 10) {
+        d -= 2;
+        std::memcpy(d, kPairs.data() + 2 * a, 2);
+    } else {
+        *--d = static_cast<char>('0' + a);
+    }
+    while (d != digits + sizeof digits) // a dozen bytes: no call to memcpy
+        *p++ = *d++;
+    if (fraction != 0) {
+        p[0] = '.';
+        p[1] = static_cast<char>('0' + fraction / 100);
+        p[2] = static_cast<char>('0' + fraction / 10 % 10);
+        p[3] = static_cast<char>('0' + fraction % 10);
+        p += fraction % 100 == 0 ? 2 : fraction % 10 == 0 ? 3 : 4;
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+void AppendMetres(std::string& out, double metres) {
+    char text[kMetresTextSize];
+    out.append(text, WriteMetres(text, metres));
 }
 
 std::string Metres(double metres) {

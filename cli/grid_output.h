@@ -3,6 +3,7 @@
 
 #include "geo/gauss_kruger.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,5 +25,8 @@ std::string GridOutput(const std::vector<geo::GridLine>& lines, std::string_view
 /// is not finite.
 std::string Metres(double metres);
 void AppendMetres(std::string& out, double metres);
+/// The same text at `out`, which has room for kMetresTextSize bytes; its length.
+inline constexpr std::size_t kMetresTextSize = 24;
+std::size_t WriteMetres(char* out, double metres);
 
 } // namespace kavu::cli

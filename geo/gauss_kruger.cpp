@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace kavu::geo {
 
@@ -59,6 +62,68 @@ struct GaussKruger::Impl {
         if (!pj) pj.reset(proj_create(ctx.get(), detail::ZoneProjection(zone).c_str()));
         return pj.get();
     }
+
+    // Every zone is one projection moved along the equator: the longitude from the zone's axis
+    // is projected, and the false easting added last. The corners of the sheets, on the same
+    // few parallels and at the same few distances from every axis, are projected once for all
+    // zones: the same projection on meridian 0 gives a zone's numbers to within 1e-9 m
+    // (the rounding of the longitude in radians).
+    PjPtr neutral;
+    struct Known {
+        std::uint64_t phi = 0; // bits of the latitude in radians
+        std::int64_t lam = 0;  // half arc-seconds east of 90 degrees west of the axis; 0: empty
+        double x = 0, y = 0;
+    };
+    static constexpr int kKnownBits = 17;
+    mutable std::vector<Known> known;
+
+    static double FalseEasting(int zone) { return zone * 1e6 + 500000; }
+
+    bool Project(int zone, PJ* pj, double lon, double latitude, double& x, double& y) const {
+        // Whole half arc-seconds from the axis: the corners and centres of every sheet.
+        const double half = (lon - CentralMeridian(zone)) * 7200;
+        const double whole = std::round(half);
+        const double phi = proj_torad(latitude);
+        if (!neutral || std::fabs(half - whole) > 1e-6 || std::fabs(whole) > 7200 * 90.0) {
+            const PJ_COORD c = proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), phi, 0, 0));
+            x = c.xy.x;
+            y = c.xy.y;
+            return std::isfinite(x) && std::isfinite(y);
+        }
+        if (!Neutral(phi, whole, x, y)) return false;
+        x += FalseEasting(zone);
+        return true;
+    }
+
+    // Meridian 0's projection of `whole` half arc-seconds of longitude at `phi`: the easting
+    // without its false easting, and the northing.
+    bool Neutral(double phi, double whole, double& x, double& y) const {
+        std::uint64_t a = 0;
+        std::memcpy(&a, &phi, sizeof a);
+        const auto b = static_cast<std::int64_t>(whole) + 7200 * 90 + 1;
+        if (known.empty()) known.resize(std::size_t{1} << kKnownBits);
+        Known& slot = known[((a * 0x9E3779B97F4A7C15ULL) ^
+                             (static_cast<std::uint64_t>(b) * 0xC2B2AE3D27D4EB4FULL)) >>
+                            (64 - kKnownBits)];
+        if (slot.lam != b || slot.phi != a) {
+            const PJ_COORD c =
+                proj_trans(neutral.get(), PJ_FWD, proj_coord(proj_torad(whole / 7200), phi, 0, 0));
+            if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
+            slot = {a, b, c.xy.x, c.xy.y};
+        }
+        x = slot.x;
+        y = slot.y;
+        return true;
+    }
+
+    // Whole frames the same way, keyed by their edges from the axis: one look for a sheet's
+    // five points.
+    struct KnownFrame {
+        std::int32_t north = 0, south = 0, west = 0, east = 0; // arc-seconds; west 0: empty
+        double x[5] = {}, y[5] = {};
+    };
+    static constexpr int kFrameBits = 15;
+    mutable std::vector<KnownFrame> frames;
 };
 
 GaussKruger::GaussKruger(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -70,6 +135,21 @@ std::unique_ptr<GaussKruger> GaussKruger::Create(std::string& error) {
     if (!impl->ctx) {
         error = "PROJ: cannot create a context";
         return nullptr;
+    }
+    impl->neutral.reset(proj_create(
+        impl->ctx.get(), "+proj=tmerc +lat_0=0 +lon_0=0 +k=1 +x_0=0 +y_0=0 +ellps=krass +units=m"));
+    // A PROJ whose transverse Mercator is not a pure shift between zones projects each zone
+    // on its own.
+    for (const auto& [dlon, lat] : {std::pair{2.75, 55.5}, std::pair{-3.0, -71.25}}) {
+        PJ* zone = impl->Zone(7);
+        if (!impl->neutral || zone == nullptr) break;
+        const PJ_COORD a = proj_trans(
+            zone, PJ_FWD, proj_coord(proj_torad(CentralMeridian(7) + dlon), proj_torad(lat), 0, 0));
+        const PJ_COORD b = proj_trans(impl->neutral.get(), PJ_FWD,
+                                      proj_coord(proj_torad(dlon), proj_torad(lat), 0, 0));
+        if (!(std::fabs(a.xy.x - b.xy.x - Impl::FalseEasting(7)) < 1e-6 &&
+              std::fabs(a.xy.y - b.xy.y) < 1e-6))
+            impl->neutral.reset();
     }
     auto gk = std::unique_ptr<GaussKruger>(new GaussKruger(std::move(impl)));
     if (gk->impl_->Zone(1) == nullptr) {
@@ -88,10 +168,9 @@ bool GaussKruger::Forward(int zone, double latitude, double longitude, GridPoint
     const double axis = CentralMeridian(zone);
     double lon = longitude;
     if (std::fabs(lon - axis) > 180) lon = axis + std::remainder(longitude - axis, 360);
-    const PJ_COORD c =
-        proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(latitude), 0, 0));
-    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
-    out = {c.xy.y, c.xy.x};
+    double x = 0, y = 0;
+    if (!impl_->Project(zone, pj, lon, latitude, x, y)) return false;
+    out = {y, x};
     return true;
 }
 
@@ -130,6 +209,48 @@ bool GaussKruger::Corners(const SheetKey& key, int zone, GridPoint out[5]) const
     const double points[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
     for (int i = 0; i < 5; ++i)
         if (!Forward(zone, points[i][0], points[i][1], out[i])) return false;
+    return true;
+}
+
+bool GaussKruger::FrameCorners(const SignedFrame& f, int zone, GridPoint out[5]) const {
+    PJ* pj = impl_->Zone(zone);
+    if (pj == nullptr) return false;
+    const double n = f.North / 3600.0, s = f.South / 3600.0, w = f.West / 3600.0,
+                 e = f.East / 3600.0;
+    const double at[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
+    const auto axis = static_cast<std::int32_t>(std::lround(CentralMeridian(zone) * 3600));
+    const std::int64_t west = std::int64_t{f.West} - axis, east = std::int64_t{f.East} - axis;
+    constexpr std::int64_t kQuarter = 90 * 3600;
+    if (!impl_->neutral || west < -kQuarter || east > kQuarter || west >= east ||
+        std::abs(f.North) > kQuarter || std::abs(f.South) > kQuarter) {
+        for (int i = 0; i < 5; ++i)
+            if (!Forward(zone, at[i][0], at[i][1], out[i])) return false;
+        return true;
+    }
+    // Forward takes these points to the same half arc-seconds from the axis, so to the same
+    // neutral values: the numbers are Forward's, bit for bit.
+    const auto w32 = static_cast<std::int32_t>(west + kQuarter + 1); // never 0
+    const auto e32 = static_cast<std::int32_t>(east);
+    if (impl_->frames.empty()) impl_->frames.resize(std::size_t{1} << Impl::kFrameBits);
+    const std::uint64_t hash =
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(f.North)) << 32 |
+         static_cast<std::uint32_t>(f.South)) *
+            0x9E3779B97F4A7C15ULL ^
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(w32)) << 32 |
+         static_cast<std::uint32_t>(e32)) *
+            0xC2B2AE3D27D4EB4FULL;
+    Impl::KnownFrame& slot = impl_->frames[hash >> (64 - Impl::kFrameBits)];
+    if (slot.west != w32 || slot.east != e32 || slot.north != f.North || slot.south != f.South) {
+        const double whole[5] = {2.0 * west, 2.0 * east, 2.0 * east, 2.0 * west,
+                                 static_cast<double>(west + east)};
+        Impl::KnownFrame fresh{f.North, f.South, w32, e32, {}, {}};
+        for (int i = 0; i < 5; ++i)
+            if (!impl_->Neutral(proj_torad(at[i][0]), whole[i], fresh.x[i], fresh.y[i]))
+                return false;
+        slot = fresh;
+    }
+    for (int i = 0; i < 5; ++i)
+        out[i] = {slot.y[i], slot.x[i] + Impl::FalseEasting(zone)};
     return true;
 }
 
@@ -299,6 +420,7 @@ struct CrsTransform::Impl {
     ContextPtr ctx;
     PjPtr op;               // EPSG:4284 to the CRS, both in their own axis order
     bool northFirst = true; // the CRS's first axis is latitude or northing
+    std::string urn;        // "urn:ogc:def:crs:EPSG::32637"; empty without an authority code
 };
 
 CrsTransform::CrsTransform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -332,6 +454,10 @@ std::unique_ptr<CrsTransform> CrsTransform::Create(std::string_view crs, std::st
         return nullptr;
     }
     impl->projected = !geographic;
+    const char* authority = proj_get_id_auth_name(target.get(), 0);
+    const char* code = proj_get_id_code(target.get(), 0);
+    if (authority != nullptr && code != nullptr)
+        impl->urn = std::string("urn:ogc:def:crs:") + authority + "::" + code;
     impl->op.reset(proj_create_crs_to_crs(ctx, "EPSG:4284", impl->name.c_str(), nullptr));
     // The CRS's own axis order (EPSG:4284 is latitude first): which axis points north.
     PjPtr base(proj_get_type(target.get()) == PJ_TYPE_BOUND_CRS
@@ -360,6 +486,9 @@ bool CrsTransform::PerZone() const {
 const std::string& CrsTransform::Name() const {
     return impl_->name;
 }
+const std::string& CrsTransform::Urn() const {
+    return impl_->urn;
+}
 
 bool CrsTransform::FromSeries(double latitude, double longitude, double& a, double& b,
                               int zone) const {
@@ -376,6 +505,17 @@ bool CrsTransform::FromSeries(double latitude, double longitude, double& a, doub
     if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
     a = impl_->northFirst ? c.xy.x : c.xy.y;
     b = impl_->northFirst ? c.xy.y : c.xy.x;
+    return true;
+}
+
+bool CrsTransform::FrameFromSeries(const SignedFrame& frame, int zone, double (&out)[5][2]) const {
+    if (!impl_->gk) return false;
+    GridPoint points[5];
+    if (!impl_->gk->FrameCorners(frame, zone, points)) return false;
+    for (int i = 0; i < 5; ++i) {
+        out[i][0] = points[i].X;
+        out[i][1] = points[i].Y;
+    }
     return true;
 }
 

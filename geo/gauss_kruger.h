@@ -38,6 +38,7 @@ inline int ZoneOfSheet(const SheetKey& key) {
 
 /// The central meridian of a zone in degrees, in -180..180.
 inline double CentralMeridian(int zone) {
+    if (zone >= 1 && zone <= 60) return zone <= 30 ? 6.0 * zone - 3 : 6.0 * zone - 363;
     return std::remainder(6.0 * zone - 3, 360.0);
 }
 
@@ -94,6 +95,7 @@ struct ScanControlPoint {
     double Pixel = 0, Line = 0;         // in the scan, 0 0 at the top-left of its first pixel
 };
 
+/// Keeps the corners it has projected: one object serves one thread at a time.
 class GaussKruger {
   public:
     /// nullptr and `error` set when PROJ cannot be set up.
@@ -111,6 +113,10 @@ class GaussKruger {
     /// The corners (NW, NE, SE, SW) and the centre of a sheet in `zone` (0: the sheet's own).
     /// False for a key that is not a sheet.
     virtual bool Corners(const SheetKey& key, int zone, GridPoint out[5]) const;
+
+    /// The corners (NW, NE, SE, SW) and the centre of any frame in `zone` (1..60), each what
+    /// Forward gives for the frame's degrees (arc-seconds / 3600; the centre halfway between).
+    virtual bool FrameCorners(const SignedFrame& frame, int zone, GridPoint out[5]) const;
 
     /// The kilometre grid of a sheet in `zone` (0: the sheet's own) every `step` metres, lines of
     /// X first (south to north), then of Y (west to east), each clipped to the frame. Empty for a
@@ -150,10 +156,16 @@ class CrsTransform {
     virtual bool Projected() const; // metres, written to 1 mm; else degrees
     virtual bool PerZone() const;   // "gk"
     virtual const std::string& Name() const;
+    /// "urn:ogc:def:crs:EPSG::32637", as GeoJSON files name a CRS; empty for "gk" and for a CRS
+    /// without an authority's code (a PROJ string).
+    virtual const std::string& Urn() const;
 
     /// 1942 degrees to the CRS. For "gk" the zone is the point's own unless `zone` says another.
     virtual bool FromSeries(double latitude, double longitude, double& a, double& b,
                             int zone = 0) const;
+    /// "gk" only: the corners (NW, NE, SE, SW) and centre of a frame in `zone`, northing and
+    /// easting, as FromSeries gives them. False for another CRS.
+    virtual bool FrameFromSeries(const SignedFrame& frame, int zone, double (&out)[5][2]) const;
     /// The CRS to 1942 degrees; for "gk" the zone is read from Y's leading digits.
     virtual bool ToSeries(double a, double b, double& latitude, double& longitude) const;
 

@@ -1,4 +1,5 @@
 #include "geo/layers.h"
+#include "geo/frame_outline.h"
 #include "geo/gdal_session.h"
 #include "geo/layer_file.h"
 
@@ -66,26 +67,6 @@ bool MoveInto(const fs::path& folder, const fs::path& target, std::string& error
     if (ec) error = target.string() + ": " + ec.message();
     fs::remove_all(folder, ec);
     return error.empty();
-}
-
-// West to east along the north edge, meridians straight, east to west along the south edge:
-// counter-clockwise from the south-west corner.
-std::vector<std::pair<double, double>> Outline(const SignedFrame& f) {
-    constexpr std::int32_t kStep = 60; // arc-seconds of longitude between vertices of a parallel
-    std::vector<std::pair<double, double>> xy;
-    auto deg = [](std::int32_t s) { return s / 3600.0; };
-    const std::int32_t steps = std::max<std::int32_t>(1, (f.East - f.West + kStep - 1) / kStep);
-    auto along = [&](std::int32_t i) {
-        return i == steps
-                   ? f.East
-                   : f.West + static_cast<std::int32_t>(std::int64_t{f.East - f.West} * i / steps);
-    };
-    for (std::int32_t i = 0; i <= steps; ++i)
-        xy.emplace_back(deg(along(i)), deg(f.South));
-    for (std::int32_t i = steps; i >= 0; --i)
-        xy.emplace_back(deg(along(i)), deg(f.North));
-    xy.push_back(xy.front());
-    return xy;
 }
 
 // A shifted longitude stays on the side of 180 degrees it came from.
@@ -205,14 +186,29 @@ bool WriteLayerFile(const std::string& path, const std::string& driverName, cons
 bool WriteFrames(const std::string& path, const std::string& driverName,
                  std::span<const FrameFeature> frames, const DatumShift* toWgs84,
                  std::string& error) {
+    const VertexTransform shift = [toWgs84](double latitude, double longitude, double& x,
+                                            double& y) {
+        if (!Shift(toWgs84, latitude, longitude)) return false;
+        x = longitude;
+        y = latitude;
+        return true;
+    };
+    return WriteFramesIn(path, driverName, frames, toWgs84 != nullptr ? "EPSG:4326" : "EPSG:4284",
+                         shift, 0, error);
+}
+
+bool WriteFramesIn(const std::string& path, const std::string& driverName,
+                   std::span<const FrameFeature> frames, const std::string& crs,
+                   const VertexTransform& project, int zone, std::string& error) {
     LayerContents contents;
-    contents.Fields = [](OGRLayer& layer) {
+    contents.Fields = [zone](OGRLayer& layer) {
         for (const char* field :
              {kFieldNew, kFieldOld, kFieldScale, kFieldPublishedNew, kFieldPublishedOld}) {
             OGRFieldDefn definition(field, OFTString);
             if (layer.CreateField(&definition) != OGRERR_NONE) return false;
         }
-        return true;
+        OGRFieldDefn zoneField("zone", OFTInteger);
+        return zone == 0 || layer.CreateField(&zoneField) == OGRERR_NONE;
     };
     contents.Features = [&](OGRLayer& layer, const LayerFailure& fail) {
         for (const FrameFeature& frame : frames) {
@@ -222,12 +218,14 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
             feature.SetField(kFieldScale, frame.Scale.c_str());
             feature.SetField(kFieldPublishedNew, frame.PublishedNew.c_str());
             feature.SetField(kFieldPublishedOld, frame.PublishedOld.c_str());
+            if (zone != 0) feature.SetField("zone", zone);
             auto* ring = new OGRLinearRing;
-            for (auto [x, y] : Outline(frame.Frame)) {
-                if (!Shift(toWgs84, y, x)) {
+            for (const auto& [longitude, latitude] : FrameOutline(frame.Frame)) {
+                double x = 0, y = 0;
+                if (!project(latitude, longitude, x, y)) {
                     delete ring;
-                    CPLError(CE_Failure, CPLE_AppDefined, "PROJ cannot convert %s to WGS 84",
-                             frame.Old.c_str());
+                    CPLError(CE_Failure, CPLE_AppDefined, "PROJ cannot convert %s to %s",
+                             frame.Old.c_str(), crs.c_str());
                     return fail("");
                 }
                 ring->addPoint(x, y);
@@ -240,8 +238,7 @@ bool WriteFrames(const std::string& path, const std::string& driverName,
         }
         return true;
     };
-    return WriteLayerFile(path, driverName, toWgs84 != nullptr ? "EPSG:4326" : "EPSG:4284",
-                          "sheets", wkbPolygon, contents, error);
+    return WriteLayerFile(path, driverName, crs, "sheets", wkbPolygon, contents, error);
 }
 
 bool WriteGridLines(const std::string& path, const std::string& driverName,

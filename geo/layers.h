@@ -7,6 +7,7 @@
 #include "geo/datum.h"
 #include "geo/gauss_kruger.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,6 +42,17 @@ inline constexpr const char* kFieldPublishedOld = "pub_old";
 bool WriteFrames(const std::string& path, const std::string& driver,
                  std::span<const FrameFeature> frames, const DatumShift* toWgs84,
                  std::string& error);
+
+/// A vertex of a frame (1942 degrees) in a layer's CRS, x and y as GIS order them (easting,
+/// northing; longitude, latitude); false when it cannot be converted.
+using VertexTransform =
+    std::function<bool(double latitude, double longitude, double& x, double& y)>;
+
+/// WriteFrames in any CRS `crs` PROJ takes, each vertex through `project`. A `zone` above 0
+/// (a Gauss–Krüger layer) adds the integer attribute "zone" holding it.
+bool WriteFramesIn(const std::string& path, const std::string& driver,
+                   std::span<const FrameFeature> frames, const std::string& crs,
+                   const VertexTransform& project, int zone, std::string& error);
 
 /// Writes the kilometre grid of the sheet `sheet` as a line layer "grid" in the CRS of `zone`
 /// (each piece straight there, its two ends), attributes sheet, zone, axis, value (metres),

@@ -5,6 +5,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -221,6 +222,96 @@ TEST(GaussKruger, ControlPointsFitOneAffineMap) {
         }
     }
     EXPECT_TRUE(Gk().ControlPoints(SheetKey{5, 'N', 14, 37, 4, 0}, 6000, 4500, 1000).empty());
+}
+
+// Corners and centres, which Forward projects once for all zones, print to the millimetre
+// as PROJ prints them in each zone's own projection: every corner and centre of every
+// 1:50,000 sheet (and so of every smaller scale), and of the 1:10,000 sheets in a band of
+// zones either side of Greenwich and 180 degrees.
+TEST(GaussKruger, SheetCornersInEveryZoneAsProjPrintsThem) {
+    PJ_CONTEXT* ctx = proj_context_create();
+    std::size_t points = 0;
+    // `lat` and `lon` in arc-seconds as a sheet's frame has them; centres halfway, as the
+    // writers take them.
+    const auto sweep = [&](int zone, int latStep, int lonStep, int south, int north) {
+        PJ* pj = proj_create(ctx, detail::ZoneProjection(zone).c_str());
+        ASSERT_NE(pj, nullptr);
+        const int axis = static_cast<int>(CentralMeridian(zone) * 3600);
+        const auto check = [&](double lat, double lon) {
+            GridPoint p;
+            ASSERT_TRUE(Gk().Forward(zone, lat, lon, p)) << zone << " " << lat << " " << lon;
+            const PJ_COORD c =
+                proj_trans(pj, PJ_FWD, proj_coord(proj_torad(lon), proj_torad(lat), 0, 0));
+            // Whole millimetres, as the tool prints them.
+            if (std::llround(p.X * 1000) != std::llround(c.xy.y * 1000) ||
+                std::llround(p.Y * 1000) != std::llround(c.xy.x * 1000))
+                ADD_FAILURE() << "zone " << zone << " at " << lat << " " << lon;
+            ++points;
+        };
+        for (int s = south; s < north; s += latStep)
+            for (int w = axis - 10800; w < axis + 10800; w += lonStep) {
+                const double n = (s + latStep) / 3600.0, so = s / 3600.0, we = w / 3600.0,
+                             e = (w + lonStep) / 3600.0;
+                check(so, we);
+                if (w + lonStep == axis + 10800) check(so, e);
+                if (s + latStep == north) check(n, we);
+                check((n + so) / 2, (we + e) / 2);
+            }
+        proj_destroy(pj);
+    };
+    for (int zone = 1; zone <= 60; ++zone)
+        sweep(zone, 600, 900, -84 * 3600, 84 * 3600);
+    for (const int zone : {1, 30, 31, 60})
+        sweep(zone, 150, 225, 50 * 3600, 52 * 3600);
+    // Half a second west of an axis on the equator, where the table's key is smallest.
+    PJ* seven = proj_create(ctx, detail::ZoneProjection(7).c_str());
+    const double lon = 39 - 0.5 / 3600;
+    const PJ_COORD c = proj_trans(seven, PJ_FWD, proj_coord(proj_torad(lon), 0, 0, 0));
+    GridPoint p;
+    ASSERT_TRUE(Gk().Forward(7, 0, lon, p));
+    EXPECT_EQ(std::llround(p.Y * 1000), std::llround(c.xy.x * 1000));
+    EXPECT_LT(p.Y, 7499990);
+    proj_destroy(seven);
+    proj_context_destroy(ctx);
+    EXPECT_GT(points, 1500000u);
+}
+
+// A whole frame at once gives Forward's numbers for its corners and centre bit for bit, on
+// the first look and from the table: the 1:50,000 and 1:10,000 sheets of zones at both edges
+// of the numbering and at Greenwich, in their own zone and the next, and a frame too wide for
+// the table.
+TEST(GaussKruger, FrameCornersAreForwardsNumbers) {
+    std::size_t frames = 0;
+    const auto check = [&](const kavu::SignedFrame& f, int zone) {
+        const double n = f.North / 3600.0, s = f.South / 3600.0, w = f.West / 3600.0,
+                     e = f.East / 3600.0;
+        const double at[5][2] = {{n, w}, {n, e}, {s, e}, {s, w}, {(n + s) / 2, (w + e) / 2}};
+        for (int pass = 0; pass < 2; ++pass) {
+            GridPoint out[5];
+            ASSERT_TRUE(Gk().FrameCorners(f, zone, out));
+            for (int i = 0; i < 5; ++i) {
+                GridPoint p;
+                ASSERT_TRUE(Gk().Forward(zone, at[i][0], at[i][1], p));
+                ASSERT_EQ(out[i].X, p.X) << zone << " " << f.North << " " << f.West << " " << i;
+                ASSERT_EQ(out[i].Y, p.Y) << zone << " " << f.North << " " << f.West << " " << i;
+            }
+        }
+        ++frames;
+    };
+    for (const int zone : {1, 7, 30, 31, 60}) {
+        const int axis = static_cast<int>(CentralMeridian(zone) * 3600);
+        for (int south = -84 * 3600; south < 84 * 3600; south += 600)
+            for (int west = axis - 10800; west < axis + 10800; west += 900) {
+                const kavu::SignedFrame f{south + 600, south, west, west + 900};
+                check(f, zone);
+                check(f, zone % 60 + 1);
+            }
+        for (int south = 55 * 3600; south < 56 * 3600; south += 150)
+            for (int west = axis - 10800; west < axis + 10800; west += 225)
+                check({south + 150, south, west, west + 225}, zone);
+    }
+    check({56 * 3600, 55 * 3600, -100 * 3600, 30 * 3600}, 7);
+    EXPECT_GT(frames, 100000u);
 }
 
 TEST(CrsTransform, GkAndEpsgCodesAndErrors) {
