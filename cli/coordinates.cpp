@@ -1,5 +1,7 @@
 #include "cli/coordinates.h"
 
+#include "cli/digit_pairs.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -41,21 +43,6 @@ double RoundDegrees(double degrees) {
 
 namespace {
 
-// "00".."99", so that digits go out two at a time without a division per digit.
-constexpr auto kPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-char* PutPair(char* p, std::uint32_t v) {
-    std::memcpy(p, &kPairs[2 * v], 2);
-    return p + 2;
-}
-
 // A fraction of `digits` places (v < 10^digits) after a point, without its trailing zeros;
 // nothing at all for 0. Inlined with a constant count, the divisions become multiplications.
 [[gnu::always_inline]] inline char* PutFraction(char* p, std::uint32_t v, int digits) {
@@ -74,7 +61,7 @@ char* PutPair(char* p, std::uint32_t v) {
     for (int i = 2; i < digits; i += 2)
         unit *= 100;
     for (; digits > 0; digits -= 2, unit /= 100) {
-        p = PutPair(p, v / unit);
+        p = PutDigitPair(p, v / unit);
         v %= unit;
     }
     while (p > start && p[-1] == '0')
@@ -93,7 +80,7 @@ std::size_t WriteDegrees(char* out, double degrees) {
     const std::uint64_t whole = a / 1000000000;
     if (whole < 100)
         p = whole < 10 ? (*p = static_cast<char>('0' + whole), p + 1)
-                       : PutPair(p, static_cast<std::uint32_t>(whole));
+                       : PutDigitPair(p, static_cast<std::uint32_t>(whole));
     else
         p = std::to_chars(p, out + kDegreesTextSize, whole).ptr;
     p = PutFraction(p, static_cast<std::uint32_t>(a % 1000000000), 9);
@@ -111,9 +98,9 @@ namespace {
 std::size_t PutDms(char* out, std::int64_t total, bool negative, bool latitude) {
     char* p = std::to_chars(out, out + kDmsTextSize, total / 3600000).ptr;
     std::memcpy(p, "\u00B0", 2);
-    p = PutPair(p + 2, static_cast<std::uint32_t>(total / 60000 % 60));
+    p = PutDigitPair(p + 2, static_cast<std::uint32_t>(total / 60000 % 60));
     std::memcpy(p, "\u2032", 3);
-    p = PutPair(p + 3, static_cast<std::uint32_t>(total / 1000 % 60));
+    p = PutDigitPair(p + 3, static_cast<std::uint32_t>(total / 1000 % 60));
     p = PutFraction(p, static_cast<std::uint32_t>(total % 1000), 3);
     std::memcpy(p, "\u2033", 3);
     p += 3;

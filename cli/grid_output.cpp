@@ -1,6 +1,7 @@
 #include "cli/grid_output.h"
 
 #include "cli/coordinates.h"
+#include "cli/digit_pairs.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,18 +12,6 @@
 #include <cstring>
 
 namespace kavu::cli {
-
-namespace {
-// "00" to "99", two digits at a time.
-constexpr auto kPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-} // namespace
 
 std::size_t WriteMetres(char* out, double metres) {
     if (!(std::fabs(metres) <= 1e12)) return 0; // and not a number
@@ -37,11 +26,11 @@ std::size_t WriteMetres(char* out, double metres) {
     char* d = digits + sizeof digits;
     for (; a >= 100; a /= 100) {
         d -= 2;
-        std::memcpy(d, kPairs.data() + 2 * (a % 100), 2);
+        std::memcpy(d, kDigitPairs.data() + 2 * (a % 100), 2);
     }
     if (a >= 10) {
         d -= 2;
-        std::memcpy(d, kPairs.data() + 2 * a, 2);
+        std::memcpy(d, kDigitPairs.data() + 2 * a, 2);
     } else {
         *--d = static_cast<char>('0' + a);
     }

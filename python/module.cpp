@@ -426,13 +426,18 @@ std::size_t PutCodePoints(std::string_view text, char32_t* out, std::size_t room
 
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
+// Coordinates come as two parallel sequences; `what` names them in the error.
+void PairedArguments(const Doubles& a, const Doubles& b, const char* what) {
+    if (a.ndim() != 1 || b.ndim() != 1 || a.shape(0) != b.shape(0))
+        throw py::value_error(std::string(what) + " must be two sequences of one length");
+}
+
 py::tuple Sheets(const Doubles& lats, const Doubles& lons, const py::handle& scaleArg,
                  const std::string& datum, const std::string& notation) {
     const int scale = ScaleArgument(scaleArg);
     const bool wgs84 = Wgs84Argument(datum);
     const bool lettered = LetteredArgument(notation);
-    if (lats.ndim() != 1 || lons.ndim() != 1 || lats.shape(0) != lons.shape(0))
-        throw py::value_error("latitudes and longitudes must be two sequences of one length");
+    PairedArguments(lats, lons, "latitudes and longitudes");
     const auto n = static_cast<std::size_t>(lats.shape(0));
     // Two passes, formatting each name twice: once for the widest, once into numpy's own
     // buffer. A buffer of the widest possible names would cost more in memory traffic than
@@ -526,8 +531,7 @@ py::tuple Frames(const py::list& names, const std::string& datum) {
 
 /// Degrees between the datums, in place; NaN where PROJ cannot convert.
 py::tuple ShiftPoints(const Doubles& lats, const Doubles& lons, bool toWgs84) {
-    if (lats.ndim() != 1 || lons.ndim() != 1 || lats.shape(0) != lons.shape(0))
-        throw py::value_error("latitudes and longitudes must be two sequences of one length");
+    PairedArguments(lats, lons, "latitudes and longitudes");
     const auto n = lats.shape(0);
     py::array_t<double> outLat(n), outLon(n);
     const double* lat = lats.data();
@@ -554,8 +558,7 @@ py::tuple ShiftPoints(const Doubles& lats, const Doubles& lons, bool toWgs84) {
 py::tuple ToGk(const Doubles& lats, const Doubles& lons, int zone, const std::string& datum) {
     const bool wgs84 = Wgs84Argument(datum);
     if (zone != 0) ZoneArgument(zone);
-    if (lats.ndim() != 1 || lons.ndim() != 1 || lats.shape(0) != lons.shape(0))
-        throw py::value_error("latitudes and longitudes must be two sequences of one length");
+    PairedArguments(lats, lons, "latitudes and longitudes");
     const auto n = lats.shape(0);
     py::array_t<double> outX(n), outY(n);
     const double* lat = lats.data();
@@ -585,8 +588,7 @@ py::tuple ToGk(const Doubles& lats, const Doubles& lons, int zone, const std::st
 /// none. `strict` raises the reason for the first bad pair instead.
 py::tuple FromGk(const Doubles& xs, const Doubles& ys, const std::string& datum, bool strict) {
     const bool wgs84 = Wgs84Argument(datum);
-    if (xs.ndim() != 1 || ys.ndim() != 1 || xs.shape(0) != ys.shape(0))
-        throw py::value_error("X and Y must be two sequences of one length");
+    PairedArguments(xs, ys, "X and Y");
     const auto n = xs.shape(0);
     py::array_t<double> outLat(n), outLon(n);
     const double* x = xs.data();
