@@ -29,7 +29,7 @@ constexpr const char* kLetters[][4] = {{"N", "S", "E", "W"},
 std::string Dms(std::int64_t tenths, const std::array<const char*, 3>& m) {
     const std::int64_t s = std::abs(tenths) / 10, t = std::abs(tenths) % 10;
     return std::to_string(s / 3600) + m[0] + Padded(s / 60 % 60, 2) + m[1] + Padded(s % 60, 2) +
-           (t ? "." + std::to_string(t) : "") + m[2];
+           (t ? std::string(".") + std::to_string(t) : "") + m[2];
 }
 
 void ExpectPoint(const std::string& text, std::int64_t lat, std::int64_t lon) {

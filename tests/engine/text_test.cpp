@@ -37,8 +37,8 @@ TEST(FormatAngle, EverySecondOfThreeDegreesInEveryForm) {
         for (int form = 0; form < 4; ++form) {
             const int m = v / 60 % 60, s = v % 60;
             const std::string t = "E " + std::to_string(v / 3600) + "°" +
-                                  (form & 1 || m ? " " + Padded(m, 2) + "'" : "") +
-                                  (form & 2 || s ? " " + Padded(s, 2) + "\"" : "");
+                                  (form & 1 || m ? std::string(" ") + Padded(m, 2) + "'" : "") +
+                                  (form & 2 || s ? std::string(" ") + Padded(s, 2) + "\"" : "");
             ASSERT_EQ(FormatAngle("E", v, form & 1, form & 2), t);
         }
 }

@@ -105,7 +105,7 @@ TEST(ctlPosLogic, PropertyRulesResetAndRestore) {
         h.core.Modify(delta);
         k.core.Modify(0, 5);
         k.core.Modify(delta);
-        values += " " + std::to_string(h.core.value()) + "/" + k.box;
+        values.append(" ").append(std::to_string(h.core.value())).append("/").append(k.box);
     }
     EXPECT_EQ(values, "51 52 53 52 51 50 60 50 -50 180/59 0/0");
 }
