@@ -11,6 +11,7 @@ build=${1:-build}
 tool=$build/cli/kavu-sheet
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+. bench/timing.sh
 
 # Field points over 10 x 10 degrees of European Russia, and the same number over the whole grid;
 # six decimals, fixed seed.
@@ -22,28 +23,7 @@ awk 'BEGIN { srand(42); for (i = 0; i < 1000000; i++)
 # the south and west edges of the former USSR's) meet.
 awk 'BEGIN { srand(3); for (i = 0; i < 1000000; i++)
        printf "%.6f %.6f\n", 35 + rand() * 25, 18 + rand() * 12 }' >"$work/edges"
-# A track of 100,000 points about 50 m apart, wandering east from Moscow.
-awk 'BEGIN { srand(7); lat = 55.75; lon = 37.6; h = 0
-       print "<?xml version=\"1.0\"?>"
-       print "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
-       print "<trk><trkseg>"
-       for (i = 0; i < 100000; i++) {
-         h += (rand() - 0.5) * 0.3
-         lat += 0.00045 * sin(h); lon += 0.0008 * cos(h)
-         printf "<trkpt lat=\"%.6f\" lon=\"%.6f\"/>\n", lat, lon
-       }
-       print "</trkseg></trk></gpx>" }' >"$work/track.gpx"
-
-cpu() { # best of three: user + system seconds; input from $1, the command after it
-  local input=$1 best=
-  shift
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%U %S" -o "$work/t" "$@" <"$input" >/dev/null
-    t=$(awk '{ printf "%.3f", $1 + $2 }' "$work/t")
-    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
+write_track "$work/track.gpx"
 
 printf '%-58s %8ss\n' "1,000,000 points of one region, 1942 datum, to 1:50,000" \
   "$(cpu "$work/region" "$tool" point --scale 50k)"

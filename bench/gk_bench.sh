@@ -15,6 +15,7 @@ tool=$build/cli/kavu-sheet
 other=${2:+$2/cli/kavu-sheet}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+. bench/timing.sh
 
 # Whole metres over zone 7 (about 50..60 degrees N, 36..42 degrees E); the same number of
 # points in degrees over that region; 1:50,000 names there in the digit notation. Fixed seeds.
@@ -31,17 +32,6 @@ awk 'BEGIN { srand(7); for (r = 1; r <= 21; r++) for (c = 1; c <= 60; c++) for (
        for (q = 1; q <= 4; q++) { printf "%.9f\t%d-%d-%03d-%d\n", rand(), r, c, k, q
          if (r <= 8) printf "%.9f\ts %d-%d-%03d-%d\n", rand(), r, c, k, q } }' |
   sort -n | awk -F '\t' 'NR <= 1000000 { print $2 }' >"$work/globe"
-
-cpu() { # best of three: user + system seconds; input from $1, the command after it
-  local input=$1 best=
-  shift
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%U %S" -o "$work/t" "$@" <"$input" >/dev/null
-    t=$(awk '{ printf "%.3f", $1 + $2 }' "$work/t")
-    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
 
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 row() { # label, input, arguments: this build's time, and the other build's beside it

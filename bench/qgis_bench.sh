@@ -12,6 +12,7 @@ build=$(cd "${1:-build}" && pwd)
 tool=$build/cli/kavu-sheet
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+. bench/timing.sh
 export HOME=$work/home XDG_RUNTIME_DIR=$work/home QT_QPA_PLATFORM=offscreen
 export QGIS_PLUGINPATH=$build/qgis PYTHONPATH=$build/python PYTHONDONTWRITEBYTECODE=1
 mkdir -p "$HOME"
@@ -24,31 +25,9 @@ awk 'BEGIN { srand(42); for (i = 0; i < 100000; i++)
 awk 'BEGIN { print "lat,lon" } { print $1 "," $2 }' "$work/points.txt" >"$work/points.csv"
 ogr2ogr -q -f GPKG "$work/points.gpkg" "$work/points.csv" -oo X_POSSIBLE_NAMES=lon \
   -oo Y_POSSIBLE_NAMES=lat -a_srs EPSG:4326 -nln points
-awk 'BEGIN { srand(7); lat = 55.75; lon = 37.6; h = 0
-       print "<?xml version=\"1.0\"?>"
-       print "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
-       print "<trk><trkseg>"
-       for (i = 0; i < 100000; i++) {
-         h += (rand() - 0.5) * 0.3
-         lat += 0.00045 * sin(h); lon += 0.0008 * cos(h)
-         printf "<trkpt lat=\"%.6f\" lon=\"%.6f\"/>\n", lat, lon
-       }
-       print "</trkseg></trk></gpx>" }' >"$work/track.gpx"
+write_track "$work/track.gpx"
 
-cpu() { # best of three: user + system seconds; input from $1, the command after it
-  local input=$1 best=
-  shift
-  for _ in 1 2 3; do
-    rm -f "$work"/out.*
-    /usr/bin/time -f "%U %S" -o "$work/t" "$@" <"$input" >/dev/null 2>&1 || {
-      echo "failed"
-      return
-    }
-    t=$(awk '{ printf "%.3f", $1 + $2 }' "$work/t")
-    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
+before_run() { rm -f "$work"/out.*; }
 
 printf '%-62s %8ss\n' "qgis_process starting (help of kavu:sheetnames)" \
   "$(cpu /dev/null $qgis help kavu:sheetnames)"
