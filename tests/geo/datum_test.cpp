@@ -1,3 +1,4 @@
+#include "geo/proj_handles.h"
 #include "geo_fixture.h"
 
 #include <proj.h>
@@ -14,6 +15,34 @@ double Metres(double lat1, double lon1, double lat2, double lon2) {
     const double north = (lat2 - lat1) * 111'000.0;
     const double east = dlon * 111'000.0 * std::cos(lat1 * M_PI / 180);
     return std::hypot(north, east);
+}
+
+// PROJ's own conversion from WGS 84 to the 1942 datum: what the interpolated shift must give.
+struct ProjReference {
+    kavu::geo::ContextPtr ctx{proj_context_create()};
+    kavu::geo::PjPtr raw{proj_create_crs_to_crs(ctx.get(), "EPSG:4326", "EPSG:4284", nullptr)};
+    kavu::geo::PjPtr proj{raw ? proj_normalize_for_visualization(ctx.get(), raw.get()) : nullptr};
+
+    // Latitude and longitude (-180..180) of a WGS 84 point in 1942, as PROJ gives them.
+    void Forward(double lat, double lon, double& a, double& b) const {
+        const PJ_COORD c = proj_trans(proj.get(), PJ_FWD, proj_coord(lon, lat, 0, 0));
+        a = c.xy.y;
+        b = std::remainder(c.xy.x, 360.0);
+    }
+};
+
+// Within 1e-9 degree of PROJ (0.1 mm; in longitude, on the ground).
+testing::AssertionResult AgreesWithProj(const ProjReference& ref, double lat, double lon) {
+    double a = lat, b = lon, pa = 0, pb = 0;
+    if (!Shift().ToSeries(a, b))
+        return testing::AssertionFailure() << "no shift at " << lat << " " << lon;
+    ref.Forward(lat, lon, pa, pb);
+    const double north = std::fabs(a - pa),
+                 east = std::fabs(std::remainder(b - pb, 360.0) * std::cos(lat * M_PI / 180));
+    if (north > 1e-9 || east > 1e-9)
+        return testing::AssertionFailure() << lat << " " << lon << " is off PROJ by " << north
+                                           << " degree north, " << east << " east";
+    return testing::AssertionSuccess();
 }
 
 // cs2cs EPSG:4326 EPSG:4284 -f %.9f and cs2cs EPSG:4284 EPSG:4326 -f %.9f, PROJ 9.1.1, on the
@@ -46,18 +75,9 @@ TEST(DatumShift, AgreesWithCs2csBothWays) {
 // point across the south and west edges of the area where PROJ changes operation (41.19 N, 19.58 E)
 // and across 180 degrees. At the random points, there and back again lands within a millimetre.
 TEST(DatumShift, AgreesWithProjPointByPoint) {
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
-    PJ* proj = proj_normalize_for_visualization(ctx, raw);
-    ASSERT_NE(proj, nullptr);
-    auto check = [&](double lat, double lon) {
-        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
-        double a = lat, b = lon;
-        ASSERT_TRUE(Shift().ToSeries(a, b));
-        ASSERT_NEAR(a, c.xy.y, 1e-9) << lat << " " << lon;
-        ASSERT_NEAR(std::remainder(b - c.xy.x, 360.0) * std::cos(lat * M_PI / 180), 0, 1e-9)
-            << lat << " " << lon;
-    };
+    const ProjReference ref;
+    ASSERT_NE(ref.proj, nullptr);
+    auto check = [&](double lat, double lon) { ASSERT_TRUE(AgreesWithProj(ref, lat, lon)); };
     std::mt19937_64 random(42);
     std::uniform_real_distribution<double> latitude(-89, 89), longitude(-180, 180);
     for (int i = 0; i < 20000; ++i) {
@@ -74,47 +94,41 @@ TEST(DatumShift, AgreesWithProjPointByPoint) {
         check(55.1, 19.3 + step);
         check(65.3, std::remainder(179.7 + step, 360.0));
     }
-    proj_destroy(proj);
-    proj_destroy(raw);
-    proj_context_destroy(ctx);
 }
 
 // PROJ changes operation on the edges of the operations' areas of use, where patches of the
 // interpolation must not reach across. Every edge of every area PROJ lists, walked along and
 // crossed at distances from a micro-degree to half a degree, on both sides.
 TEST(DatumShift, AgreesWithProjAcrossEveryAreaEdge) {
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
-    PJ* proj = proj_normalize_for_visualization(ctx, raw);
-    PJ* source = proj_create(ctx, "EPSG:4326");
-    PJ* target = proj_create(ctx, "EPSG:4284");
-    PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(ctx, nullptr);
+    const ProjReference ref;
+    PJ_CONTEXT* ctx = ref.ctx.get();
+    const kavu::geo::PjPtr source(proj_create(ctx, "EPSG:4326")),
+        target(proj_create(ctx, "EPSG:4284"));
+    const std::unique_ptr<PJ_OPERATION_FACTORY_CONTEXT,
+                          decltype(&proj_operation_factory_context_destroy)>
+        factory(proj_create_operation_factory_context(ctx, nullptr),
+                &proj_operation_factory_context_destroy);
     proj_operation_factory_context_set_spatial_criterion(
-        ctx, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
-    PJ_OBJ_LIST* ops = proj_create_operations(ctx, source, target, factory);
-    ASSERT_TRUE(proj && ops);
+        ctx, factory.get(), PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+    const std::unique_ptr<PJ_OBJ_LIST, decltype(&proj_list_destroy)> ops(
+        proj_create_operations(ctx, source.get(), target.get(), factory.get()), &proj_list_destroy);
+    ASSERT_TRUE(ref.proj && ops);
     struct Box {
         double west, south, east, north;
     };
     std::vector<Box> boxes;
-    for (int i = 0; i < proj_list_get_count(ops); ++i) {
-        PJ* op = proj_list_get(ctx, ops, i);
+    for (int i = 0; i < proj_list_get_count(ops.get()); ++i) {
+        const kavu::geo::PjPtr op(proj_list_get(ctx, ops.get(), i));
         Box b{};
-        if (proj_get_area_of_use(ctx, op, &b.west, &b.south, &b.east, &b.north, nullptr))
+        if (proj_get_area_of_use(ctx, op.get(), &b.west, &b.south, &b.east, &b.north, nullptr))
             boxes.push_back(b);
-        proj_destroy(op);
     }
     ASSERT_GE(boxes.size(), 10u);
     int checked = 0;
     auto check = [&](double lat, double lon) {
         lon = std::remainder(lon, 360.0);
         if (std::fabs(lat) >= 84.9) return;
-        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
-        double a = lat, b = lon;
-        ASSERT_TRUE(Shift().ToSeries(a, b));
-        ASSERT_NEAR(a, c.xy.y, 1e-9) << lat << " " << lon;
-        ASSERT_NEAR(std::remainder(b - c.xy.x, 360.0) * std::cos(lat * M_PI / 180), 0, 1e-9)
-            << lat << " " << lon;
+        ASSERT_TRUE(AgreesWithProj(ref, lat, lon));
         ++checked;
     };
     constexpr double kAcross[] = {1e-6, 1e-4, 0.01, 0.07, 0.3, 0.5};
@@ -133,34 +147,21 @@ TEST(DatumShift, AgreesWithProjAcrossEveryAreaEdge) {
         }
     }
     EXPECT_GT(checked, 30000);
-    proj_list_destroy(ops);
-    proj_operation_factory_context_destroy(factory);
-    proj_destroy(target);
-    proj_destroy(source);
-    proj_destroy(proj);
-    proj_destroy(raw);
-    proj_context_destroy(ctx);
 }
 
 // The tool rounds the converted point to its units and takes its sheet there. Points PROJ puts
 // within 1e-11 to 1e-9 degree of a 1:10,000 sheet edge, all over the globe, fall in the sheet
 // PROJ's own value gives, on both sides of the edge, whatever the interpolation's error.
 TEST(DatumShift, SheetIsProjsBesideEverySheetEdge) {
-    PJ_CONTEXT* ctx = proj_context_create();
-    PJ* raw = proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr);
-    PJ* proj = proj_normalize_for_visualization(ctx, raw);
-    ASSERT_NE(proj, nullptr);
+    const ProjReference ref;
+    ASSERT_NE(ref.proj, nullptr);
     constexpr double kUnits = 3600.0 * static_cast<double>(kavu::kUnitsPerSecond);
     auto sheet = [&](double lat, double lon) {
         const kavu::ExactPoint p{std::llround(lat * kUnits), std::llround(lon * kUnits)};
         const auto s = kavu::SheetOfExactPoint(p, kavu::kSheetScaleCount);
         return s ? s->Key : kavu::SheetKey{};
     };
-    auto exact = [&](double lat, double lon, double& a, double& b) {
-        const PJ_COORD c = proj_trans(proj, PJ_FWD, proj_coord(lon, lat, 0, 0));
-        a = c.xy.y;
-        b = std::remainder(c.xy.x, 360.0);
-    };
+    auto exact = [&](double lat, double lon, double& a, double& b) { ref.Forward(lat, lon, a, b); };
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> latitude(-84, 84), longitude(-179, 179);
     constexpr double kBeside[] = {1e-11, 1e-10, 4e-10, 1e-9};
@@ -189,9 +190,6 @@ TEST(DatumShift, SheetIsProjsBesideEverySheetEdge) {
                 }
     }
     EXPECT_EQ(checked, 4000 * 16);
-    proj_destroy(proj);
-    proj_destroy(raw);
-    proj_context_destroy(ctx);
 }
 
 TEST(DatumShift, RefusesWhatIsNotAPointAndNamesItsOperation) {
