@@ -1,6 +1,7 @@
 #include "engine/designation_writer.h"
 
 #include "engine/tables.h"
+#include "engine/text_pieces.h"
 
 #include <array>
 #include <cstring>
@@ -9,45 +10,21 @@
 namespace kavu {
 namespace {
 
-// One field with the dash before it ("-37", "-004", "-XXXIII"), padded to eight bytes so that
-// it is stored in one move; the buffer's room past the text takes the padding.
-struct Piece {
-    char Text[8]{};
-    unsigned char Size = 0;
-};
+using detail::PutPiece;
+using detail::TextPieces;
 
-template <std::size_t N> struct Pieces {
-    std::array<Piece, N + 1> P{};
-    constexpr Pieces(std::string_view (*text)(int), bool dash) {
-        for (int i = 1; i <= static_cast<int>(N); ++i) {
-            const std::string_view t = text(i);
-            Piece& p = P[static_cast<std::size_t>(i)];
-            std::size_t n = 0;
-            if (dash) p.Text[n++] = '-';
-            for (const char c : t)
-                p.Text[n++] = c;
-            p.Size = static_cast<unsigned char>(n);
-        }
-    }
-};
-
-constexpr Pieces<21> kRowNew(NumberText, false);
-constexpr Pieces<21> kRowOld(RowLetter, false);
-constexpr Pieces<60> kColumn(NumberText, true);
-constexpr Pieces<4> kPart2New(NumberText, true);
-constexpr Pieces<4> kPart2Old(QuarterLetter, true);
-constexpr Pieces<36> kPart3New(Number2Text, true);
-constexpr Pieces<36> kPart3Old(RomanText, true);
-constexpr Pieces<144> kPart4New(Number3Text, true);
-constexpr Pieces<144> kPart4Old(NumberText, true);
-constexpr Pieces<4> kDigit(NumberText, true);
-constexpr Pieces<4> kQuarterOld(QuarterLetter, true);
-constexpr Pieces<4> kSmallQuarterOld(SmallQuarterLetter, true);
-
-[[gnu::always_inline]] inline char* Put(char* p, const Piece& piece) {
-    std::memcpy(p, piece.Text, 8);
-    return p + piece.Size;
-}
+constexpr TextPieces<21> kRowNew(NumberText, false);
+constexpr TextPieces<21> kRowOld(RowLetter, false);
+constexpr TextPieces<60> kColumn(NumberText, true);
+constexpr TextPieces<4> kPart2New(NumberText, true);
+constexpr TextPieces<4> kPart2Old(QuarterLetter, true);
+constexpr TextPieces<36> kPart3New(Number2Text, true);
+constexpr TextPieces<36> kPart3Old(RomanText, true);
+constexpr TextPieces<144> kPart4New(Number3Text, true);
+constexpr TextPieces<144> kPart4Old(NumberText, true);
+constexpr TextPieces<4> kDigit(NumberText, true);
+constexpr TextPieces<4> kQuarterOld(QuarterLetter, true);
+constexpr TextPieces<4> kSmallQuarterOld(SmallQuarterLetter, true);
 
 bool In(int v, int hi) {
     return static_cast<unsigned>(v - 1) < static_cast<unsigned>(hi);
@@ -90,14 +67,14 @@ template <bool Old> std::size_t WriteWhole(const SheetKey& k, char* out) {
     *p = 's';
     p += k.Hemisphere == 'S' ? 1 : 0;
     *p++ = ' ';
-    p = Put(p, (Old ? kRowOld : kRowNew).P[at(k.Row)]);
-    p = Put(p, kColumn.P[at(k.Column)]);
-    if (k.Scale == 2) p = Put(p, (Old ? kPart2Old : kPart2New).P[at(k.SubSheet)]);
-    if (k.Scale == 3) p = Put(p, (Old ? kPart3Old : kPart3New).P[at(k.SubSheet)]);
-    if (k.Scale >= 4) p = Put(p, (Old ? kPart4Old : kPart4New).P[at(k.SubSheet)]);
-    if (k.Scale >= 5) p = Put(p, (Old ? kQuarterOld : kDigit).P[at(k.Quarter)]);
-    if (k.Scale >= 6) p = Put(p, (Old ? kSmallQuarterOld : kDigit).P[at(k.Quarter25)]);
-    if (k.Scale == 7) p = Put(p, kDigit.P[at(k.Quarter10)]);
+    p = PutPiece(p, (Old ? kRowOld : kRowNew).P[at(k.Row)]);
+    p = PutPiece(p, kColumn.P[at(k.Column)]);
+    if (k.Scale == 2) p = PutPiece(p, (Old ? kPart2Old : kPart2New).P[at(k.SubSheet)]);
+    if (k.Scale == 3) p = PutPiece(p, (Old ? kPart3Old : kPart3New).P[at(k.SubSheet)]);
+    if (k.Scale >= 4) p = PutPiece(p, (Old ? kPart4Old : kPart4New).P[at(k.SubSheet)]);
+    if (k.Scale >= 5) p = PutPiece(p, (Old ? kQuarterOld : kDigit).P[at(k.Quarter)]);
+    if (k.Scale >= 6) p = PutPiece(p, (Old ? kSmallQuarterOld : kDigit).P[at(k.Quarter25)]);
+    if (k.Scale == 7) p = PutPiece(p, kDigit.P[at(k.Quarter10)]);
     return static_cast<std::size_t>(p - out);
 }
 

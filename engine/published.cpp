@@ -1,6 +1,7 @@
 #include "engine/published.h"
 
 #include "engine/grid.h"
+#include "engine/text_pieces.h"
 
 #include <array>
 #include <cstring>
@@ -19,29 +20,16 @@ int GroupSize(const SheetKey& k) {
     return k.Scale == 3 ? 3 : 4;
 }
 
-// The texts of the tables in slots of eight bytes, so that writing one is a single move of a
-// fixed size and an add.
-struct Piece {
-    char text[8];
-    unsigned char size;
-};
-template <int N> constexpr std::array<Piece, N + 1> Pieces(std::string_view (*text)(int)) {
-    std::array<Piece, N + 1> t{};
-    for (int i = 1; i <= N; ++i) {
-        const std::string_view s = text(i);
-        for (std::size_t k = 0; k < s.size(); ++k)
-            t[static_cast<std::size_t>(i)].text[k] = s[k];
-        t[static_cast<std::size_t>(i)].size = static_cast<unsigned char>(s.size());
-    }
-    return t;
-}
-constexpr auto kRowLetters = Pieces<21>(RowLetter);
-constexpr auto kNumbers = Pieces<144>(NumberText);
-constexpr auto kNumbers2 = Pieces<60>(Number2Text);
-constexpr auto kNumbers3 = Pieces<144>(Number3Text);
-constexpr auto kRomans = Pieces<36>(RomanText);
-constexpr auto kQuarters = Pieces<4>(QuarterLetter);
-constexpr auto kSmallQuarters = Pieces<4>(SmallQuarterLetter);
+using detail::TextPiece;
+using detail::TextPieces;
+
+constexpr TextPieces<21> kRowLetters(RowLetter);
+constexpr TextPieces<144> kNumbers(NumberText);
+constexpr TextPieces<60> kNumbers2(Number2Text);
+constexpr TextPieces<144> kNumbers3(Number3Text);
+constexpr TextPieces<36> kRomans(RomanText);
+constexpr TextPieces<4> kQuarters(QuarterLetter);
+constexpr TextPieces<4> kSmallQuarters(SmallQuarterLetter);
 
 // Both notations are written in one pass into buffers on the stack: the longest text,
 // "s U-60-144-В-в,г,Г-в,г", is 28 bytes, and a move may write 7 bytes past the text.
@@ -96,9 +84,8 @@ class Texts {
     }
 
   private:
-    static void Put(char* buffer, std::size_t& n, const Piece& p) {
-        std::memcpy(buffer + n, p.text, sizeof p.text);
-        n += p.size;
+    static void Put(char* buffer, std::size_t& n, const TextPiece& p) {
+        n = static_cast<std::size_t>(detail::PutPiece(buffer + n, p) - buffer);
     }
     char digits_[40], letters_[40];
     std::size_t d_ = 0, l_ = 0;
