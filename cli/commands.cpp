@@ -29,23 +29,24 @@ Problem FromReader(const ReadError& error) {
 // A sheet with its texts, kept alive while its record is written.
 struct SheetTexts {
     char New[kSheetTextRoom], Old[kSheetTextRoom];
-    std::size_t NewSize = 0, OldSize = 0;
-    std::optional<PublishedSheet> Published;
+    char PublishedNew[kPublishedTextRoom], PublishedOld[kPublishedTextRoom];
+    std::size_t NewSize = 0, OldSize = 0, PublishedNewSize = 0, PublishedOldSize = 0;
+    bool Joined = false; // the sheet was printed joined with others
 
     void Set(const SheetKey& key) {
         WriteSheetTexts(key, New, NewSize, Old, OldSize);
         // Sheets were printed joined only from row 16 (60 degrees) on, and never at 1:10,000.
-        Published.reset();
-        if (key.Row >= 16 && key.Scale != 7) Published = PublishedSheetOf(key);
+        Joined = key.Row >= 16 && key.Scale != 7 &&
+                 WritePublishedTexts(key, PublishedNew, PublishedNewSize, PublishedOld,
+                                     PublishedOldSize) > 1;
     }
     void Fill(SheetRecord& r, const SheetKey& key, bool withFrame = true) const {
         r.Scale = key.Scale;
         r.New = Shown({New, NewSize});
         r.Old = Shown({Old, OldSize});
         r.Joined = false;
-        const bool joined = Published && Published->Joined();
-        r.PublishedNew = joined ? Shown(Published->New) : std::string_view();
-        r.PublishedOld = joined ? Shown(Published->Old) : std::string_view();
+        r.PublishedNew = Joined ? Shown({PublishedNew, PublishedNewSize}) : std::string_view();
+        r.PublishedOld = Joined ? Shown({PublishedOld, PublishedOldSize}) : std::string_view();
         if (withFrame) r.Frame = ComputeSignedFrame(key).value_or(SignedFrame{});
     }
 };
@@ -147,8 +148,16 @@ bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, Reco
         r.Given = point;
         return AnswerExactPoint(query, point, r, sink, problem);
     }
+    ExactPoint point;
+    // Most lines of a long run are plain "lat lon": read at once, without an error to build.
+    if (detail::ReadPlainPoint(text, point)) {
+        r.Given = point;
+        if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
+            return false;
+        return AnswerExactPoint(query, point, r, sink, problem);
+    }
     const PointResult read = ReadPoint(text);
-    ExactPoint point = read.Point;
+    point = read.Point;
     if (!read.Ok) {
         // Told from degrees by size or letters; X and Y are 1942 whatever the datum asked.
         const RectangularResult grid = query.FromGrid ? ReadRectangular(text) : RectangularResult{};

@@ -31,10 +31,11 @@ constexpr TextPieces<36> kRomans(RomanText);
 constexpr TextPieces<4> kQuarters(QuarterLetter);
 constexpr TextPieces<4> kSmallQuarters(SmallQuarterLetter);
 
-// Both notations are written in one pass into buffers on the stack: the longest text,
-// "s U-60-144-В-в,г,Г-в,г", is 28 bytes, and a move may write 7 bytes past the text.
+// Both notations are written in one pass into the caller's buffers (kPublishedTextRoom): the
+// longest text, "s U-60-144-В-в,г,Г-в,г", is 28 bytes, and a move may write 7 bytes past it.
 class Texts {
   public:
+    Texts(char* digits, char* letters) : digits_(digits), letters_(letters) {}
     void Put(char c) {
         digits_[d_++] = c;
         letters_[l_++] = c;
@@ -78,16 +79,15 @@ class Texts {
             return;
         }
     }
-    void Take(std::string& digits, std::string& letters) const {
-        digits.assign(digits_, d_);
-        letters.assign(letters_, l_);
-    }
+    std::size_t DigitsSize() const { return d_; }
+    std::size_t LettersSize() const { return l_; }
 
   private:
     static void Put(char* buffer, std::size_t& n, const TextPiece& p) {
         n = static_cast<std::size_t>(detail::PutPiece(buffer + n, p) - buffer);
     }
-    char digits_[40], letters_[40];
+    char* digits_;
+    char* letters_;
     std::size_t d_ = 0, l_ = 0;
 };
 
@@ -98,17 +98,16 @@ int FieldCount(int scale) {
 
 // The first member in full, then each further one from the first field in which it differs
 // from the one before: " T-37-1-А,Б,2-А,Б".
-void FormatGroup(PublishedSheet& p) {
-    Texts t;
-    const SheetKey& first = p.Members[0];
+void FormatGroup(const std::array<SheetKey, 4>& members, int memberCount, Texts& t) {
+    const SheetKey& first = members[0];
     if (first.Hemisphere == 'S') t.Put('s');
     t.Put(' ');
     const int count = FieldCount(first.Scale);
-    for (int m = 0; m < p.Count; ++m) {
+    for (int m = 0; m < memberCount; ++m) {
         int from = 0;
         if (m > 0) {
-            const SheetKey& a = p.Members[static_cast<std::size_t>(m - 1)];
-            const SheetKey& b = p.Members[static_cast<std::size_t>(m)];
+            const SheetKey& a = members[static_cast<std::size_t>(m - 1)];
+            const SheetKey& b = members[static_cast<std::size_t>(m)];
             from = a.Row != b.Row               ? 0
                    : a.Column != b.Column       ? 1
                    : a.SubSheet != b.SubSheet   ? 2
@@ -119,10 +118,25 @@ void FormatGroup(PublishedSheet& p) {
         }
         for (int i = from; i < count; ++i) {
             if (i > from) t.Put('-');
-            t.PutField(p.Members[static_cast<std::size_t>(m)], i);
+            t.PutField(members[static_cast<std::size_t>(m)], i);
         }
     }
-    t.Take(p.New, p.Old);
+}
+
+// The members of the group holding a valid key, west to east; returns their count and the
+// first one's cell.
+int Members(const SheetKey& key, std::array<SheetKey, 4>& members, detail::Cell& first) {
+    const int count = GroupSize(key);
+    const detail::Cell c = detail::CellOfKey(key);
+    // The start of the group, without a division by a count known only here.
+    const int start = count == 3 ? c.X - c.X % 3 : c.X & -count;
+    first = {start, c.Y};
+    detail::WithScale(key.Scale, [&](auto s) {
+        for (int i = 0; i < count; ++i)
+            members[static_cast<std::size_t>(i)] =
+                detail::KeyOfCellAt<decltype(s)::value>({first.X + i, c.Y});
+    });
+    return count;
 }
 
 } // namespace
@@ -131,19 +145,29 @@ std::optional<PublishedSheet> PublishedSheetOf(const SheetKey& key) {
     if (!IsSheetKey(key)) return std::nullopt;
     std::optional<PublishedSheet> out(std::in_place);
     PublishedSheet& p = *out;
-    p.Count = GroupSize(key);
-    const detail::Cell c = detail::CellOfKey(key);
-    // The start of the group, without a division by a count known only here.
-    const int start = p.Count == 3 ? c.X - c.X % 3 : c.X & -p.Count;
-    const detail::Cell first{start, c.Y};
-    detail::WithScale(key.Scale, [&](auto s) {
-        for (int i = 0; i < p.Count; ++i)
-            p.Members[static_cast<std::size_t>(i)] =
-                detail::KeyOfCellAt<decltype(s)::value>({first.X + i, c.Y});
-    });
-    FormatGroup(p);
+    detail::Cell first{};
+    p.Count = Members(key, p.Members, first);
+    char digits[kPublishedTextRoom], letters[kPublishedTextRoom];
+    Texts t(digits, letters);
+    FormatGroup(p.Members, p.Count, t);
+    p.New.assign(digits, t.DigitsSize());
+    p.Old.assign(letters, t.LettersSize());
     p.Frame = detail::FrameOfCells(key.Scale, first, p.Count);
     return out;
+}
+
+int WritePublishedTexts(const SheetKey& key, char* newOut, std::size_t& newSize, char* oldOut,
+                        std::size_t& oldSize) {
+    newSize = oldSize = 0;
+    if (!IsSheetKey(key)) return 0;
+    std::array<SheetKey, 4> members;
+    detail::Cell first{};
+    const int count = Members(key, members, first);
+    Texts t(newOut, oldOut);
+    FormatGroup(members, count, t);
+    newSize = t.DigitsSize();
+    oldSize = t.LettersSize();
+    return count;
 }
 
 } // namespace kavu

@@ -13,6 +13,7 @@
 #include "engine/sheet.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -31,5 +32,15 @@ struct PublishedSheet {
 
 /// The published sheet that holds `key`; nothing for a key IsSheetKey rejects.
 std::optional<PublishedSheet> PublishedSheetOf(const SheetKey& key);
+
+/// Room a buffer needs for WritePublishedTexts: the longest text (28 bytes) and the whole-word
+/// stores past its end.
+inline constexpr std::size_t kPublishedTextRoom = 40;
+
+/// The texts PublishedSheetOf(key) would hold, written into `newOut` and `oldOut`
+/// (kPublishedTextRoom bytes each), for the places that write millions of them; returns the
+/// member count, 0 for a key IsSheetKey rejects (both sizes then 0).
+int WritePublishedTexts(const SheetKey& key, char* newOut, std::size_t& newSize, char* oldOut,
+                        std::size_t& oldSize);
 
 } // namespace kavu
