@@ -253,10 +253,11 @@ int RunOptions(const Options& o) {
         }
     } else {
         LineReader lines(FlushingSource(0, out));
+        SheetRecord record;
         status = AnswerLines(
             lines,
             [&](std::string_view text, std::size_t line, Problem& problem) {
-                return Answer(query, text, line, *writer, problem);
+                return Answer(query, text, line, record, *writer, problem);
             },
             *writer, out, o.Strict, WriteError);
     }

@@ -133,8 +133,10 @@ bool ReadMetres(std::string_view text, double (&values)[2], Problem& problem) {
     return true;
 }
 
-bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, RecordSink& sink,
-                 Problem& problem) {
+// Metres, rectangular pairs and every spelling but the plain one; kept out of line so that
+// the plain lines do not pay for its frame.
+[[gnu::noinline]] bool AnswerOtherPoint(const Query& query, std::string_view text, SheetRecord& r,
+                                        RecordSink& sink, Problem& problem) {
     const Datum& crs = query.Coordinates;
     if (crs.FromProjected && !crs.PerZone) {
         double metres[2], latitude = 0, longitude = 0;
@@ -148,16 +150,8 @@ bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, Reco
         r.Given = point;
         return AnswerExactPoint(query, point, r, sink, problem);
     }
-    ExactPoint point;
-    // Most lines of a long run are plain "lat lon": read at once, without an error to build.
-    if (detail::ReadPlainPoint(text, point)) {
-        r.Given = point;
-        if (query.Coordinates.ToSeries && !query.Coordinates.ToSeries(point, problem.Reason))
-            return false;
-        return AnswerExactPoint(query, point, r, sink, problem);
-    }
     const PointResult read = ReadPoint(text);
-    point = read.Point;
+    ExactPoint point = read.Point;
     if (!read.Ok) {
         // Told from degrees by size or letters; X and Y are 1942 whatever the datum asked.
         const RectangularResult grid = query.FromGrid ? ReadRectangular(text) : RectangularResult{};
@@ -183,6 +177,19 @@ bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, Reco
             return false;
     }
     return AnswerExactPoint(query, point, r, sink, problem);
+}
+
+bool AnswerPoint(const Query& query, std::string_view text, SheetRecord& r, RecordSink& sink,
+                 Problem& problem) {
+    // Most lines of a long run are plain "lat lon": read at once, without an error to build.
+    const Datum& crs = query.Coordinates;
+    ExactPoint point;
+    if (!(crs.FromProjected && !crs.PerZone) && detail::ReadPlainPoint(text, point)) {
+        r.Given = point;
+        if (crs.ToSeries && !crs.ToSeries(point, problem.Reason)) return false;
+        return AnswerExactPoint(query, point, r, sink, problem);
+    }
+    return AnswerOtherPoint(query, text, r, sink, problem);
 }
 
 bool AnswerExactPoint(const Query& query, const ExactPoint& point, SheetRecord& r, RecordSink& sink,
@@ -283,6 +290,13 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
 bool Answer(const Query& query, std::string_view text, std::size_t line, RecordSink& sink,
             Problem& problem) {
     SheetRecord r;
+    return Answer(query, text, line, r, sink, problem);
+}
+
+bool Answer(const Query& query, std::string_view text, std::size_t line, SheetRecord& r,
+            RecordSink& sink, Problem& problem) {
+    // A point's answer sets every field a point record carries; the others start afresh.
+    if (query.Kind != Command::Point) r = SheetRecord{};
     r.Line = line;
     r.Input = text;
     switch (query.Kind) {

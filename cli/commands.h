@@ -40,6 +40,10 @@ struct Query {
 /// `sink`, or none and fills `problem`.
 bool Answer(const Query& query, std::string_view text, std::size_t line, RecordSink& sink,
             Problem& problem);
+/// The same in `record`, which a caller answering many lines keeps from one to the next: a
+/// fresh record costs about as much as reading a plain point.
+bool Answer(const Query& query, std::string_view text, std::size_t line, SheetRecord& record,
+            RecordSink& sink, Problem& problem);
 
 /// An area read like a sheet: latitudes in (South, North], longitudes in [West, East) in units
 /// of 1e-9 arc-second; West > East runs east across 180 degrees.

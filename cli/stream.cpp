@@ -87,7 +87,8 @@ int AnswerLines(LineReader& lines, const Answerer& answer, FormatWriter& writer,
             writer.WriteEmpty(line.Number, line.Text, "blank line");
             continue;
         } else {
-            problem = {};
+            problem.Reason.clear(); // keeps its room: no string is built for a line that reads
+            problem.Position = Problem::kNowhere;
             if (answer(line.Text, line.Number, problem)) continue;
         }
         status = kSomeUnread;
