@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <set>
@@ -235,3 +236,68 @@ TEST(CliSweep, PointToFrameRoundTripHoldsThePoint) {
 }
 
 } // namespace
+
+// Every field of a record, as text: the views die with the answer.
+struct Flatten : RecordSink {
+    std::vector<std::string> rows;
+    void Write(const SheetRecord& r) override {
+        const SignedFrame& f = r.Frame;
+        rows.push_back(
+            std::to_string(r.Line) + '|' + std::string(r.Input) + '|' +
+            std::to_string(r.Given.Latitude) + ',' + std::to_string(r.Given.Longitude) + '|' +
+            std::to_string(r.Point.Latitude) + ',' + std::to_string(r.Point.Longitude) + '|' +
+            std::to_string(r.LatitudeJunction) + std::to_string(r.LongitudeJunction) + '|' +
+            std::to_string(r.Cell) + std::to_string(r.Present) + '|' + std::to_string(r.Scale) +
+            '|' + std::string(r.New) + '|' + std::string(r.Old) + '|' + std::to_string(r.Joined) +
+            '|' + std::string(r.PublishedNew) + '|' + std::string(r.PublishedOld) + '|' +
+            std::to_string(f.North) + ',' + std::to_string(f.South) + ',' + std::to_string(f.West) +
+            ',' + std::to_string(f.East));
+    }
+    void WriteEmpty(std::size_t, std::string_view, std::string_view) override {}
+};
+
+// A stream keeps one record from line to line; whatever the line before it left there, a line
+// is answered as with a fresh record: lines of every kind in a random order, joined and single
+// sheets, lines that fail half way, every scale, with and without frames.
+TEST(CliSweep, AKeptRecordAnswersAsAFreshOne) {
+    std::mt19937_64 rng(11);
+    const auto uniform = [&rng](double lo, double hi) {
+        return lo + (hi - lo) * static_cast<double>(rng() >> 11) / 9007199254740992.0;
+    };
+    for (const bool frames : {true, false}) {
+        Query query;
+        query.Kind = Command::Point;
+        query.Scales = {1, 2, 3, 4, 5, 6, 7};
+        query.PointFrames = frames;
+        SheetRecord kept;
+        for (int i = 0; i < 60'000; ++i) {
+            char text[96];
+            const double lat = uniform(-89.5, 89.5), lon = uniform(-180, 180);
+            switch (rng() % 5) {
+            case 0: // plain
+                std::snprintf(text, sizeof text, "%.6f %.6f", lat, lon);
+                break;
+            case 1: // through the general reader
+                std::snprintf(text, sizeof text, " %.4f%c, %.4f%c", std::fabs(lat),
+                              lat < 0 ? 'S' : 'N', std::fabs(lon), lon < 0 ? 'W' : 'E');
+                break;
+            case 2: // read, but beyond the sheets
+                std::snprintf(text, sizeof text, "%.3f %.3f", lat < 0 ? -85.5 : 86.25, lon);
+                break;
+            case 3: // no point
+                std::snprintf(text, sizeof text, "%.2f x %.2f", lat, lon);
+                break;
+            default: // far north, where sheets were printed joined
+                std::snprintf(text, sizeof text, "%.6f %.6f", uniform(60, 84) * (lat < 0 ? -1 : 1),
+                              lon);
+            }
+            Flatten fresh, reused;
+            Problem a, b;
+            const bool answered = Answer(query, text, static_cast<std::size_t>(i), fresh, a);
+            ASSERT_EQ(Answer(query, text, static_cast<std::size_t>(i), kept, reused, b), answered)
+                << text;
+            ASSERT_EQ(reused.rows, fresh.rows) << text;
+            ASSERT_EQ(b.Reason, a.Reason) << text;
+        }
+    }
+}

@@ -3,12 +3,14 @@
 // writers into a buffer against the string writers, over every key of the series and keys
 // outside it.
 #include "engine/designation_writer.h"
+#include "engine/published.h"
 #include "engine/readers.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -103,7 +105,8 @@ TEST(PlainPoint, AgreesWithTheDigitByDigitReaderAndTheGeneralOne) {
     EXPECT_GT(accepted, 50'000);
 }
 
-// WriteSheetNew/Old give what FormatSheetNew/Old give: every key of the series at 1:1,000,000
+// WriteSheetNew/Old give what FormatSheetNew/Old give, and WritePublishedTexts what
+// PublishedSheetOf gives: every key of the series at 1:1,000,000
 // to 1:50,000 and every seventh part at the two larger scales, in both hemispheres; then keys
 // with each field out of range, partial keys and other hemisphere letters.
 TEST(DesignationWriter, SameTextsAsTheStringWriters) {
@@ -120,6 +123,15 @@ TEST(DesignationWriter, SameTextsAsTheStringWriters) {
         WriteSheetTexts(k, other, n, buffer, oldSize);
         ASSERT_EQ(std::string(other, n), FormatSheetNew(k));
         ASSERT_EQ(std::string(buffer, oldSize), FormatSheetOld(k));
+        // The published sheet's texts, the other writer of millions of lines.
+        char joinedNew[kPublishedTextRoom], joinedOld[kPublishedTextRoom];
+        std::size_t joinedNewSize = 1, joinedOldSize = 1;
+        const int count =
+            WritePublishedTexts(k, joinedNew, joinedNewSize, joinedOld, joinedOldSize);
+        const std::optional<PublishedSheet> group = PublishedSheetOf(k);
+        ASSERT_EQ(count, group ? group->Count : 0) << k.Scale << ' ' << k.Row << ' ' << k.Column;
+        ASSERT_EQ(std::string(joinedNew, joinedNewSize), group ? group->New : "");
+        ASSERT_EQ(std::string(joinedOld, joinedOldSize), group ? group->Old : "");
     };
     long keys = 0;
     for (int scale = 1; scale <= 7; ++scale) {
