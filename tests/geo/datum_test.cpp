@@ -197,12 +197,14 @@ TEST(DatumShift, SheetIsProjsBesideEverySheetEdge) {
 }
 
 // Our choice of PROJ's operation per point against PROJ's own, a proj_create_crs_to_crs object:
-// the same bits, or no value from either, over the globe every 0.25 degree, across 180 degrees,
-// and on, just inside and just outside every edge of every operation's area. Beside the 1942
-// datum, datums whose operations tie in accuracy (ED50, Bogota 1975), lie offshore (ED50), or
-// need a grid that covers only part of the area (DHDN, NTF).
+// the same bits, or no value from either, over the globe, across 180 degrees, and on, just
+// inside and just outside every edge of every operation's area. Beside the 1942 datum, datums
+// whose operations lie offshore (ED50), tie in accuracy with one area inside the other
+// (AGD66) or the same area (HD72), or need a grid that leaves part of their area uncovered
+// (NZGD49) or is first in the list (DHDN).
 TEST(OperationChoice, SameBitsAsProjsOwnChoiceEverywhere) {
-    for (const char* target : {"EPSG:4284", "EPSG:4230", "EPSG:4218", "EPSG:4314", "EPSG:4275"}) {
+    for (const char* target :
+         {"EPSG:4284", "EPSG:4230", "EPSG:4202", "EPSG:4237", "EPSG:4272", "EPSG:4314"}) {
         SCOPED_TRACE(target);
         std::string error;
         const auto choice = kavu::geo::OperationChoice::Create("EPSG:4326", target, error);
