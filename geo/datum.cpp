@@ -253,11 +253,10 @@ double OffEdge(double x, double step) {
     return std::fabs(x - std::nearbyint(x / step) * step);
 }
 
-// PROJ's proj_create_crs_to_crs lists the operations, then builds the object that chooses
-// among them per point by listing them again, preparing a conversion to each CRS's own
-// longitude and latitude; our CRSs take latitude first in degrees, so those conversions swap
-// the axes and the areas need none. What follows is PROJ 9.1's choice (proj_trans,
-// pj_get_suggested_operation) on the first listing.
+// PROJ's proj_create_crs_to_crs lists the operations, then lists the conversions from each
+// CRS's own longitude and latitude to it, to put the areas in the CRS's axes; ours take
+// latitude first in degrees, so the conversion is an exact swap of the axes. What follows is
+// PROJ 9.1's choice per point (proj_trans, pj_get_suggested_operation) on the first listing.
 struct OperationChoice::Impl {
     ContextPtr ctx;
     // The operations PROJ may pick, as listed.
@@ -515,8 +514,8 @@ struct DatumShift::Impl {
         return true;
     }
 
-    // The areas of every operation PROJ could pick. Where no box holds the point PROJ takes an
-    // operation of its own choosing: when that is the operation of a box holding every other
+    // The areas of every operation PROJ could pick. Where no box holds the point PROJ takes the
+    // first operation needing no grid: when that is the operation of a box holding every other
     // box, the shift is the same on both sides of that box's edges, so they are no edges.
     void ListBoxes() const {
         boxesKnown = true;
@@ -534,11 +533,11 @@ struct DatumShift::Impl {
     }
 
     bool Touched(double south, double north, double west, double east) const {
-        if (boxes.empty()) return north - south > 0.5;
         for (const Box& b : boxes)
             if (Touches(b, south, north, west, east)) return true;
         return false;
     }
+
     bool Interpolated(double latitude, double longitude, double& dlat, double& dlon) const {
         if (!(std::fabs(latitude) < kCachedLatitude)) return false;
         if (!boxesKnown) ListBoxes(); // on the first point: a run that converts none skips it

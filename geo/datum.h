@@ -35,9 +35,9 @@ class DatumShift {
     std::unique_ptr<Impl> impl_;
 };
 
-/// The operation PROJ's proj_create_crs_to_crs object (PROJ 9.1) applies to a point, and its
-/// value, between two geographic CRSs taking latitude first in degrees, from one listing of
-/// PROJ's operations: the object lists them twice and prepares them again.
+/// The operation a proj_create_crs_to_crs object of PROJ 9.1 applies to a point, and its value,
+/// bit for bit, between two geographic CRSs taking latitude first in degrees; from one listing
+/// of PROJ's operations, where that object makes three.
 class OperationChoice {
   public:
     /// nullptr and `error` set when PROJ has no operation, or a CRS is not of that kind.
