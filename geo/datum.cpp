@@ -480,14 +480,6 @@ bool OperationChoice::Forward(double& latitude, double& longitude) const {
     return true;
 }
 
-std::string OperationChoice::NameAt(double latitude, double longitude) const {
-    PJ_COORD c{};
-    const int i = impl_->Apply(latitude, longitude, c);
-    if (i < 0 || !std::isfinite(c.v[0])) return {};
-    const char* name = proj_get_name(impl_->candidates[static_cast<std::size_t>(i)].op);
-    return name != nullptr ? name : "";
-}
-
 int OperationChoice::Listed() const {
     return impl_->listed;
 }

@@ -48,8 +48,6 @@ class OperationChoice {
     /// Degrees, latitude first: PROJ's value bit for bit. False (values unchanged) where PROJ
     /// gives none.
     bool Forward(double& latitude, double& longitude) const;
-    /// The name of the operation PROJ uses at the point; empty when none.
-    std::string NameAt(double latitude, double longitude) const;
     /// How many operations PROJ listed.
     int Listed() const;
 
