@@ -3,9 +3,12 @@
 
 #include <proj.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -250,10 +253,239 @@ double OffEdge(double x, double step) {
     return std::fabs(x - std::nearbyint(x / step) * step);
 }
 
-struct DatumShift::Impl {
+// PROJ's proj_create_crs_to_crs lists the operations, then lists the conversions from each
+// CRS's own longitude and latitude to it, to put the areas in the CRS's axes; ours take
+// latitude first in degrees, so the conversion is an exact swap of the axes. What follows is
+// PROJ 9.1's choice per point (proj_trans, pj_get_suggested_operation) on the first listing.
+struct OperationChoice::Impl {
     ContextPtr ctx;
-    PjPtr shift; // EPSG:4326 -> EPSG:4284, longitude first, degrees
-    PjPtr named; // the same, latitude first: its operations keep their EPSG names
+    // The operations PROJ may pick, as listed.
+    struct Listed {
+        PjPtr op;
+        Box area; // in degrees; West > East across 180 degrees, -1000 when none is given
+    };
+    std::vector<Listed> ops;
+    // One entry of PROJ's list of choices: an area across 180 degrees makes two.
+    struct Candidate {
+        PJ* op;
+        double minLat, minLon, maxLat, maxLon; // the area, as PROJ tests a point against it
+        double accuracy;                       // metres; negative when unknown
+        bool offshore;
+    };
+    std::vector<Candidate> candidates;
+    int listed = 0;
+    // Outside every box PROJ takes the first candidate that needs no grid; -1 when none does.
+    int fallback = -1;
+
+    bool List(const char* source, const char* target, std::string& error);
+    void Add(PJ* op, double west, double south, double east, double north, const char* areaName);
+    int Suggest(const int excluded[2], double latitude, double longitude) const;
+    int Apply(double latitude, double longitude, PJ_COORD& out) const;
+};
+
+namespace {
+
+// A geographic CRS whose first axis is latitude, both in degrees.
+bool LatitudeFirstDegrees(PJ_CONTEXT* ctx, PJ* crs) {
+    if (proj_get_type(crs) != PJ_TYPE_GEOGRAPHIC_2D_CRS) return false;
+    const PjPtr cs(proj_crs_get_coordinate_system(ctx, crs));
+    if (!cs || proj_cs_get_axis_count(ctx, cs.get()) != 2) return false;
+    for (int i = 0; i < 2; ++i) {
+        const char *direction = nullptr, *unit = nullptr;
+        if (!proj_cs_get_axis_info(ctx, cs.get(), i, nullptr, nullptr, &direction, nullptr, &unit,
+                                   nullptr, nullptr) ||
+            direction == nullptr || unit == nullptr ||
+            std::strcmp(direction, i == 0 ? "north" : "east") != 0 ||
+            std::strcmp(unit, "degree") != 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool OperationChoice::Impl::List(const char* source, const char* target, std::string& error) {
+    PJ_CONTEXT* c = ctx.get();
+    const std::string failed =
+        std::string("PROJ: no transformation from ") + source + " to " + target + ": ";
+    const PjPtr from(proj_create(c, source)), to(proj_create(c, target));
+    if (!from || !to) {
+        error = failed + ProjReason(c);
+        return false;
+    }
+    for (PJ* crs : {from.get(), to.get()})
+        if (!LatitudeFirstDegrees(c, crs)) {
+            error = std::string("PROJ: ") + (crs == from.get() ? source : target) +
+                    " is not a geographic CRS in degrees, latitude first";
+            return false;
+        }
+    // The settings proj_create_crs_to_crs lists with.
+    PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(c, nullptr);
+    if (factory == nullptr) {
+        error = failed + ProjReason(c);
+        return false;
+    }
+    proj_operation_factory_context_set_allow_ballpark_transformations(c, factory, 1);
+    proj_operation_factory_context_set_spatial_criterion(
+        c, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+    proj_operation_factory_context_set_grid_availability_use(
+        c, factory,
+        proj_context_is_network_enabled(c) != 0
+            ? PROJ_GRID_AVAILABILITY_KNOWN_AVAILABLE
+            : PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
+    const std::unique_ptr<PJ_OBJ_LIST, decltype(&proj_list_destroy)> list(
+        proj_create_operations(c, from.get(), to.get(), factory), &proj_list_destroy);
+    proj_operation_factory_context_destroy(factory);
+    listed = list ? proj_list_get_count(list.get()) : 0;
+    if (listed == 0) {
+        error = failed + ProjReason(c);
+        return false;
+    }
+    for (int i = 0; i < listed; ++i) {
+        PjPtr op(proj_list_get(c, list.get(), i));
+        if (!op) continue;
+        Box b{-1000, -1000, -1000, -1000};
+        const char* areaName = nullptr;
+        const bool hasArea =
+            proj_get_area_of_use(c, op.get(), &b.West, &b.South, &b.East, &b.North, &areaName) != 0;
+        const std::size_t before = candidates.size();
+        if (listed == 1) // PROJ uses it as it is
+            candidates.push_back({op.get(), 0, 0, 0, 0, -1, false});
+        else if (!hasArea) // PROJ leaves it out
+            continue;
+        else if (b.West <= b.East)
+            Add(op.get(), b.West, b.South, b.East, b.North, areaName);
+        else {
+            Add(op.get(), b.West, b.South, 180, b.North, areaName);
+            Add(op.get(), -180, b.South, b.East, b.North, areaName);
+        }
+        if (candidates.size() > before) ops.push_back({std::move(op), b});
+    }
+    if (candidates.empty()) {
+        error = failed + ProjReason(c);
+        return false;
+    }
+    for (std::size_t i = 0; i < candidates.size() && fallback < 0; ++i)
+        if (proj_coordoperation_get_grid_used_count(c, candidates[i].op) == 0)
+            fallback = static_cast<int>(i);
+    // PROJ applies a lone operation everywhere.
+    if (candidates.size() == 1) {
+        constexpr double kMax = std::numeric_limits<double>::max();
+        Candidate& only = candidates.front();
+        only.minLat = only.minLon = -kMax;
+        only.maxLat = only.maxLon = kMax;
+    }
+    return true;
+}
+
+// PROJ's box in the source CRS: the extremes of 21 points along each side of the area (the
+// same arithmetic, so the same last bits), with the axes swapped.
+void OperationChoice::Impl::Add(PJ* op, double west, double south, double east, double north,
+                                const char* areaName) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    Candidate a{op, -kMax, -kMax, kMax, kMax, 0, false};
+    if (!(west == -180.0 && east == 180.0 && south == -90.0 && north == 90.0)) {
+        a.minLat = a.minLon = kMax;
+        a.maxLat = a.maxLon = -kMax;
+        auto take = [&a](double lon, double lat) {
+            a.minLat = std::min(a.minLat, lat);
+            a.minLon = std::min(a.minLon, lon);
+            a.maxLat = std::max(a.maxLat, lat);
+            a.maxLon = std::max(a.maxLon, lon);
+        };
+        const double stepLon = (east - west) / 20, stepLat = (north - south) / 20;
+        for (int j = 0; j <= 20; ++j) {
+            const double lon = west + j * stepLon, lat = south + j * stepLat;
+            take(lon, south);
+            take(lon, north);
+            take(west, lat);
+            take(east, lat);
+        }
+    }
+    if (!(a.minLat <= a.maxLat)) return;
+    a.accuracy = proj_coordoperation_get_accuracy(ctx.get(), op);
+    a.offshore = areaName != nullptr && std::strstr(areaName, "- offshore") != nullptr;
+    candidates.push_back(a);
+}
+
+// The most accurate candidate whose box holds the point (edges included); on equal accuracy
+// the one whose box lies strictly inside the other's; offshore areas lose. PROJ's own order of
+// tests, so the same candidate wins.
+int OperationChoice::Impl::Suggest(const int excluded[2], double latitude, double longitude) const {
+    int best = -1;
+    double bestAccuracy = std::numeric_limits<double>::max();
+    for (int i = 0, n = static_cast<int>(candidates.size()); i < n; ++i) {
+        if (i == excluded[0] || i == excluded[1]) continue;
+        const Candidate& a = candidates[static_cast<std::size_t>(i)];
+        if (!(latitude >= a.minLat && longitude >= a.minLon && latitude <= a.maxLat &&
+              longitude <= a.maxLon))
+            continue;
+        const Candidate* b = best < 0 ? nullptr : &candidates[static_cast<std::size_t>(best)];
+        if (b == nullptr ||
+            (a.accuracy >= 0 &&
+             (a.accuracy < bestAccuracy ||
+              (a.accuracy == bestAccuracy && a.minLat > b->minLat && a.minLon > b->minLon &&
+               a.maxLat < b->maxLat && a.maxLon < b->maxLon)) &&
+             !a.offshore)) {
+            best = i;
+            bestAccuracy = a.accuracy;
+        }
+    }
+    return best;
+}
+
+// The candidate PROJ uses for the point and its value there; -1 where PROJ has none. A
+// candidate whose grid does not cover the point gives way to the next best, twice at most.
+int OperationChoice::Impl::Apply(double latitude, double longitude, PJ_COORD& out) const {
+    const PJ_COORD in = proj_coord(latitude, longitude, 0, 0);
+    int excluded[2] = {-1, -1};
+    for (int retry = 0; retry <= 2; ++retry) {
+        const int best = Suggest(excluded, latitude, longitude);
+        if (best < 0) break;
+        out = proj_trans(candidates[static_cast<std::size_t>(best)].op, PJ_FWD, in);
+        if (out.xyzt.x != HUGE_VAL) return best;
+        if (retry == 2) break;
+        excluded[retry] = best;
+    }
+    const int i = fallback;
+    if (i >= 0) out = proj_trans(candidates[static_cast<std::size_t>(i)].op, PJ_FWD, in);
+    return i;
+}
+
+OperationChoice::OperationChoice(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+OperationChoice::~OperationChoice() = default;
+
+std::unique_ptr<OperationChoice> OperationChoice::Create(const char* source, const char* target,
+                                                         std::string& error) {
+    auto impl = std::make_unique<Impl>();
+    impl->ctx.reset(proj_context_create());
+    if (!impl->ctx) {
+        error = "PROJ: cannot create a context";
+        return nullptr;
+    }
+    // Grids are not fetched: the answer must not depend on the network.
+    proj_context_set_enable_network(impl->ctx.get(), 0);
+    proj_log_level(impl->ctx.get(), PJ_LOG_NONE);
+    if (!impl->List(source, target, error)) return nullptr;
+    return std::unique_ptr<OperationChoice>(new OperationChoice(std::move(impl)));
+}
+
+bool OperationChoice::Forward(double& latitude, double& longitude) const {
+    PJ_COORD c{};
+    if (impl_->Apply(latitude, longitude, c) < 0 || !std::isfinite(c.v[0]) ||
+        !std::isfinite(c.v[1]))
+        return false;
+    latitude = c.v[0];
+    longitude = c.v[1];
+    return true;
+}
+
+int OperationChoice::Listed() const {
+    return impl_->listed;
+}
+
+struct DatumShift::Impl {
+    std::unique_ptr<OperationChoice> choice; // EPSG:4326 -> EPSG:4284, latitude first, degrees
     std::mutex describing;
     std::string description; // built by the first call of Description
     mutable bool boxesKnown = false;
@@ -265,65 +497,34 @@ struct DatumShift::Impl {
 
     // PROJ's shift at a point.
     bool Probe(double latitude, double longitude, double& dlat, double& dlon) const {
-        const PJ_COORD c = proj_trans(shift.get(), PJ_FWD, proj_coord(longitude, latitude, 0, 0));
-        if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y)) return false;
-        dlat = c.xy.y - latitude;
-        dlon = std::remainder(c.xy.x - longitude, 360.0);
+        PJ_COORD c{};
+        if (choice->impl_->Apply(latitude, longitude, c) < 0 || !std::isfinite(c.v[0]) ||
+            !std::isfinite(c.v[1]))
+            return false;
+        dlat = c.v[0] - latitude;
+        dlon = std::remainder(c.v[1] - longitude, 360.0);
         return true;
     }
 
-    // The areas of every operation PROJ could pick; when PROJ cannot list them, every patch
-    // larger than 1/2 degree counts as touched, and only the check points find the edges.
+    // The areas of every operation PROJ could pick. Where no box holds the point PROJ takes the
+    // first operation needing no grid: when that is the operation of a box holding every other
+    // box, the shift is the same on both sides of that box's edges, so they are no edges.
     void ListBoxes() const {
         boxesKnown = true;
-        PJ_CONTEXT* c = ctx.get();
-        PjPtr source(proj_create(c, "EPSG:4326")), target(proj_create(c, "EPSG:4284"));
-        PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(c, nullptr);
-        if (factory == nullptr) return;
-        proj_operation_factory_context_set_spatial_criterion(
-            c, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
-        PJ_OBJ_LIST* list = source && target
-                                ? proj_create_operations(c, source.get(), target.get(), factory)
-                                : nullptr;
-        proj_operation_factory_context_destroy(factory);
-        if (list == nullptr) return;
-        std::vector<std::pair<Box, PjPtr>> areas;
-        for (int i = 0, n = proj_list_get_count(list); i < n; ++i) {
-            PjPtr op(proj_list_get(c, list, i));
-            Box b{};
-            if (op &&
-                proj_get_area_of_use(c, op.get(), &b.West, &b.South, &b.East, &b.North,
-                                     nullptr) &&
-                b.West > -1000) // -1000: no area given, which PROJ applies everywhere
-                areas.emplace_back(b, std::move(op));
-        }
-        proj_list_destroy(list);
-        // Where no box holds the point PROJ takes an operation of its own choosing. When that
-        // is the operation of a box holding every other box, the shift is the same on both
-        // sides of that box's edges: they are no edges.
-        PjPtr outside;
-        for (const auto& [lat, lon] : {std::pair{-89.0, 0.0}, {0.0, 0.0}, {-45.0, -120.0}}) {
-            bool held = false;
-            for (const auto& a : areas)
-                held = held || Holds(a.first, {lon, lat, lon, lat});
-            if (held) continue;
-            const PJ_COORD p = proj_trans(named.get(), PJ_FWD, proj_coord(lat, lon, 0, 0));
-            if (std::isfinite(p.xy.x))
-                outside.reset(proj_trans_get_last_used_operation(named.get()));
-            break;
-        }
-        for (const auto& [box, op] : areas) {
-            bool all =
-                outside && proj_is_equivalent_to(op.get(), outside.get(), PJ_COMP_EQUIVALENT);
-            for (const auto& a : areas)
-                all = all && Holds(box, a.first);
-            if (!all) boxes.push_back(box);
+        const OperationChoice::Impl& c = *choice->impl_;
+        const PJ* outside =
+            c.fallback >= 0 ? c.candidates[static_cast<std::size_t>(c.fallback)].op : nullptr;
+        for (const auto& a : c.ops) {
+            if (a.area.West <= -1000) continue; // no area: PROJ never picks it by one
+            bool all = a.op.get() == outside;
+            for (const auto& b : c.ops)
+                all = all && (b.area.West <= -1000 || Holds(a.area, b.area));
+            if (!all) boxes.push_back(a.area);
         }
         if (boxes.empty()) boxes.push_back({-180, -90, 180, 90}); // the whole world: no edge
     }
 
     bool Touched(double south, double north, double west, double east) const {
-        if (boxes.empty()) return north - south > 0.5;
         for (const Box& b : boxes)
             if (Touches(b, south, north, west, east)) return true;
         return false;
@@ -376,60 +577,20 @@ DatumShift::DatumShift(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 DatumShift::~DatumShift() = default;
 
 std::unique_ptr<DatumShift> DatumShift::Create(std::string& error) {
-    auto impl = std::make_unique<Impl>();
-    impl->ctx.reset(proj_context_create());
-    if (!impl->ctx) {
-        error = "PROJ: cannot create a context";
-        return nullptr;
-    }
-    PJ_CONTEXT* ctx = impl->ctx.get();
-    // Grids are not fetched: the answer must not depend on the network.
-    proj_context_set_enable_network(ctx, 0);
-    proj_log_level(ctx, PJ_LOG_NONE);
-
     // PROJ keeps every candidate and picks per point the most accurate one whose area holds it,
     // as cs2cs does.
-    PjPtr raw(proj_create_crs_to_crs(ctx, "EPSG:4326", "EPSG:4284", nullptr));
-    if (!raw) {
-        error = "PROJ: no transformation from EPSG:4326 to EPSG:4284: " + ProjReason(ctx);
-        return nullptr;
-    }
-    impl->shift.reset(proj_normalize_for_visualization(ctx, raw.get()));
-    if (!impl->shift) {
-        error = "PROJ: " + ProjReason(ctx);
-        return nullptr;
-    }
-    impl->named = std::move(raw);
+    auto impl = std::make_unique<Impl>();
+    impl->choice = OperationChoice::Create("EPSG:4326", "EPSG:4284", error);
+    if (!impl->choice) return nullptr;
     return std::unique_ptr<DatumShift>(new DatumShift(std::move(impl)));
 }
 
-// Built when asked: listing PROJ's operations costs a run more than converting its points.
 std::string DatumShift::Description() const {
     std::lock_guard<std::mutex> lock(impl_->describing);
     if (!impl_->description.empty()) return impl_->description;
-    PJ_CONTEXT* ctx = impl_->ctx.get();
-    int candidates = 0;
-    PjPtr source(proj_create(ctx, "EPSG:4326"));
-    PjPtr target(proj_create(ctx, "EPSG:4284"));
-    if (PJ_OPERATION_FACTORY_CONTEXT* factory =
-            proj_create_operation_factory_context(ctx, nullptr)) {
-        proj_operation_factory_context_set_spatial_criterion(
-            ctx, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
-        proj_operation_factory_context_set_grid_availability_use(
-            ctx, factory, PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
-        if (source && target) {
-            if (PJ_OBJ_LIST* list =
-                    proj_create_operations(ctx, source.get(), target.get(), factory)) {
-                candidates = proj_list_get_count(list);
-                proj_list_destroy(list);
-            }
-        }
-        proj_operation_factory_context_destroy(factory);
-    }
-
     impl_->description = std::string("EPSG:4326 (WGS 84) to EPSG:4284 (Pulkovo 1942) by PROJ ") +
                          proj_info().version + ", the most accurate of " +
-                         std::to_string(candidates) +
+                         std::to_string(impl_->choice->Listed()) +
                          " offline operations whose area holds the point; in Russia " +
                          OperationAt(55.7558, 37.6173);
     return impl_->description;
@@ -466,11 +627,11 @@ bool DatumShift::ToWgs84(double& latitude, double& longitude) const {
 }
 
 std::string DatumShift::OperationAt(double latitude, double longitude) const {
-    PJ* named = impl_->named.get();
-    const PJ_COORD c = proj_trans(named, PJ_FWD, proj_coord(latitude, longitude, 0, 0));
-    if (!std::isfinite(c.xy.x)) return {};
-    PjPtr op(proj_trans_get_last_used_operation(named));
-    return op ? DescribeOperation(impl_->ctx.get(), op.get()) : std::string();
+    const OperationChoice::Impl& c = *impl_->choice->impl_;
+    PJ_COORD p{};
+    const int i = c.Apply(latitude, longitude, p);
+    if (i < 0 || !std::isfinite(p.v[0])) return {};
+    return DescribeOperation(c.ctx.get(), c.candidates[static_cast<std::size_t>(i)].op);
 }
 
 } // namespace kavu::geo

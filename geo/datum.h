@@ -35,4 +35,27 @@ class DatumShift {
     std::unique_ptr<Impl> impl_;
 };
 
+/// The operation a proj_create_crs_to_crs object of PROJ 9.1 applies to a point, and its value,
+/// bit for bit, between two geographic CRSs taking latitude first in degrees; from one listing
+/// of PROJ's operations, where that object makes three.
+class OperationChoice {
+  public:
+    /// nullptr and `error` set when PROJ has no operation, or a CRS is not of that kind.
+    static std::unique_ptr<OperationChoice> Create(const char* source, const char* target,
+                                                   std::string& error);
+    ~OperationChoice();
+
+    /// Degrees, latitude first: PROJ's value bit for bit. False (values unchanged) where PROJ
+    /// gives none.
+    bool Forward(double& latitude, double& longitude) const;
+    /// How many operations PROJ listed.
+    int Listed() const;
+
+  private:
+    friend class DatumShift;
+    struct Impl;
+    explicit OperationChoice(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
 } // namespace kavu::geo

@@ -3,7 +3,11 @@
 
 #include <proj.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <iomanip>
 #include <random>
 
 namespace {
@@ -190,6 +194,121 @@ TEST(DatumShift, SheetIsProjsBesideEverySheetEdge) {
                 }
     }
     EXPECT_EQ(checked, 4000 * 16);
+}
+
+// Our choice of PROJ's operation per point against PROJ's own, a proj_create_crs_to_crs object:
+// the same bits, or no value from either, over the globe, across 180 degrees, and on, just
+// inside and just outside every edge of every operation's area. Beside the 1942 datum, datums
+// whose operations lie offshore (ED50), tie in accuracy with one area inside the other
+// (AGD66) or the same area (HD72), or need a grid that leaves part of their area uncovered
+// (NZGD49) or is first in the list (DHDN).
+TEST(OperationChoice, SameBitsAsProjsOwnChoiceEverywhere) {
+    for (const char* target :
+         {"EPSG:4284", "EPSG:4230", "EPSG:4202", "EPSG:4237", "EPSG:4272", "EPSG:4314"}) {
+        SCOPED_TRACE(target);
+        std::string error;
+        const auto choice = kavu::geo::OperationChoice::Create("EPSG:4326", target, error);
+        ASSERT_TRUE(choice) << error;
+        const kavu::geo::ContextPtr ctx(proj_context_create());
+        PJ_CONTEXT* c = ctx.get();
+        proj_context_set_enable_network(c, 0);
+        const kavu::geo::PjPtr ref(proj_create_crs_to_crs(c, "EPSG:4326", target, nullptr));
+        ASSERT_TRUE(ref);
+        // The normalized object takes longitude first; its values must be the same bits too.
+        const kavu::geo::PjPtr lonFirst(proj_normalize_for_visualization(c, ref.get()));
+        ASSERT_TRUE(lonFirst);
+        const bool datum1942 = std::string(target) == "EPSG:4284";
+        auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+        std::int64_t checked = 0, converted = 0;
+        auto same = [&](double lat, double lon) -> testing::AssertionResult {
+            ++checked;
+            const PJ_COORD p = proj_trans(ref.get(), PJ_FWD, proj_coord(lat, lon, 0, 0));
+            const bool theirs = std::isfinite(p.v[0]) && std::isfinite(p.v[1]);
+            double a = lat, b = lon;
+            const bool ours = choice->Forward(a, b);
+            if (ours != theirs || (ours && (bits(a) != bits(p.v[0]) || bits(b) != bits(p.v[1]))))
+                return testing::AssertionFailure()
+                       << std::setprecision(17) << lat << " " << lon << ": ours " << ours << " "
+                       << a << " " << b << ", PROJ's " << p.v[0] << " " << p.v[1];
+            converted += ours;
+            if (datum1942 && ours) {
+                const PJ_COORD q = proj_trans(lonFirst.get(), PJ_FWD, proj_coord(lon, lat, 0, 0));
+                if (bits(q.v[1]) != bits(a) || bits(q.v[0]) != bits(b))
+                    return testing::AssertionFailure() << std::setprecision(17) << lat << " " << lon
+                                                       << ": not the normalized value";
+            }
+            return testing::AssertionSuccess();
+        };
+        // Every 0.25 degree for the 1942 datum, every degree for the others.
+        const int steps = datum1942 ? 4 : 1;
+        for (int i = -90 * steps; i <= 90 * steps; ++i)
+            for (int j = -180 * steps; j <= 180 * steps; ++j)
+                ASSERT_TRUE(same(i / double(steps), j / double(steps)));
+        for (int i = -89 * steps; i <= 89 * steps; ++i)
+            for (double lon :
+                 {-180.0, std::nextafter(-180.0, 0.0), 180.0, std::nextafter(180.0, 0.0)})
+                ASSERT_TRUE(same(i / double(steps) + 0.1, lon));
+
+        // Every edge of every area PROJ lists, split at 180 degrees as PROJ splits it.
+        PJ_OPERATION_FACTORY_CONTEXT* factory = proj_create_operation_factory_context(c, nullptr);
+        proj_operation_factory_context_set_spatial_criterion(
+            c, factory, PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+        proj_operation_factory_context_set_grid_availability_use(
+            c, factory, PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
+        const kavu::geo::PjPtr source(proj_create(c, "EPSG:4326")), to(proj_create(c, target));
+        PJ_OBJ_LIST* list = proj_create_operations(c, source.get(), to.get(), factory);
+        proj_operation_factory_context_destroy(factory);
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(proj_list_get_count(list), choice->Listed());
+        std::vector<std::array<double, 4>> areas; // south, north, west, east
+        for (int i = 0; i < proj_list_get_count(list); ++i) {
+            const kavu::geo::PjPtr op(proj_list_get(c, list, i));
+            double w = 0, s = 0, e = 0, n = 0;
+            if (!proj_get_area_of_use(c, op.get(), &w, &s, &e, &n, nullptr) || w < -180) continue;
+            if (w <= e) {
+                areas.push_back({s, n, w, e});
+            } else {
+                areas.push_back({s, n, w, 180});
+                areas.push_back({s, n, -180, e});
+            }
+        }
+        proj_list_destroy(list);
+        ASSERT_GE(areas.size(), 2u);
+        auto beside = [](double x) {
+            return std::array{x,
+                              x - 1e-12,
+                              x + 1e-12,
+                              x - 1e-9,
+                              x + 1e-9,
+                              std::nextafter(x, -1e9),
+                              std::nextafter(x, 1e9)};
+        };
+        for (const auto& [s, n, w, e] : areas)
+            for (int k = -1; k <= 33; ++k) {
+                // Along each edge, from just beyond one corner to just beyond the other.
+                const double t = k / 32.0;
+                const double lat = k < 0 ? s - 1e-9 : k > 32 ? n + 1e-9 : s + t * (n - s);
+                const double lon = k < 0 ? w - 1e-9 : k > 32 ? e + 1e-9 : w + t * (e - w);
+                for (double edge : {s, n})
+                    for (double y : beside(edge))
+                        ASSERT_TRUE(same(y, lon));
+                for (double edge : {w, e})
+                    for (double x : beside(edge))
+                        ASSERT_TRUE(same(lat, x));
+            }
+        EXPECT_GT(checked, 60'000);
+        EXPECT_GT(converted, checked / 2);
+    }
+}
+
+TEST(OperationChoice, RefusesWhatItCannotServe) {
+    std::string error;
+    EXPECT_FALSE(kavu::geo::OperationChoice::Create("EPSG:4326", "EPSG:3857", error));
+    EXPECT_NE(error.find("EPSG:3857 is not a geographic CRS"), std::string::npos) << error;
+    error.clear();
+    EXPECT_FALSE(kavu::geo::OperationChoice::Create("EPSG:4326", "EPSG:0", error));
+    EXPECT_NE(error.find("PROJ: no transformation from EPSG:4326 to EPSG:0"), std::string::npos)
+        << error;
 }
 
 TEST(DatumShift, RefusesWhatIsNotAPointAndNamesItsOperation) {
