@@ -1,6 +1,7 @@
 #include "cli/stream.h"
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace kavu::cli {
@@ -35,12 +36,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
     out += kHex[c & 15];
 }
 
-// Nothing but blanks and tabs; a line that starts with anything else is told at once.
-bool Blank(std::string_view text) {
-    if (!text.empty() && text[0] != ' ' && text[0] != '\t') return false;
-    return text.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 } // namespace
 
 std::string DescribeProblem(std::size_t line, std::string_view text, const Problem& problem) {
@@ -73,36 +68,15 @@ std::string DescribeProblem(std::size_t line, std::string_view text, const Probl
     return message;
 }
 
-int AnswerLines(LineReader& lines, const Answerer& answer, FormatWriter& writer, Output& out,
-                bool strict, const Reporter& report) {
-    int status = kAllRead;
-    LineReader::Line line;
-    Problem problem;
-    while (!out.Failed() && lines.Next(line)) {
-        if (line.TooLong) {
-            problem = {"the line is longer than " + std::to_string(LineReader::kDefaultLimit) +
-                           " bytes",
-                       Problem::kNowhere};
-        } else if (Blank(line.Text)) {
-            writer.WriteEmpty(line.Number, line.Text, "blank line");
-            continue;
-        } else {
-            problem.Reason.clear(); // keeps its room: no string is built for a line that reads
-            problem.Position = Problem::kNowhere;
-            if (answer(line.Text, line.Number, problem)) continue;
-        }
-        status = kSomeUnread;
-        out.Flush(); // what came before the bad line is seen before its message
-        report(DescribeProblem(line.Number, line.Text, problem));
-        if (strict) break;
-        writer.WriteEmpty(line.Number, line.Text, problem.Reason);
-    }
-    if (lines.Error() != 0) {
-        report(std::string("kavu-sheet: cannot read standard input: ") +
-               std::strerror(lines.Error()) + "\n");
-        status = kSomeUnread;
-    }
-    return status;
+void detail::DescribeUnread(std::size_t line, std::string_view text, const Problem& problem,
+                            Output& out, const Reporter& report) {
+    out.Flush(); // what came before the bad line is seen before its message
+    report(DescribeProblem(line, text, problem));
+}
+
+void detail::ReportReadError(const LineReader& lines, const Reporter& report) {
+    report(std::string("kavu-sheet: cannot read standard input: ") + std::strerror(lines.Error()) +
+           "\n");
 }
 
 LineReader::Source FlushingSource(int fd, Output& out) {

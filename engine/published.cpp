@@ -42,7 +42,7 @@ class Texts {
     }
     // Field i of a sheet (0 row, 1 column, 2 part, 3..5 quarters) in each notation; the keys
     // are in range.
-    void PutField(const SheetKey& k, int i) {
+    [[gnu::always_inline]] void PutField(const SheetKey& k, int i) {
         const auto at = [](int v) { return static_cast<std::size_t>(v); };
         switch (i) {
         case 0:
@@ -98,7 +98,11 @@ int FieldCount(int scale) {
 
 // The first member in full, then each further one from the first field in which it differs
 // from the one before: " T-37-1-А,Б,2-А,Б".
-void FormatGroup(const std::array<SheetKey, 4>& members, int memberCount, Texts& t) {
+void FormatGroup(const std::array<SheetKey, 4>& members, int memberCount, char* digits,
+                 std::size_t& digitsSize, char* letters, std::size_t& lettersSize) {
+    // The cursors stay in registers only while the texts object lives here: a byte stored
+    // through a pointer to char might otherwise be one of them.
+    Texts t(digits, letters);
     const SheetKey& first = members[0];
     if (first.Hemisphere == 'S') t.Put('s');
     t.Put(' ');
@@ -121,6 +125,8 @@ void FormatGroup(const std::array<SheetKey, 4>& members, int memberCount, Texts&
             t.PutField(members[static_cast<std::size_t>(m)], i);
         }
     }
+    digitsSize = t.DigitsSize();
+    lettersSize = t.LettersSize();
 }
 
 // The members of the group holding a valid key, west to east; returns their count and the
@@ -148,10 +154,10 @@ std::optional<PublishedSheet> PublishedSheetOf(const SheetKey& key) {
     detail::Cell first{};
     p.Count = Members(key, p.Members, first);
     char digits[kPublishedTextRoom], letters[kPublishedTextRoom];
-    Texts t(digits, letters);
-    FormatGroup(p.Members, p.Count, t);
-    p.New.assign(digits, t.DigitsSize());
-    p.Old.assign(letters, t.LettersSize());
+    std::size_t digitsSize = 0, lettersSize = 0;
+    FormatGroup(p.Members, p.Count, digits, digitsSize, letters, lettersSize);
+    p.New.assign(digits, digitsSize);
+    p.Old.assign(letters, lettersSize);
     p.Frame = detail::FrameOfCells(key.Scale, first, p.Count);
     return out;
 }
@@ -163,10 +169,7 @@ int WritePublishedTexts(const SheetKey& key, char* newOut, std::size_t& newSize,
     std::array<SheetKey, 4> members;
     detail::Cell first{};
     const int count = Members(key, members, first);
-    Texts t(newOut, oldOut);
-    FormatGroup(members, count, t);
-    newSize = t.DigitsSize();
-    oldSize = t.LettersSize();
+    FormatGroup(members, count, newOut, newSize, oldOut, oldSize);
     return count;
 }
 
